@@ -1,0 +1,19 @@
+# Finds the Debian-packaged dependencies and presents each as an imported target.
+
+find_package(Boost 1.74 REQUIRED)
+
+find_path(LOKI_INCLUDE_DIR loki/Functor.h REQUIRED)
+find_library(LOKI_LIBRARY NAMES loki REQUIRED)
+add_library(Loki::loki UNKNOWN IMPORTED)
+set_target_properties(Loki::loki PROPERTIES
+  IMPORTED_LOCATION "${LOKI_LIBRARY}"
+  INTERFACE_INCLUDE_DIRECTORIES "${LOKI_INCLUDE_DIR}")
+
+find_package(CLI11 REQUIRED)
+
+if(LUMO_BUILD_TESTS)
+  find_package(GTest REQUIRED)
+endif()
+if(LUMO_BUILD_BENCHMARKS)
+  find_package(benchmark REQUIRED)
+endif()

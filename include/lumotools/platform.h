@@ -1,0 +1,15 @@
+// The framework and system names the library is written against, all at once.
+#ifndef LUMOTOOLS_PLATFORM_H_
+#define LUMOTOOLS_PLATFORM_H_
+
+#include "lumotools/platform/archive.h"
+#include "lumotools/platform/crt.h"
+#include "lumotools/platform/cstring.h"
+#include "lumotools/platform/exception.h"
+#include "lumotools/platform/file.h"
+#include "lumotools/platform/mem_file.h"
+#include "lumotools/platform/message_box.h"
+#include "lumotools/platform/object.h"
+#include "lumotools/platform/types.h"
+
+#endif  // LUMOTOOLS_PLATFORM_H_

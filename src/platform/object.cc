@@ -1,0 +1,5 @@
+#include "lumotools/platform/object.h"
+
+CObject::~CObject() = default;
+
+void CObject::Serialize(CArchive&) {}
