@@ -1,6 +1,5 @@
 #include "lumotools/color/visual_color_item.h"
 
-#include <cstdarg>
 #include <cstdlib>
 #include <vector>
 
@@ -11,19 +10,16 @@ const char* const kPartNames[kPartCount] = {"line", "face", "edge", "text"};
 
 bool IsPart(int kind) { return static_cast<unsigned>(kind) < kPartCount; }
 
-enum Segments { kColours = 1, kTransparencies = 2, kBoth = kColours | kTransparencies };
-
-// Takes the list of kinds from the arguments: first, then the variable arguments up to VCK_END.
-// At most four kinds are examined (repeats included); a repeated kind keeps its first place.
-std::vector<int> TakeKinds(int first, va_list args) {
+// Takes the list of kinds up to VCK_END. At most four kinds are examined (repeats included); a
+// repeated kind keeps its first place and kinds other than the four parts are skipped.
+std::vector<int> TakeKinds(std::initializer_list<VisualColorKind> list) {
   std::vector<int> kinds;
-  int kind = first;
-  for (int examined = 0; kind != VCK_END;) {
+  int examined = 0;
+  for (const int kind : list) {
+    if (kind == VCK_END || examined++ == kPartCount) break;
     bool taken = !IsPart(kind);
     for (int k : kinds) taken = taken || k == kind;
     if (!taken) kinds.push_back(kind);
-    if (++examined == kPartCount) break;
-    kind = va_arg(args, int);
   }
   return kinds;
 }
@@ -40,16 +36,16 @@ int TruncateToInt(double value) {
 double Channel(DWORD word, int shift) { return ((word >> shift) & 0xFF) / 255.0; }
 
 CString Describe(const CVisualColorSubItem (&parts)[kPartCount], const std::vector<int>& kinds,
-                 int which) {
+                 bool colors, bool transparencies) {
   CString text;
-  if (which & kColours) {
+  if (colors) {
     for (int kind : kinds) {
       const DWORD c = parts[kind].m_dwColor;
       text.AppendFormat("%s = (r=%.1f g=%.1f b=%.1f),", kPartNames[kind], Channel(c, 0),
                         Channel(c, 8), Channel(c, 16));
     }
   }
-  if (which & kTransparencies) {
+  if (transparencies) {
     for (int kind : kinds) {
       const DWORD t = parts[kind].m_dwTransparency;
       text.AppendFormat("%s = (transmission = (r=%.1f g=%.1f b=%.1f)),", kPartNames[kind],
@@ -93,29 +89,14 @@ DWORD CVisualColorItem::GetTransparency(VisualColorKind kind) const {
 }
 
 CString CVisualColorItem::GetColorStr() const {
-  return Describe(m_subItems, {VCK_LINE, VCK_FACE, VCK_EDGE, VCK_TEXT}, kBoth);
+  return Describe(m_subItems, {VCK_LINE, VCK_FACE, VCK_EDGE, VCK_TEXT}, true, true);
 }
 
-#define LUMO_DESCRIBE_WITH_KINDS(which)                   \
-  va_list args;                                           \
-  va_start(args, first);                                  \
-  const std::vector<int> kinds = TakeKinds(first, args);  \
-  va_end(args);                                           \
-  return Describe(m_subItems, kinds, which)
-
-CString CVisualColorItem::GetColorStr(VisualColorKind first, ...) const {
-  LUMO_DESCRIBE_WITH_KINDS(kBoth);
+CString CVisualColorItem::DescribeKinds(std::initializer_list<VisualColorKind> list,
+                                        int segments) const {
+  return Describe(m_subItems, TakeKinds(list), (segments & kColorSegments) != 0,
+                  (segments & kTransparencySegments) != 0);
 }
-
-CString CVisualColorItem::GetColorStr_OnlyColor(VisualColorKind first, ...) const {
-  LUMO_DESCRIBE_WITH_KINDS(kColours);
-}
-
-CString CVisualColorItem::GetColorStr_OnlyTrans(VisualColorKind first, ...) const {
-  LUMO_DESCRIBE_WITH_KINDS(kTransparencies);
-}
-
-#undef LUMO_DESCRIBE_WITH_KINDS
 
 void CVisualColorItem::__DealColorSegmentStr(const CString& segment, CString& name, int& r, int& g,
                                              int& b) const {

@@ -135,8 +135,8 @@ void CArchive::ReadExact(std::string& out, ULONGLONG nBytes) {
   // A forged length must not commit memory the input cannot back: grow by what actually arrived.
   size_t left = static_cast<size_t>(nBytes);
   while (left > 0) {
-    const size_t step = std::min({left, std::max(out.size(), kStringReadStep),
-                                  static_cast<size_t>(UINT_MAX)});
+    const size_t step =
+        std::min({left, std::max(out.size(), kStringReadStep), static_cast<size_t>(UINT_MAX)});
     const size_t old = out.size();
     out.resize(old + step);
     if (Read(&out[old], static_cast<UINT>(step)) != step) {

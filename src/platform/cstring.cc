@@ -98,7 +98,9 @@ CString CString::Mid(int nFirst, int nCount) const {
   return CString(m_str.substr(first, count));
 }
 
-CString CString::Left(int nCount) const { return CString(m_str.substr(0, Clamp(nCount, m_str.size()))); }
+CString CString::Left(int nCount) const {
+  return CString(m_str.substr(0, Clamp(nCount, m_str.size())));
+}
 
 CString CString::Right(int nCount) const {
   const size_t count = Clamp(nCount, m_str.size());
@@ -163,7 +165,8 @@ int CString::Replace(const char* pszOld, const char* pszNew) {
   std::string out;
   int count = 0;
   size_t from = 0;
-  for (size_t pos; (pos = m_str.find(pszOld, from, oldLen)) != std::string::npos; from = pos + oldLen) {
+  for (size_t pos; (pos = m_str.find(pszOld, from, oldLen)) != std::string::npos;
+       from = pos + oldLen) {
     out.append(m_str, from, pos - from).append(replacement);
     ++count;
   }
@@ -198,9 +201,15 @@ int CString::Delete(int nIndex, int nCount) {
 
 CString& CString::Trim() { return TrimRight().TrimLeft(); }
 CString& CString::Trim(char chTarget) { return TrimRight(chTarget).TrimLeft(chTarget); }
-CString& CString::Trim(const char* pszTargets) { return TrimRight(pszTargets).TrimLeft(pszTargets); }
+CString& CString::Trim(const char* pszTargets) {
+  return TrimRight(pszTargets).TrimLeft(pszTargets);
+}
 CString& CString::TrimLeft() { return TrimLeft(kWhiteSpace); }
-CString& CString::TrimLeft(char chTarget) { return TrimLeft(std::string(1, chTarget).c_str()); }
+// The single-character forms search for the character itself so that a NUL can be trimmed too.
+CString& CString::TrimLeft(char chTarget) {
+  m_str.erase(0, std::min(m_str.find_first_not_of(chTarget), m_str.size()));
+  return *this;
+}
 
 CString& CString::TrimLeft(const char* pszTargets) {
   m_str.erase(0, std::min(m_str.find_first_not_of(pszTargets ? pszTargets : ""), m_str.size()));
@@ -208,7 +217,12 @@ CString& CString::TrimLeft(const char* pszTargets) {
 }
 
 CString& CString::TrimRight() { return TrimRight(kWhiteSpace); }
-CString& CString::TrimRight(char chTarget) { return TrimRight(std::string(1, chTarget).c_str()); }
+
+CString& CString::TrimRight(char chTarget) {
+  const size_t last = m_str.find_last_not_of(chTarget);
+  m_str.erase(last == std::string::npos ? 0 : last + 1);
+  return *this;
+}
 
 CString& CString::TrimRight(const char* pszTargets) {
   const size_t last = m_str.find_last_not_of(pszTargets ? pszTargets : "");

@@ -48,7 +48,8 @@ BOOL CException::GetErrorMessage(LPTSTR lpszError, UINT nMaxError, UINT* pnHelpC
   if (pnHelpContext != nullptr) *pnHelpContext = 0;
   if (lpszError == nullptr || nMaxError == 0) return FALSE;
   const CString text = GetDescription();
-  const size_t n = std::min(static_cast<size_t>(text.GetLength()), static_cast<size_t>(nMaxError - 1));
+  const size_t n =
+      std::min(static_cast<size_t>(text.GetLength()), static_cast<size_t>(nMaxError - 1));
   std::memcpy(lpszError, text.GetString(), n);
   lpszError[n] = '\0';
   return text.IsEmpty() ? FALSE : TRUE;

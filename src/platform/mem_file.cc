@@ -42,7 +42,8 @@ void CMemFile::GrowFile(SIZE_T dwNewLen) {
   if (m_nGrowBytes == 0) AfxThrowMemoryException();
   SIZE_T size = (dwNewLen + m_nGrowBytes - 1) / m_nGrowBytes * m_nGrowBytes;
   if (size < dwNewLen) AfxThrowMemoryException();
-  if (m_nBufferSize <= std::numeric_limits<SIZE_T>::max() / 2) size = std::max(size, 2 * m_nBufferSize);
+  if (m_nBufferSize <= std::numeric_limits<SIZE_T>::max() / 2)
+    size = std::max(size, 2 * m_nBufferSize);
   BYTE* grown;
   if (m_bAutoDelete) {
     grown = static_cast<BYTE*>(std::realloc(m_lpBuffer, size));
@@ -69,7 +70,8 @@ void CMemFile::Write(const void* lpBuf, UINT nCount) {
   if (m_nPosition > std::numeric_limits<SIZE_T>::max() - nCount) AfxThrowMemoryException();
   const SIZE_T end = m_nPosition + nCount;
   GrowFile(end);
-  if (m_nPosition > m_nFileSize) std::memset(m_lpBuffer + m_nFileSize, 0, m_nPosition - m_nFileSize);
+  if (m_nPosition > m_nFileSize)
+    std::memset(m_lpBuffer + m_nFileSize, 0, m_nPosition - m_nFileSize);
   std::memcpy(m_lpBuffer + m_nPosition, lpBuf, nCount);
   m_nPosition = end;
   m_nFileSize = std::max(m_nFileSize, end);

@@ -6,6 +6,8 @@
 #ifndef LUMOTOOLS_COLOR_VISUAL_COLOR_ITEM_H_
 #define LUMOTOOLS_COLOR_VISUAL_COLOR_ITEM_H_
 
+#include <initializer_list>
+
 #include "lumotools/export.h"
 #include "lumotools/platform/cstring.h"
 #include "lumotools/platform/types.h"
@@ -49,26 +51,43 @@ class LUMO_EXPORT CVisualColorItem {
 
   // The text form: for each listed part "<name> = (r=%.1f g=%.1f b=%.1f)", then for each listed
   // part "<name> = (transmission = (r=%.1f g=%.1f b=%.1f))", joined by commas, each channel shown
-  // as its byte / 255. The list is the arguments after the first, ended by VCK_END: a repeated kind
-  // keeps its first place, at most four kinds are examined, a list starting with VCK_END is empty,
-  // and kinds other than the four parts are skipped.
-  // GetColorStr() is the full form of line, face, edge and text.
+  // as its byte / 255. The list is the first argument and those after it, ended by VCK_END: a
+  // repeated kind keeps its first place, at most four kinds are examined, a list starting with
+  // VCK_END is empty, and kinds other than the four parts are skipped.
+  // GetColorStr() is the full form of line, face, edge and text. The lists are variadic templates
+  // rather than C variable arguments, so that the kinds are read without undefined behaviour;
+  // calls are written the same way: GetColorStr(VCK_TEXT, VCK_LINE, VCK_END).
   CString GetColorStr() const;
-  CString GetColorStr(VisualColorKind first, ...) const;
+  template <class... Kinds>
+  CString GetColorStr(VisualColorKind first, Kinds... rest) const {
+    return DescribeKinds({first, rest...}, kColorSegments | kTransparencySegments);
+  }
   // The colour segments only.
-  CString GetColorStr_OnlyColor(VisualColorKind first, ...) const;
+  template <class... Kinds>
+  CString GetColorStr_OnlyColor(VisualColorKind first, Kinds... rest) const {
+    return DescribeKinds({first, rest...}, kColorSegments);
+  }
   // The transparency segments only.
-  CString GetColorStr_OnlyTrans(VisualColorKind first, ...) const;
+  template <class... Kinds>
+  CString GetColorStr_OnlyTrans(VisualColorKind first, Kinds... rest) const {
+    return DescribeKinds({first, rest...}, kTransparencySegments);
+  }
 
   CVisualColorSubItem m_subItems[4];  // indexed by VisualColorKind
 
  private:
   friend struct VisualColorSegmentReader;
 
+  enum : int { kColorSegments = 1, kTransparencySegments = 2 };
+  // The segments (kColorSegments, kTransparencySegments or both) of the kinds in list, read as
+  // the text-form operations read their arguments.
+  CString DescribeKinds(std::initializer_list<VisualColorKind> list, int segments) const;
+
   // Reads one colour segment of the text form back: name is the text before the first "=" (a
-  // blank before it stays part of the name); r, g, b are the four characters after "r=", "g=",
-  // "b=" (searched behind that "="), times 255, truncated. A letter that is missing yields the
-  // value of the four characters at position 1. Transparency segments cannot be read this way.
+  // blank before it stays part of the name); r, g, b are the four characters starting two after
+  // the first letter 'r', 'g', 'b' behind that "=", times 255, truncated. A letter that is missing
+  // yields the value of the four characters at position 1. Transparency segments cannot be read
+  // this way.
   void __DealColorSegmentStr(const CString& segment, CString& name, int& r, int& g, int& b) const;
 };
 

@@ -105,10 +105,29 @@ class LUMO_PLATFORM_EXPORT CArchive {
  private:
   template <typename T>
   CArchive& Put(T value) {
-    if (m_lpStoreEnd - m_lpBufCur < static_cast<std::ptrdiff_t>(sizeof(T))) MakeWriteRoom();
-    std::memcpy(m_lpBufCur, &value, sizeof(T));
-    m_lpBufCur += sizeof(T);
+    BYTE* cur = m_lpBufCur;
+    if (m_lpStoreEnd - cur < static_cast<std::ptrdiff_t>(sizeof(T))) {
+      MakeWriteRoom();
+      cur = m_lpBufCur;
+    }
+    StoreUnaligned(cur, value);
+    m_lpBufCur = cur + sizeof(T);
     return *this;
+  }
+
+  // Writes value at p, whatever p's alignment. Under GCC and Clang the store is typed as T, so the
+  // compiler knows it cannot change the archive's own pointers and keeps them in registers across
+  // a run of stores; memcpy would be a byte store that may alias them.
+  template <typename T>
+  static void StoreUnaligned(BYTE* p, T value) {
+#if defined(__GNUC__)
+    struct __attribute__((packed)) Unaligned {
+      T value;
+    };
+    reinterpret_cast<Unaligned*>(p)->value = value;
+#else
+    std::memcpy(p, &value, sizeof(T));
+#endif
   }
 
   template <typename T>
@@ -132,8 +151,8 @@ class LUMO_PLATFORM_EXPORT CArchive {
   CFile* m_pFile;
   std::unique_ptr<BYTE[]> m_ownBuffer;
   BYTE* m_lpBufStart;
-  BYTE* m_lpBufMax;    // end of the buffer
-  BYTE* m_lpBufCur;    // next byte to write or read
+  BYTE* m_lpBufMax;  // end of the buffer
+  BYTE* m_lpBufCur;  // next byte to write or read
   // End of the room for writing (m_lpBufMax when storing) and of the data read ahead (when
   // loading). In the other mode each is m_lpBufStart, so the fast path's bound check fails and the
   // slow path raises the mode error.

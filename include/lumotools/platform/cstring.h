@@ -59,7 +59,7 @@ class LUMO_PLATFORM_EXPORT CString {
   int CompareNoCase(const char* psz) const;
 
   // Position of the first occurrence at or after nStart, or -1. An empty needle is found at
-  // nStart when nStart is within the text.
+  // nStart when 0 <= nStart <= GetLength().
   int Find(char ch, int nStart = 0) const;
   int Find(const char* pszSub, int nStart = 0) const;
   // Position of the last occurrence of ch, or -1.

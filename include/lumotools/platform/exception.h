@@ -20,7 +20,8 @@ class LUMO_PLATFORM_EXPORT CException : public CObject {
   void Delete();
   // Copies a readable description, truncated to nMaxError - 1 bytes and NUL-terminated, into
   // lpszError. Returns FALSE when the exception has no description.
-  virtual BOOL GetErrorMessage(LPTSTR lpszError, UINT nMaxError, UINT* pnHelpContext = nullptr) const;
+  virtual BOOL GetErrorMessage(LPTSTR lpszError, UINT nMaxError,
+                               UINT* pnHelpContext = nullptr) const;
   // The same description as a string.
   virtual CString GetDescription() const = 0;
 

@@ -4,8 +4,8 @@
 
 // Type held in the boost::any for each kind:
 //   BAT_BYTE unsigned char, BAT_INT int, BAT_LONG long (a 32-bit value), BAT_DOUBLE double,
-//   BAT_STRING std::string, BAT_CSTRING CString, BAT_CSF none of its own (its strategy gives int 0),
-//   BAT_MODELCOLOR CVisualColorItem, BAT_NORMALCOLOR unsigned long (a 32-bit colour),
+//   BAT_STRING std::string, BAT_CSTRING CString, BAT_CSF none of its own (its strategy gives int
+//   0), BAT_MODELCOLOR CVisualColorItem, BAT_NORMALCOLOR unsigned long (a 32-bit colour),
 //   BAT_FORMULA CString (formula text), BAT_HOOKDATA CHookData.
 // Other numbers are free for kinds that the host registers.
 enum BoostAnyType : int {

@@ -1,13 +1,13 @@
 // CFile over POSIX file descriptors.
 #include "lumotools/platform/file.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
@@ -16,26 +16,37 @@ HANDLE Handle(int fd) { return reinterpret_cast<HANDLE>(static_cast<std::intptr_
 
 int CauseOfErrno(int error) {
   switch (error) {
-    case 0: return CFileException::none;
-    case ENOENT: return CFileException::fileNotFound;
+    case 0:
+      return CFileException::none;
+    case ENOENT:
+      return CFileException::fileNotFound;
     case ENOTDIR:
     case ENAMETOOLONG:
     case ELOOP:
-    case EISDIR: return CFileException::badPath;
+    case EISDIR:
+      return CFileException::badPath;
     case EMFILE:
-    case ENFILE: return CFileException::tooManyOpenFiles;
+    case ENFILE:
+      return CFileException::tooManyOpenFiles;
     case EACCES:
     case EPERM:
-    case EROFS: return CFileException::accessDenied;
-    case EBADF: return CFileException::invalidFile;
-    case EBUSY: return CFileException::sharingViolation;
+    case EROFS:
+      return CFileException::accessDenied;
+    case EBADF:
+      return CFileException::invalidFile;
+    case EBUSY:
+      return CFileException::sharingViolation;
     case ENOSPC:
     case EDQUOT:
-    case EFBIG: return CFileException::diskFull;
+    case EFBIG:
+      return CFileException::diskFull;
     case EINVAL:
-    case ESPIPE: return CFileException::badSeek;
-    case EIO: return CFileException::hardIO;
-    default: return CFileException::genericException;
+    case ESPIPE:
+      return CFileException::badSeek;
+    case EIO:
+      return CFileException::hardIO;
+    default:
+      return CFileException::genericException;
   }
 }
 
@@ -73,9 +84,15 @@ BOOL CFile::Open(LPCTSTR lpszFileName, UINT nOpenFlags, CFileException* pError) 
   m_strFileName = lpszFileName;
   int flags = O_CLOEXEC;
   switch (nOpenFlags & 3) {
-    case modeWrite: flags |= O_WRONLY; break;
-    case modeReadWrite: flags |= O_RDWR; break;
-    default: flags |= O_RDONLY; break;
+    case modeWrite:
+      flags |= O_WRONLY;
+      break;
+    case modeReadWrite:
+      flags |= O_RDWR;
+      break;
+    default:
+      flags |= O_RDONLY;
+      break;
   }
   if (nOpenFlags & modeCreate) {
     flags |= O_CREAT;
