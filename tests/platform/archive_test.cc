@@ -1,0 +1,202 @@
+#include "lumotools/platform/archive.h"
+
+#include <gtest/gtest.h>
+
+#include <limits>
+#include <random>
+#include <string>
+
+#include "lumotools/platform/mem_file.h"
+#include "support/bytes.h"
+
+namespace {
+
+using lumo_test::ArchiveErrorCause;
+using lumo_test::Bytes;
+using lumo_test::FromHex;
+using lumo_test::Load;
+using lumo_test::Store;
+using lumo_test::ToHex;
+
+TEST(Archive, WritesFixedWidthsLittleEndian) {
+  const Bytes bytes = Store([](CArchive& ar) {
+    ar << true << false << 'A' << static_cast<BYTE>(0x80) << static_cast<short>(-2)
+       << static_cast<WORD>(0x1234) << -1 << 0x89ABCDEFu << static_cast<long>(-3)
+       << static_cast<unsigned long>(0xFEDCBA98u) << static_cast<LONGLONG>(-4)
+       << static_cast<ULONGLONG>(0x0102030405060708ull) << 1.5f << 1.5;
+  });
+  EXPECT_EQ(ToHex(bytes),
+            "01 00 41 80 FE FF 34 12 FF FF FF FF EF CD AB 89 FD FF FF FF 98 BA DC FE "
+            "FC FF FF FF FF FF FF FF 08 07 06 05 04 03 02 01 00 00 C0 3F "
+            "00 00 00 00 00 00 F8 3F");
+}
+
+TEST(Archive, ReadsBackWhatItWrote) {
+  const Bytes bytes = Store([](CArchive& ar) {
+    ar << static_cast<long>(-123456) << static_cast<unsigned long>(4000000000u) << -0.25
+       << static_cast<ULONGLONG>(std::numeric_limits<ULONGLONG>::max()) << true;
+  });
+  long l = 0;
+  unsigned long ul = 0;
+  double d = 0;
+  ULONGLONG ull = 0;
+  bool b = false;
+  Load(bytes, [&](CArchive& ar) { ar >> l >> ul >> d >> ull >> b; });
+  EXPECT_EQ(l, -123456);
+  EXPECT_EQ(ul, 4000000000u);
+  EXPECT_EQ(d, -0.25);
+  EXPECT_EQ(ull, std::numeric_limits<ULONGLONG>::max());
+  EXPECT_TRUE(b);
+}
+
+TEST(Archive, StringLengthPrefixes) {
+  EXPECT_EQ(ToHex(Store([](CArchive& ar) { ar << CString("abc"); })), "03 61 62 63");
+  EXPECT_EQ(ToHex(Store([](CArchive& ar) { ar << CString(); })), "00");
+  EXPECT_EQ(ToHex(Store([](CArchive& ar) { ar << "abc"; })), "03 61 62 63");
+
+  const auto prefix = [](int n) {
+    const Bytes bytes = Store([n](CArchive& ar) { ar << CString('x', n); });
+    return ToHex(Bytes(bytes.begin(), bytes.end() - n));
+  };
+  EXPECT_EQ(prefix(254), "FE");
+  EXPECT_EQ(prefix(255), "FF FF 00");
+  EXPECT_EQ(prefix(0xFFFD), "FF FD FF");
+  EXPECT_EQ(prefix(0xFFFE), "FF FF FF FE FF 00 00");
+  EXPECT_EQ(prefix(0x10000), "FF FF FF 00 00 01 00");
+}
+
+TEST(Archive, LengthHelpersCoverEveryWidth) {
+  const Bytes bytes = Store([](CArchive& ar) {
+    AfxWriteStringLength(ar, 0xFFFFFFFFull, FALSE);
+    AfxWriteStringLength(ar, 0x123456789ull, TRUE);
+    AfxWriteStringLength(ar, 1, TRUE);
+  });
+  EXPECT_EQ(ToHex(bytes),
+            "FF FF FF FF FF FF FF FF FF FF FF 00 00 00 00 "
+            "FF FE FF FF FF FF FF FF FF FF 89 67 45 23 01 00 00 00 "
+            "FF FE FF 01");
+  Load(bytes, [](CArchive& ar) {
+    int size = 0;
+    EXPECT_EQ(AfxReadStringLength(ar, size), 0xFFFFFFFFull);
+    EXPECT_EQ(size, 1);
+    EXPECT_EQ(AfxReadStringLength(ar, size), 0x123456789ull);
+    EXPECT_EQ(size, 2);
+    EXPECT_EQ(AfxReadStringLength(ar, size), 1u);
+    EXPECT_EQ(size, 2);
+  });
+}
+
+TEST(Archive, StringsRoundTripAcrossBufferBoundaries) {
+  std::mt19937 random(7);
+  std::vector<CString> texts;
+  for (int i = 0; i < 300; ++i) {
+    std::string s(random() % (i % 10 == 0 ? 70000 : 300), '\0');
+    for (char& c : s) c = static_cast<char>(random());
+    texts.emplace_back(s);
+  }
+  const Bytes bytes = Store([&](CArchive& ar) {
+    for (const CString& s : texts) ar << s << static_cast<BYTE>(0x5A);
+  });
+  Load(bytes, [&](CArchive& ar) {
+    for (const CString& expected : texts) {
+      CString s;
+      BYTE marker = 0;
+      ar >> s >> marker;
+      ASSERT_EQ(s, expected);
+      ASSERT_EQ(marker, 0x5A);
+    }
+  });
+}
+
+TEST(Archive, ReadsWideStringsAsUtf8) {
+  CString s;
+  Load(FromHex("FF FE FF 01 41 00"), [&](CArchive& ar) { ar >> s; });
+  EXPECT_EQ(s, "A");
+  // 宋体, then U+1F600 as a surrogate pair, then an unpaired high surrogate.
+  Load(FromHex("FF FE FF 05 8B 5B 53 4F 3D D8 00 DE 00 D8"), [&](CArchive& ar) { ar >> s; });
+  EXPECT_EQ(s, "宋体\xF0\x9F\x98\x80\xEF\xBF\xBD");
+}
+
+TEST(Archive, TruncatedInputRaisesEndOfFile) {
+  int value = 0;
+  EXPECT_EQ(
+      ArchiveErrorCause([&] { Load(FromHex("01 02 03"), [&](CArchive& ar) { ar >> value; }); }),
+      CArchiveException::endOfFile);
+  CString s;
+  for (const char* hex : {"", "05 61 62", "FF", "FF 00", "FF FF FF 10", "FF FE FF 02 41 00 42"}) {
+    EXPECT_EQ(ArchiveErrorCause([&] { Load(FromHex(hex), [&](CArchive& ar) { ar >> s; }); }),
+              CArchiveException::endOfFile)
+        << hex;
+  }
+}
+
+TEST(Archive, HugeClaimedLengthFailsWithoutAllocatingIt) {
+  CString s("kept");
+  // Claims 2^62 bytes, then 4 GiB - 2, then 2 GiB, with only a few bytes behind each claim.
+  for (const char* hex : {"FF FF FF FF FF FF FF 00 00 00 00 00 00 00 40 61",
+                          "FF FF FF FD FF FF FF 61 62", "FF FF FF 00 00 00 80 61"}) {
+    const int cause =
+        ArchiveErrorCause([&] { Load(FromHex(hex), [&](CArchive& ar) { ar >> s; }); });
+    EXPECT_TRUE(cause == CArchiveException::endOfFile ||
+                cause == CArchiveException::genericException)
+        << hex;
+  }
+  EXPECT_EQ(s, "kept");
+}
+
+TEST(Archive, WrongModeRaisesModeErrors) {
+  CMemFile file;
+  {
+    CArchive storing(&file, CArchive::store);
+    int value = 0;
+    EXPECT_EQ(ArchiveErrorCause([&] { storing >> value; }), CArchiveException::writeOnly);
+    CString s;
+    EXPECT_EQ(ArchiveErrorCause([&] { storing >> s; }), CArchiveException::writeOnly);
+    storing << 42;
+  }
+  file.SeekToBegin();
+  CArchive loading(&file, CArchive::load);
+  EXPECT_EQ(ArchiveErrorCause([&] { loading << 1; }), CArchiveException::readOnly);
+  EXPECT_EQ(ArchiveErrorCause([&] { loading << CString("x"); }), CArchiveException::readOnly);
+  int value = 0;
+  loading >> value;
+  EXPECT_EQ(value, 42);
+}
+
+TEST(Archive, CloseLeavesTheFileAfterWhatWasRead) {
+  CMemFile file;
+  {
+    CArchive ar(&file, CArchive::store);
+    for (int i = 0; i < 10; ++i) ar << i;
+  }
+  EXPECT_EQ(file.GetLength(), 40u);
+  file.SeekToBegin();
+  CArchive ar(&file, CArchive::load);
+  int first = -1;
+  ar >> first;
+  ar.Close();
+  EXPECT_EQ(first, 0);
+  EXPECT_EQ(file.GetPosition(), 4u);
+}
+
+TEST(Archive, BulkReadAndWriteAcrossTheBuffer) {
+  Bytes payload(10000);
+  for (size_t i = 0; i < payload.size(); ++i) payload[i] = static_cast<unsigned char>(i * 31);
+  const Bytes bytes = Store([&](CArchive& ar) {
+    ar << static_cast<BYTE>(1);
+    ar.Write(payload.data(), 100);
+    ar.Write(payload.data() + 100, static_cast<UINT>(payload.size() - 100));
+  });
+  ASSERT_EQ(bytes.size(), payload.size() + 1);
+  Load(bytes, [&](CArchive& ar) {
+    BYTE head = 0;
+    ar >> head;
+    Bytes back(payload.size() + 10);
+    EXPECT_EQ(ar.Read(back.data(), 50), 50u);
+    EXPECT_EQ(ar.Read(back.data() + 50, static_cast<UINT>(back.size() - 50)), payload.size() - 50);
+    back.resize(payload.size());
+    EXPECT_EQ(back, payload);
+  });
+}
+
+}  // namespace

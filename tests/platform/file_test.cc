@@ -1,0 +1,85 @@
+#include "lumotools/platform/file.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "lumotools/platform/archive.h"
+#include "support/scratch_dir.h"
+
+namespace {
+
+using lumo_test::ScratchDir;
+
+TEST(File, WritesReadsSeeksAndTruncates) {
+  ScratchDir dir;
+  const std::string path = dir.File("data.bin");
+  {
+    CFile file(path.c_str(), CFile::modeCreate | CFile::modeWrite);
+    file.Write("hello, world", 12);
+    EXPECT_EQ(file.GetLength(), 12u);
+    EXPECT_EQ(file.GetFileName(), "data.bin");
+    EXPECT_EQ(file.GetFilePath(), path.c_str());
+  }
+  CFile file(path.c_str(), CFile::modeReadWrite);
+  char buf[16] = {};
+  EXPECT_EQ(file.Seek(7, CFile::begin), 7u);
+  EXPECT_EQ(file.Read(buf, sizeof buf), 5u);
+  EXPECT_STREQ(buf, "world");
+  file.SetLength(5);
+  EXPECT_EQ(file.SeekToEnd(), 5u);
+  file.Close();
+  EXPECT_EQ(file.m_hFile, CFile::hFileNull);
+}
+
+TEST(File, OpenReportsTheSystemError) {
+  ScratchDir dir;
+  CFile file;
+  CFileException error;
+  EXPECT_FALSE(file.Open(dir.File("missing/none.bin").c_str(), CFile::modeRead, &error));
+  EXPECT_EQ(error.m_cause, CFileException::fileNotFound);
+  EXPECT_GT(error.m_lOsError, 0);
+  EXPECT_NE(error.GetDescription().Find("none.bin"), -1);
+}
+
+TEST(File, ConstructorAndRemoveRaiseFileExceptions) {
+  ScratchDir dir;
+  int cause = -1;
+  try {
+    CFile file(dir.File("absent").c_str(), CFile::modeRead);
+  } catch (CFileException* e) {
+    cause = e->m_cause;
+    e->Delete();
+  }
+  EXPECT_EQ(cause, CFileException::fileNotFound);
+  cause = -1;
+  try {
+    CFile::Remove(dir.File("absent").c_str());
+  } catch (CFileException* e) {
+    cause = e->m_cause;
+    e->Delete();
+  }
+  EXPECT_EQ(cause, CFileException::fileNotFound);
+}
+
+TEST(File, ArchivesThroughARealFile) {
+  ScratchDir dir;
+  const std::string path = dir.File("archive.bin");
+  {
+    CFile file(path.c_str(), CFile::modeCreate | CFile::modeWrite);
+    CArchive ar(&file, CArchive::store);
+    for (int i = 0; i < 5000; ++i) ar << i << CString("row");
+  }
+  CFile file(path.c_str(), CFile::modeRead);
+  EXPECT_EQ(file.GetLength(), 5000u * 8);
+  CArchive ar(&file, CArchive::load);
+  int value = 0;
+  CString text;
+  for (int i = 0; i < 5000; ++i) {
+    ar >> value >> text;
+    ASSERT_EQ(value, i);
+    ASSERT_EQ(text, "row");
+  }
+}
+
+}  // namespace

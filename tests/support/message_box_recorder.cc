@@ -1,0 +1,32 @@
+#include "support/message_box_recorder.h"
+
+namespace lumo_test {
+
+MessageBoxRecorder::MessageBoxRecorder() {
+  previous_ = AfxSetMessageBoxHandler([this](const CString& text, UINT nType, UINT) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    texts_.push_back(text.str());
+    styles_.push_back(nType);
+    return IDOK;
+  });
+}
+
+MessageBoxRecorder::~MessageBoxRecorder() { AfxSetMessageBoxHandler(previous_); }
+
+std::vector<std::string> MessageBoxRecorder::texts() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return texts_;
+}
+
+std::vector<UINT> MessageBoxRecorder::styles() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return styles_;
+}
+
+void MessageBoxRecorder::clear() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  texts_.clear();
+  styles_.clear();
+}
+
+}  // namespace lumo_test
