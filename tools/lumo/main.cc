@@ -1,1 +1,26 @@
-int main() { return 0; }
+// lumo: inspects and exercises what the LumoTools library reads and writes.
+// Exit status: 0 on success, 1 on bad input (one line on standard error), 2 on misuse.
+#include <iostream>
+
+#include "commands.h"
+
+int main(int argc, char** argv) {
+  CLI::App app{"lumo - the LumoTools command-line program"};
+  app.require_subcommand(1);
+  lumo_cli::AddDemoCommand(app);
+  lumo_cli::AddBagCommand(app);
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::CallForHelp& e) {
+    return app.exit(e);
+  } catch (const CLI::CallForAllHelp& e) {
+    return app.exit(e);
+  } catch (const CLI::ParseError& e) {
+    app.exit(e);
+    return 2;
+  } catch (const lumo_cli::CommandFailure& e) {
+    std::cerr << "lumo: " << e.what() << '\n';
+    return 1;
+  }
+  return 0;
+}

@@ -1,0 +1,62 @@
+# Entry points: `make demo` builds and runs the main job, `make test` builds and runs every test
+# in a normal and in a sanitizer build. `make bench` and `make fuzz` run the benchmarks and the
+# fuzz targets.
+
+JOBS ?= $(shell nproc)
+FUZZ_SECONDS ?= 60
+CMAKE_GENERATOR ?= Ninja
+CONFIGURE = cmake -G $(CMAKE_GENERATOR) -S . -Wno-dev
+
+BUILD := build
+BUILD_ASAN := build-asan
+BUILD_BENCH := build-bench
+BUILD_FUZZ := build-fuzz
+FUZZERS := archive_string_fuzzer prop_reg_map_fuzzer super_prop_fuzzer
+
+.PHONY: all deps build demo test test-normal test-asan bench fuzz clean
+
+all: build
+
+deps:
+	@scripts/deps
+
+build: deps
+	@$(CONFIGURE) -B $(BUILD) >/dev/null
+	@cmake --build $(BUILD) -j $(JOBS)
+
+demo: deps
+	@$(CONFIGURE) -B $(BUILD) >/dev/null
+	@cmake --build $(BUILD) -j $(JOBS) --target lumo
+	$(BUILD)/tools/lumo/lumo demo
+
+test: test-normal test-asan
+
+test-normal: build
+	cd $(BUILD) && ctest -j $(JOBS) --output-on-failure
+
+test-asan: deps
+	@$(CONFIGURE) -B $(BUILD_ASAN) -DCMAKE_BUILD_TYPE=Debug -DLUMO_SANITIZE=address,undefined \
+	  -DLUMO_BUILD_BENCHMARKS=OFF >/dev/null
+	@cmake --build $(BUILD_ASAN) -j $(JOBS)
+	cd $(BUILD_ASAN) && ASAN_OPTIONS=detect_leaks=1:strict_string_checks=1 \
+	  UBSAN_OPTIONS=print_stacktrace=1 ctest -j $(JOBS) --output-on-failure
+
+bench: deps
+	@$(CONFIGURE) -B $(BUILD_BENCH) -DCMAKE_BUILD_TYPE=Release -DLUMO_BUILD_TESTS=OFF >/dev/null
+	@cmake --build $(BUILD_BENCH) -j $(JOBS)
+	@for b in $(BUILD_BENCH)/bench/*_benchmark; do echo "== $$b"; $$b || exit 1; done
+
+fuzz: deps
+	@CXX=clang++ $(CONFIGURE) -B $(BUILD_FUZZ) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DLUMO_BUILD_FUZZERS=ON -DLUMO_BUILD_TESTS=OFF -DLUMO_BUILD_BENCHMARKS=OFF >/dev/null
+	@cmake --build $(BUILD_FUZZ) -j $(JOBS)
+	@for f in $(FUZZERS); do \
+	  echo "== $$f ($(FUZZ_SECONDS) s)"; \
+	  mkdir -p $(BUILD_FUZZ)/corpus/$$f; \
+	  $(BUILD_FUZZ)/fuzz/$$f -max_total_time=$(FUZZ_SECONDS) -rss_limit_mb=1024 -print_final_stats=1 \
+	    $(BUILD_FUZZ)/corpus/$$f fuzz/corpus/$$f 2>$(BUILD_FUZZ)/$$f.log || { tail -40 $(BUILD_FUZZ)/$$f.log; exit 1; }; \
+	  grep -E '^stat::(number_of_executed_units|peak_rss_mb)|cov:' $(BUILD_FUZZ)/$$f.log | tail -3; \
+	done
+
+clean:
+	rm -rf $(BUILD) $(BUILD_ASAN) $(BUILD_BENCH) $(BUILD_FUZZ)
