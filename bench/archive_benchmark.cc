@@ -1,5 +1,7 @@
 // CArchive over a CMemFile against memcpy of the same bytes, for 4-byte integers and for short
 // strings. Bytes processed are the archive bytes (for strings: the length byte and 8 characters).
+// Integers run at two sizes: 4 MiB, which stays in the processor's caches where memcpy is at its
+// fastest, and 64 MiB, which goes to main memory.
 #include <benchmark/benchmark.h>
 
 #include <cstring>
@@ -10,11 +12,11 @@
 
 namespace {
 
-constexpr int kInts = 1 << 20;
 constexpr int kStrings = 1 << 18;
 constexpr int kStringBytes = 9;
 
 void BM_Memcpy_Ints(benchmark::State& state) {
+  const int kInts = static_cast<int>(state.range(0));
   std::vector<int> source(kInts);
   for (int i = 0; i < kInts; ++i) source[i] = i;
   std::vector<unsigned char> target(sizeof(int) * kInts);
@@ -25,11 +27,12 @@ void BM_Memcpy_Ints(benchmark::State& state) {
   }
   state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(target.size()));
 }
-BENCHMARK(BM_Memcpy_Ints);
+BENCHMARK(BM_Memcpy_Ints)->Arg(1 << 20)->Arg(16 << 20);
 
 // The memory file is reused across iterations, as memcpy reuses its target, so that both write
 // into memory that is already mapped.
 void BM_Archive_StoreInts(benchmark::State& state) {
+  const int kInts = static_cast<int>(state.range(0));
   CMemFile file;
   for (auto _ : state) {
     file.SeekToBegin();
@@ -40,13 +43,14 @@ void BM_Archive_StoreInts(benchmark::State& state) {
   }
   state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(sizeof(int)) * kInts);
 }
-BENCHMARK(BM_Archive_StoreInts);
+BENCHMARK(BM_Archive_StoreInts)->Arg(1 << 20)->Arg(16 << 20);
 
 void BM_Archive_LoadInts(benchmark::State& state) {
+  const int kInts = static_cast<int>(state.range(0));
   std::vector<int> source(kInts);
   for (int i = 0; i < kInts; ++i) source[i] = i;
   for (auto _ : state) {
-    CMemFile file(reinterpret_cast<BYTE*>(source.data()), sizeof(int) * kInts);
+    CMemFile file(reinterpret_cast<BYTE*>(source.data()), static_cast<UINT>(sizeof(int)) * kInts);
     CArchive ar(&file, CArchive::load);
     int sum = 0;
     for (int i = 0; i < kInts; ++i) {
@@ -58,7 +62,7 @@ void BM_Archive_LoadInts(benchmark::State& state) {
   }
   state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(sizeof(int)) * kInts);
 }
-BENCHMARK(BM_Archive_LoadInts);
+BENCHMARK(BM_Archive_LoadInts)->Arg(1 << 20)->Arg(16 << 20);
 
 void BM_Memcpy_ShortStrings(benchmark::State& state) {
   std::vector<unsigned char> source(static_cast<size_t>(kStringBytes) * kStrings, 'a');

@@ -28,6 +28,9 @@ void BM_SuperProp_RoundTrip(benchmark::State& state) {
   state.SetComplexityN(state.range(0));
   state.SetItemsProcessed(state.iterations() * state.range(0));
 }
-BENCHMARK(BM_SuperProp_RoundTrip)->RangeMultiplier(10)->Range(100, 100000)->Complexity();
+BENCHMARK(BM_SuperProp_RoundTrip)
+    ->RangeMultiplier(10)
+    ->Range(100, 100000)
+    ->Complexity(benchmark::oN);
 
 }  // namespace

@@ -27,7 +27,7 @@ CArchive::CArchive(CFile* pFile, UINT nMode, int nBufSize, void* lpBuf)
   m_lpBufStart = static_cast<BYTE*>(lpBuf);
   m_lpBufMax = m_lpBufStart + nBufSize;
   m_lpBufCur = m_lpBufStart;
-  m_lpStoreEnd = IsStoring() ? m_lpBufMax : m_lpBufStart;
+  m_uStoreLimit = IsStoring() ? reinterpret_cast<std::uintptr_t>(m_lpBufMax) : 0;
   m_lpLoadEnd = m_lpBufStart;
 }
 
@@ -124,6 +124,7 @@ void CArchive::Write(const void* lpBuf, UINT nMax) {
 }
 
 void CArchive::ReadExact(std::string& out, ULONGLONG nBytes) {
+  if (IsStoring()) AfxThrowArchiveException(CArchiveException::writeOnly);
   out.clear();
   if (nBytes > out.max_size()) AfxThrowArchiveException(CArchiveException::genericException);
   // The common case: the bytes are already in the buffer.

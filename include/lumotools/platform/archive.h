@@ -15,6 +15,7 @@
 #define LUMOTOOLS_PLATFORM_ARCHIVE_H_
 
 #include <cstddef>
+#include <cstdint>
 #include <cstring>
 #include <memory>
 
@@ -106,7 +107,7 @@ class LUMO_PLATFORM_EXPORT CArchive {
   template <typename T>
   CArchive& Put(T value) {
     BYTE* cur = m_lpBufCur;
-    if (m_lpStoreEnd - cur < static_cast<std::ptrdiff_t>(sizeof(T))) {
+    if (reinterpret_cast<std::uintptr_t>(cur) + sizeof(T) > m_uStoreLimit) {
       MakeWriteRoom();
       cur = m_lpBufCur;
     }
@@ -132,10 +133,15 @@ class LUMO_PLATFORM_EXPORT CArchive {
 
   template <typename T>
   T Get() {
-    if (m_lpLoadEnd - m_lpBufCur < static_cast<std::ptrdiff_t>(sizeof(T))) FillReadData(sizeof(T));
+    BYTE* cur = m_lpBufCur;
+    if (reinterpret_cast<std::uintptr_t>(cur) + sizeof(T) >
+        reinterpret_cast<std::uintptr_t>(m_lpLoadEnd)) {
+      FillReadData(sizeof(T));
+      cur = m_lpBufCur;
+    }
     T value;
-    std::memcpy(&value, m_lpBufCur, sizeof(T));
-    m_lpBufCur += sizeof(T);
+    std::memcpy(&value, cur, sizeof(T));
+    m_lpBufCur = cur + sizeof(T);
     return value;
   }
   template <typename T>
@@ -153,10 +159,11 @@ class LUMO_PLATFORM_EXPORT CArchive {
   BYTE* m_lpBufStart;
   BYTE* m_lpBufMax;  // end of the buffer
   BYTE* m_lpBufCur;  // next byte to write or read
-  // End of the room for writing (m_lpBufMax when storing) and of the data read ahead (when
-  // loading). In the other mode each is m_lpBufStart, so the fast path's bound check fails and the
-  // slow path raises the mode error.
-  BYTE* m_lpStoreEnd;
+  // Address of the end of the room for writing: m_lpBufMax when storing, 0 when loading, so that
+  // the fast path's bound check fails and the slow path raises the mode error. An integer rather
+  // than a pointer, so that storing m_lpBufCur cannot alias it.
+  std::uintptr_t m_uStoreLimit;
+  // End of the data read ahead when loading; m_lpBufStart when storing, with the same effect.
   BYTE* m_lpLoadEnd;
 };
 
