@@ -152,6 +152,8 @@ TEST(Archive, WrongModeRaisesModeErrors) {
     EXPECT_EQ(ArchiveErrorCause([&] { storing >> value; }), CArchiveException::writeOnly);
     CString s;
     EXPECT_EQ(ArchiveErrorCause([&] { storing >> s; }), CArchiveException::writeOnly);
+    std::string raw;
+    EXPECT_EQ(ArchiveErrorCause([&] { storing.ReadExact(raw, 3); }), CArchiveException::writeOnly);
     storing << 42;
   }
   file.SeekToBegin();
