@@ -53,7 +53,7 @@ fuzz: deps
 	@for f in $(FUZZERS); do \
 	  echo "== $$f ($(FUZZ_SECONDS) s)"; \
 	  mkdir -p $(BUILD_FUZZ)/corpus/$$f; \
-	  $(BUILD_FUZZ)/fuzz/$$f -max_total_time=$(FUZZ_SECONDS) -rss_limit_mb=1024 -print_final_stats=1 \
+	  $(BUILD_FUZZ)/fuzz/$$f -max_total_time=$(FUZZ_SECONDS) -rss_limit_mb=1024 -malloc_limit_mb=64 -print_final_stats=1 \
 	    $(BUILD_FUZZ)/corpus/$$f fuzz/corpus/$$f 2>$(BUILD_FUZZ)/$$f.log || { tail -40 $(BUILD_FUZZ)/$$f.log; exit 1; }; \
 	  grep -E '^stat::(number_of_executed_units|peak_rss_mb)|cov:' $(BUILD_FUZZ)/$$f.log | tail -3; \
 	done
