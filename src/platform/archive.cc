@@ -108,6 +108,7 @@ UINT CArchive::Read(void* lpBuf, UINT nMax) {
 
 void CArchive::Write(const void* lpBuf, UINT nMax) {
   if (IsLoading()) AfxThrowArchiveException(CArchiveException::readOnly);
+  if (nMax == 0) return;
   const auto* in = static_cast<const BYTE*>(lpBuf);
   if (nMax <= static_cast<UINT>(m_lpBufMax - m_lpBufCur)) {
     std::memcpy(m_lpBufCur, in, nMax);
