@@ -1,5 +1,6 @@
-// The typed property system: value kinds and their archive registry, the hook-data value and the
-// byte-array property bag.
+// The typed property system: value kinds and their archive registry, type strategies and their
+// register, style-ID caches, transfer boxes, property items, groups and variables, the hook-data
+// value and the byte-array property bag.
 #ifndef LUMOTOOLS_PROPERTY_H_
 #define LUMOTOOLS_PROPERTY_H_
 
@@ -7,6 +8,13 @@
 #include "lumotools/property/hook_data.h"
 #include "lumotools/property/prop_reg.h"
 #include "lumotools/property/prop_reg_map.h"
+#include "lumotools/property/property_group.h"
+#include "lumotools/property/property_item.h"
+#include "lumotools/property/property_var.h"
+#include "lumotools/property/strategy_register.h"
+#include "lumotools/property/style_id_cache.h"
 #include "lumotools/property/super_prop.h"
+#include "lumotools/property/transfer_box.h"
+#include "lumotools/property/type_strategy.h"
 
 #endif  // LUMOTOOLS_PROPERTY_H_

@@ -148,6 +148,14 @@ void CArchive::ReadExact(std::string& out, ULONGLONG nBytes) {
   }
 }
 
+ULONGLONG CArchive::GetLoadRemaining() const {
+  if (IsStoring() || m_pFile == nullptr) return 0;
+  const ULONGLONG length = m_pFile->GetLength();
+  const ULONGLONG position = m_pFile->GetPosition();
+  return static_cast<ULONGLONG>(m_lpLoadEnd - m_lpBufCur) +
+         (length > position ? length - position : 0);
+}
+
 CArchive& CArchive::operator<<(const CString& s) {
   AfxWriteStringLength(*this, static_cast<ULONGLONG>(s.GetLength()), FALSE);
   Write(s.GetString(), static_cast<UINT>(s.GetLength()));

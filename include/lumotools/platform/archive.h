@@ -100,6 +100,9 @@ class LUMO_PLATFORM_EXPORT CArchive {
 
   // Reads nBytes into out, growing it only as the bytes arrive; raises endOfFile when fewer follow.
   void ReadExact(std::string& out, ULONGLONG nBytes);
+  // Loading: the bytes left to read, in the buffer and in the file behind it. Lets a reader refuse
+  // a count that the remaining input cannot back before it allocates for it.
+  ULONGLONG GetLoadRemaining() const;
 
   UINT m_nMode;
 
