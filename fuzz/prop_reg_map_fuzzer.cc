@@ -4,42 +4,25 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "lumotools/platform/archive.h"
-#include "lumotools/platform/mem_file.h"
-#include "lumotools/platform/message_box.h"
-#include "lumotools/property/prop_reg_map.h"
+#include "fuzz_support.h"
 
 namespace {
 
 bool RoundTrips(const boost::any& value) {
   CAnyPropRegMap& registry = CAnyPropRegMap::instance();
-  CMemFile file;
-  {
-    CArchive ar(&file, CArchive::store);
-    if (!registry.ArchiveStore(ar, value)) return false;
-  }
-  file.SeekToBegin();
-  CArchive ar(&file, CArchive::load);
+  bool stored = false;
+  const std::vector<BYTE> bytes =
+      lumo_fuzz::StoreBytes([&](CArchive& ar) { stored = registry.ArchiveStore(ar, value); });
   boost::any back;
-  if (!registry.ArchiveLoad(ar, back)) return false;
-  // NaN doubles are unequal to themselves by definition; compare their bytes instead.
-  if (back.type() == typeid(double)) {
-    const double a = boost::any_cast<double>(value);
-    const double b = boost::any_cast<double>(back);
-    return a == b || (a != a && b != b);
-  }
-  return registry.IsEqual(value, back);
+  bool loaded = false;
+  lumo_fuzz::LoadBytes(bytes, [&](CArchive& ar) { loaded = registry.ArchiveLoad(ar, back); });
+  return stored && loaded && lumo_fuzz::SameValue(value, back);
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static const bool silenced = [] {
-    AfxSetMessageBoxHandler([](const CString&, UINT, UINT) { return IDOK; });
-    return true;
-  }();
-  (void)silenced;
-
+  lumo_fuzz::SilenceMessageBoxes();
   CMemFile file(const_cast<BYTE*>(data), static_cast<UINT>(size));
   CArchive ar(&file, CArchive::load, 128);
   try {
