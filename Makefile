@@ -11,7 +11,8 @@ BUILD := build
 BUILD_ASAN := build-asan
 BUILD_BENCH := build-bench
 BUILD_FUZZ := build-fuzz
-FUZZERS := archive_string_fuzzer prop_reg_map_fuzzer super_prop_fuzzer
+FUZZERS := archive_string_fuzzer prop_reg_map_fuzzer super_prop_fuzzer property_group_fuzzer \
+  property_var_fuzzer
 
 .PHONY: all deps build demo test test-normal test-asan bench fuzz clean
 

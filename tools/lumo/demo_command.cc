@@ -1,5 +1,6 @@
-// lumo demo: a short walk through the library's values: hook-data texts, a colour item's text
-// form, property values as archive records, and a property bag.
+// lumo demo: a short walk through the library: a property edited and saved the way a host's
+// property pane does it, hook-data texts, a colour item's text form, property values as archive
+// records, and a property bag.
 #include <cstdio>
 #include <iostream>
 #include <string>
@@ -13,6 +14,71 @@ namespace lumo_cli {
 namespace {
 
 std::string Quote(const CString& text) { return "\"" + text.str() + "\""; }
+
+std::vector<unsigned char> FileBytes(CMemFile& file) {
+  std::vector<unsigned char> bytes(static_cast<size_t>(file.GetLength()));
+  file.SeekToBegin();
+  if (!bytes.empty()) file.Read(bytes.data(), static_cast<UINT>(bytes.size()));
+  return bytes;
+}
+
+// A property pane's round: styles registered with their kinds and unit factors, items built from
+// texts, shown in the user's unit, edited through a transfer box, saved and loaded back.
+void ShowTypicalRequest() {
+  enum : long { kLength = 101, kBars = 102, kGrade = 103, kHook = 104 };
+  CAnyPropertyStyleIdCache& styles = CAnyPropertyStyleIdCache::Instance();
+  styles.AddID_StyleBaseInfo(kLength, BAT_DOUBLE, 1000.0);  // shown in m, stored in mm
+  styles.AddID_StyleBaseInfo(kBars, BAT_INT, 1.0);
+  styles.AddID_StyleBaseInfo(kGrade, BAT_CSTRING, 1.0);
+  styles.AddID_StyleBaseInfo(kHook, BAT_HOOKDATA, 1.0);
+
+  CAnyTypeStrategyRegister& strategies = CAnyTypeStrategyRegister::instance();
+  CAnyPropertyGroup group;
+  group.AddPropItem(strategies.PropItemStrategy(kLength, "Length (m)", "L", 1, "2.5"));
+  group.AddPropItem(strategies.PropItemStrategy(kBars, "Bars", "N", 1, "12"));
+  group.AddPropItem(strategies.PropItemStrategy(kGrade, "Steel grade", "Grade", 1, "HRB400"));
+  group.AddPropItem(strategies.PropItemStrategy(kHook, "Hook", "Hook", 0, ""));
+
+  std::cout << "A property pane: items built from texts, shown in the user's unit\n";
+  const auto show = [](const CAnyPropertyGroup& g) {
+    for (const CAnyPropertyItem& item : g.GetPropertyItems()) {
+      std::printf("  %-12s %-6s shown %-10s stored %s\n", item.GetCaption().c_str(),
+                  item.GetVarName().c_str(), Quote(item.GetValueS(-2)).c_str(),
+                  Quote(item.GetValueS(-1)).c_str());
+    }
+  };
+  show(group);
+
+  std::cout << "The user types 3.25 for the length and picks a hook of 3(2)*4\n";
+  CTransferUiToAnyBox lengthBox;
+  lengthBox.AddTransfer(new CTransferUiToAny_String("3.25"));
+  group.FindPropItemByName("l", false)->SetValueBox(lengthBox, -2);
+  CTransferUiToAnyBox hookBox;
+  hookBox.AddTransfer(new CTransferUiToAny_Class(CHookData(CString("3(2)*4"))));
+  group.FindPropItemByName("Hook", false)->SetValueBox(hookBox, -2);
+  show(group);
+
+  CMemFile file;
+  {
+    CArchive ar(&file, CArchive::store);
+    group.Serialize(ar);
+  }
+  const std::vector<unsigned char> bytes = FileBytes(file);
+  std::cout << "Saved as a group archive of " << bytes.size() << " bytes (the hook value has no "
+            << "archive registration, so it is written as kind -1):\n  " << HexBytes(bytes) << '\n';
+  file.SeekToBegin();
+  CAnyPropertyGroup loaded;
+  {
+    CArchive ar(&file, CArchive::load);
+    loaded.Serialize(ar);
+  }
+  size_t same = 0;
+  for (size_t i = 0; i < loaded.GetPropertyItems().size(); ++i) {
+    same += loaded.GetPropertyItems()[i] == group.GetPropertyItems()[i] ? 1 : 0;
+  }
+  std::cout << "Loaded back: " << same << " of " << group.GetPropertyItems().size()
+            << " items equal to the saved ones\n\n";
+}
 
 void ShowHookData() {
   std::cout << "Hook data: text -> pairs -> text\n";
@@ -110,6 +176,7 @@ void RunDemo() {
         return IDOK;
       });
   std::cout << "LumoTools demo\n\n";
+  ShowTypicalRequest();
   ShowHookData();
   ShowColorItem();
   ShowArchiveRecords();

@@ -9,6 +9,7 @@ int main(int argc, char** argv) {
   app.require_subcommand(1);
   lumo_cli::AddDemoCommand(app);
   lumo_cli::AddBagCommand(app);
+  lumo_cli::AddCalcCommand(app);
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp& e) {
