@@ -9,12 +9,13 @@ CONFIGURE = cmake -G $(CMAKE_GENERATOR) -S . -Wno-dev
 
 BUILD := build
 BUILD_ASAN := build-asan
+BUILD_TSAN := build-tsan
 BUILD_BENCH := build-bench
 BUILD_FUZZ := build-fuzz
 FUZZERS := archive_string_fuzzer prop_reg_map_fuzzer super_prop_fuzzer property_group_fuzzer \
   property_var_fuzzer
 
-.PHONY: all deps build demo test test-normal test-asan bench fuzz clean
+.PHONY: all deps build demo test test-normal test-asan test-tsan bench fuzz clean
 
 all: build
 
@@ -30,7 +31,7 @@ demo: deps
 	@cmake --build $(BUILD) -j $(JOBS) --target lumo
 	$(BUILD)/tools/lumo/lumo demo
 
-test: test-normal test-asan
+test: test-normal test-asan test-tsan
 
 test-normal: build
 	cd $(BUILD) && ctest -j $(JOBS) --output-on-failure
@@ -41,6 +42,14 @@ test-asan: deps
 	@cmake --build $(BUILD_ASAN) -j $(JOBS)
 	cd $(BUILD_ASAN) && ASAN_OPTIONS=detect_leaks=1:strict_string_checks=1 \
 	  UBSAN_OPTIONS=print_stacktrace=1 ctest -j $(JOBS) --output-on-failure
+
+# The concurrency suites (CTest label "concurrency") once more under ThreadSanitizer.
+test-tsan: deps
+	@$(CONFIGURE) -B $(BUILD_TSAN) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLUMO_SANITIZE=thread \
+	  -DLUMO_BUILD_BENCHMARKS=OFF >/dev/null
+	@cmake --build $(BUILD_TSAN) -j $(JOBS) --target platform_test sync_test util_test
+	cd $(BUILD_TSAN) && TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
+	  ctest -j $(JOBS) -L concurrency --output-on-failure
 
 bench: deps
 	@$(CONFIGURE) -B $(BUILD_BENCH) -DCMAKE_BUILD_TYPE=Release -DLUMO_BUILD_TESTS=OFF >/dev/null
@@ -60,4 +69,4 @@ fuzz: deps
 	done
 
 clean:
-	rm -rf $(BUILD) $(BUILD_ASAN) $(BUILD_BENCH) $(BUILD_FUZZ)
+	rm -rf $(BUILD) $(BUILD_ASAN) $(BUILD_TSAN) $(BUILD_BENCH) $(BUILD_FUZZ)

@@ -1,5 +1,6 @@
 # Finds the Debian-packaged dependencies and presents each as an imported target.
 
+find_package(Threads REQUIRED)
 find_package(Boost 1.74 REQUIRED)
 
 find_path(LOKI_INCLUDE_DIR loki/Functor.h REQUIRED)

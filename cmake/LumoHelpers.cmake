@@ -19,14 +19,15 @@ function(lumo_library name kind)
   set_target_properties(${name} PROPERTIES VERSION ${PROJECT_VERSION} SOVERSION ${PROJECT_VERSION_MAJOR})
 endfunction()
 
-# lumo_test(NAME SOURCES ... DEPS ...): a GoogleTest program whose tests CTest lists one by one.
+# lumo_test(NAME SOURCES ... DEPS ... [LABELS ...]): a GoogleTest program whose tests CTest lists
+# one by one, carrying the given CTest labels.
 function(lumo_test name)
-  cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})
+  cmake_parse_arguments(ARG "" "" "SOURCES;DEPS;LABELS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   target_compile_options(${name} PRIVATE ${LUMO_WARNINGS})
   target_link_libraries(${name} PRIVATE ${ARG_DEPS} lumo_test_support GTest::gmock GTest::gtest_main)
   gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST
-    PROPERTIES ENVIRONMENT "LUMO_TEST_DATA=${PROJECT_SOURCE_DIR}/tests/data")
+    PROPERTIES ENVIRONMENT "LUMO_TEST_DATA=${PROJECT_SOURCE_DIR}/tests/data" LABELS "${ARG_LABELS}")
 endfunction()
 
 # lumo_benchmark(NAME SOURCES ... DEPS ...): a Google Benchmark program.

@@ -1,0 +1,404 @@
+#include "lumotools/platform/message_queue.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <future>
+#include <map>
+#include <random>
+#include <thread>
+#include <utility>
+#include <vector>
+
+#include "lumotools/platform/sync.h"
+#include "lumotools/platform/time.h"
+#include "support/manual_clock.h"
+
+namespace {
+
+// Takes every waiting message without dispatching it; returns them in order.
+std::vector<MSG> TakeWaitingMessages() {
+  std::vector<MSG> taken;
+  MSG msg;
+  while (PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE)) taken.push_back(msg);
+  return taken;
+}
+
+// The identifiers of the WM_TIMER messages among messages.
+std::vector<UINT_PTR> TimerIds(const std::vector<MSG>& messages) {
+  std::vector<UINT_PTR> ids;
+  for (const MSG& msg : messages) {
+    if (msg.message == WM_TIMER) ids.push_back(msg.wParam);
+  }
+  return ids;
+}
+
+void IgnoreTimer(HWND, UINT, UINT_PTR, DWORD) {}
+
+TEST(MessageQueue, PostedMessagesComeFirstInFirstOut) {
+  PostMessage(nullptr, WM_USER + 1, 10, 100);
+  PostMessage(nullptr, WM_USER + 2, 20, 200);
+  MSG msg;
+  ASSERT_TRUE(PeekMessage(&msg, nullptr, 0, 0, PM_NOREMOVE));
+  EXPECT_EQ(msg.message, WM_USER + 1);
+  ASSERT_TRUE(PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE));
+  EXPECT_EQ(msg.message, WM_USER + 1);
+  EXPECT_EQ(msg.wParam, 10u);
+  EXPECT_EQ(msg.lParam, 100);
+  EXPECT_EQ(msg.hwnd, nullptr);
+  ASSERT_EQ(GetMessage(&msg, nullptr, 0, 0), 1);
+  EXPECT_EQ(msg.message, WM_USER + 2);
+  EXPECT_FALSE(PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE));
+}
+
+TEST(MessageQueue, FilterSelectsByNumberAndWindow) {
+  PostMessage(nullptr, WM_USER + 1, 1, 0);
+  PostMessage(nullptr, WM_USER + 5, 5, 0);
+  MSG msg;
+  ASSERT_TRUE(PeekMessage(&msg, nullptr, WM_USER + 5, WM_USER + 9, PM_REMOVE));
+  EXPECT_EQ(msg.message, WM_USER + 5);
+  EXPECT_FALSE(PeekMessage(&msg, nullptr, WM_USER + 2, WM_USER + 9, PM_REMOVE));
+  // Messages without a window pass the "no window" filter but not a filter naming a window.
+  EXPECT_FALSE(PeekMessage(&msg, reinterpret_cast<HWND>(0x1234), 0, 0, PM_REMOVE));
+  ASSERT_TRUE(PeekMessage(&msg, reinterpret_cast<HWND>(-1), 0, 0, PM_REMOVE));
+  EXPECT_EQ(msg.message, WM_USER + 1);
+}
+
+TEST(MessageQueue, QuitComesAfterPostedMessagesAndPassesEveryFilter) {
+  PostQuitMessage(7);
+  PostMessage(nullptr, WM_USER, 0, 0);
+  MSG msg;
+  ASSERT_EQ(GetMessage(&msg, nullptr, 0, 0), 1);
+  EXPECT_EQ(msg.message, WM_USER);
+  ASSERT_EQ(GetMessage(&msg, nullptr, WM_USER, WM_USER), 0);
+  EXPECT_EQ(msg.message, WM_QUIT);
+  EXPECT_EQ(msg.wParam, 7u);
+  EXPECT_FALSE(PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE));
+}
+
+TEST(MessageQueue, PostingAcrossThreadsKeepsEachSendersOrder) {
+  constexpr int kSenders = 4;
+  constexpr int kPerSender = 2000;
+  std::promise<DWORD> receiverId;
+  std::map<WPARAM, std::vector<LPARAM>> received;
+  std::thread receiver([&] {
+    MSG msg;
+    PeekMessage(&msg, nullptr, 0, 0, PM_NOREMOVE);  // creates this thread's queue
+    receiverId.set_value(GetCurrentThreadId());
+    while (GetMessage(&msg, nullptr, 0, 0)) received[msg.wParam].push_back(msg.lParam);
+  });
+  const DWORD target = receiverId.get_future().get();
+  std::vector<std::thread> senders;
+  for (int s = 0; s < kSenders; ++s) {
+    senders.emplace_back([s, target] {
+      for (int i = 0; i < kPerSender; ++i) {
+        EXPECT_TRUE(PostThreadMessage(target, WM_USER, s, i));
+      }
+    });
+  }
+  for (auto& sender : senders) sender.join();
+  EXPECT_TRUE(PostThreadMessage(target, WM_QUIT, 0, 0));
+  receiver.join();
+
+  ASSERT_EQ(received.size(), static_cast<size_t>(kSenders));
+  for (const auto& [sender, values] : received) {
+    ASSERT_EQ(values.size(), static_cast<size_t>(kPerSender)) << "sender " << sender;
+    for (int i = 0; i < kPerSender; ++i) ASSERT_EQ(values[i], i) << "sender " << sender;
+  }
+}
+
+TEST(MessageQueue, QueueExistsFromFirstUseUntilItsThreadEnds) {
+  std::promise<DWORD> idBeforeUse;
+  std::promise<void> checked;
+  std::promise<DWORD> idAfterUse;
+  std::thread worker([&] {
+    idBeforeUse.set_value(GetCurrentThreadId());
+    checked.get_future().wait();
+    MSG msg;
+    PeekMessage(&msg, nullptr, 0, 0, PM_NOREMOVE);
+    idAfterUse.set_value(GetCurrentThreadId());
+    GetMessage(&msg, nullptr, 0, 0);
+  });
+  const DWORD id = idBeforeUse.get_future().get();
+  EXPECT_FALSE(PostThreadMessage(id, WM_USER, 0, 0));
+  checked.set_value();
+  EXPECT_EQ(idAfterUse.get_future().get(), id);
+  EXPECT_TRUE(PostThreadMessage(id, WM_USER, 0, 0));
+  worker.join();
+  EXPECT_FALSE(PostThreadMessage(id, WM_USER, 0, 0));
+}
+
+// Timers on a hand-advanced clock. Every timer a test sets goes through Set, so that none outlives
+// its test.
+class MessageQueueTimerTest : public testing::Test {
+ protected:
+  explicit MessageQueueTimerTest(ULONGLONG startTickMs = 1000) : clock_(startTickMs) {}
+
+  void TearDown() override {
+    for (UINT_PTR id : ids_) KillTimer(nullptr, id);
+    TakeWaitingMessages();
+  }
+
+  UINT_PTR Set(UINT elapse, TIMERPROC proc = IgnoreTimer) {
+    const UINT_PTR id = SetTimer(nullptr, 0, elapse, proc);
+    ids_.push_back(id);
+    return id;
+  }
+
+  lumo_test::ManualClockScope clock_;
+  std::vector<UINT_PTR> ids_;
+};
+
+TEST_F(MessageQueueTimerTest, TimerFallsDueAfterItsPeriodThenEveryPeriod) {
+  const UINT_PTR id = Set(100);
+  EXPECT_NE(id, 0u);
+  EXPECT_TRUE(TakeWaitingMessages().empty());
+  clock_.AdvanceMs(99);
+  EXPECT_TRUE(TakeWaitingMessages().empty());
+  for (int period = 0; period < 3; ++period) {
+    clock_.AdvanceMs(period == 0 ? 1 : 100);
+    const std::vector<MSG> messages = TakeWaitingMessages();
+    ASSERT_EQ(messages.size(), 1u) << "period " << period;
+    EXPECT_EQ(messages[0].message, WM_TIMER);
+    EXPECT_EQ(messages[0].hwnd, nullptr);
+    EXPECT_EQ(messages[0].wParam, id);
+    EXPECT_EQ(messages[0].lParam, reinterpret_cast<LPARAM>(&IgnoreTimer));
+    EXPECT_EQ(messages[0].time, GetTickCount());
+  }
+}
+
+TEST_F(MessageQueueTimerTest, DueTimersComeInDueOrder) {
+  const UINT_PTR late = Set(300);
+  const UINT_PTR early = Set(100);
+  const UINT_PTR middle = Set(200);
+  const UINT_PTR tiedWithMiddle = Set(200);
+  clock_.AdvanceMs(300);
+  EXPECT_EQ(TimerIds(TakeWaitingMessages()),
+            (std::vector<UINT_PTR>{early, middle, tiedWithMiddle, late}));
+}
+
+TEST_F(MessageQueueTimerTest, AtMostOneMessagePendingPerTimer) {
+  const UINT_PTR id = Set(10);
+  clock_.AdvanceMs(1000);
+  MSG msg;
+  for (int look = 0; look < 2; ++look) {
+    ASSERT_TRUE(PeekMessage(&msg, nullptr, 0, 0, PM_NOREMOVE));
+    EXPECT_EQ(msg.wParam, id);
+  }
+  EXPECT_EQ(TimerIds(TakeWaitingMessages()), std::vector<UINT_PTR>{id});
+  // The period restarts when the timer is found due, not from its missed due times.
+  clock_.AdvanceMs(9);
+  EXPECT_TRUE(TakeWaitingMessages().empty());
+  clock_.AdvanceMs(1);
+  EXPECT_EQ(TimerIds(TakeWaitingMessages()), std::vector<UINT_PTR>{id});
+}
+
+TEST_F(MessageQueueTimerTest, PostedMessagesAndQuitComeBeforeTimers) {
+  const UINT_PTR id = Set(10);
+  clock_.AdvanceMs(10);
+  PostMessage(nullptr, WM_USER, 0, 0);
+  PostQuitMessage(3);
+  MSG msg;
+  ASSERT_EQ(GetMessage(&msg, nullptr, 0, 0), 1);
+  EXPECT_EQ(msg.message, WM_USER);
+  ASSERT_EQ(GetMessage(&msg, nullptr, 0, 0), 0);
+  ASSERT_EQ(GetMessage(&msg, nullptr, 0, 0), 1);
+  EXPECT_EQ(msg.message, WM_TIMER);
+  EXPECT_EQ(msg.wParam, id);
+  // A filter that excludes WM_TIMER leaves the timer pending.
+  clock_.AdvanceMs(10);
+  EXPECT_FALSE(PeekMessage(&msg, nullptr, WM_USER, WM_USER, PM_REMOVE));
+  EXPECT_EQ(TimerIds(TakeWaitingMessages()), std::vector<UINT_PTR>{id});
+}
+
+TEST_F(MessageQueueTimerTest, KillTimerStopsTimerAndDropsItsPendingMessage) {
+  const UINT_PTR killed = Set(10);
+  const UINT_PTR kept = Set(10);
+  clock_.AdvanceMs(10);
+  MSG msg;
+  ASSERT_TRUE(PeekMessage(&msg, nullptr, 0, 0, PM_NOREMOVE));
+  EXPECT_TRUE(KillTimer(nullptr, killed));
+  EXPECT_FALSE(KillTimer(nullptr, killed));
+  EXPECT_EQ(TimerIds(TakeWaitingMessages()), std::vector<UINT_PTR>{kept});
+  clock_.AdvanceMs(100);
+  EXPECT_EQ(TimerIds(TakeWaitingMessages()), std::vector<UINT_PTR>{kept});
+}
+
+TEST_F(MessageQueueTimerTest, SetTimerWithLiveIdResetsThatTimer) {
+  const UINT_PTR id = Set(100);
+  clock_.AdvanceMs(100);
+  EXPECT_EQ(SetTimer(nullptr, id, 50, IgnoreTimer), id);  // drops the pending message too
+  EXPECT_TRUE(TakeWaitingMessages().empty());
+  clock_.AdvanceMs(49);
+  EXPECT_TRUE(TakeWaitingMessages().empty());
+  clock_.AdvanceMs(1);
+  EXPECT_EQ(TimerIds(TakeWaitingMessages()), std::vector<UINT_PTR>{id});
+
+  const UINT_PTR fresh = Set(100);
+  EXPECT_TRUE(KillTimer(nullptr, fresh));
+  const UINT_PTR other = SetTimer(nullptr, fresh, 100, IgnoreTimer);
+  ids_.push_back(other);
+  EXPECT_NE(other, 0u);
+  EXPECT_NE(other, fresh);
+  EXPECT_NE(other, id);
+}
+
+TEST_F(MessageQueueTimerTest, TimerWithPeriodZeroIsDueAtEveryLook) {
+  const UINT_PTR id = Set(0);
+  MSG msg;
+  for (int look = 0; look < 3; ++look) {
+    ASSERT_TRUE(PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE));
+    EXPECT_EQ(msg.wParam, id);
+  }
+}
+
+UINT_PTR g_dispatchedId = 0;
+DWORD g_dispatchedTime = 0;
+UINT g_dispatchedMessage = 0;
+
+void RecordTimer(HWND, UINT msg, UINT_PTR id, DWORD time) {
+  g_dispatchedMessage = msg;
+  g_dispatchedId = id;
+  g_dispatchedTime = time;
+}
+
+TEST_F(MessageQueueTimerTest, DispatchCallsTimerProcedureWithIdAndTick) {
+  const UINT_PTR id = Set(25, RecordTimer);
+  clock_.AdvanceMs(30);
+  MSG msg;
+  ASSERT_EQ(GetMessage(&msg, nullptr, 0, 0), 1);
+  clock_.AdvanceMs(5);
+  EXPECT_EQ(DispatchMessage(&msg), 0);
+  EXPECT_EQ(g_dispatchedMessage, WM_TIMER);
+  EXPECT_EQ(g_dispatchedId, id);
+  EXPECT_EQ(g_dispatchedTime, 1030u);
+}
+
+class MessageQueueWrapTest : public MessageQueueTimerTest {
+ protected:
+  MessageQueueWrapTest() : MessageQueueTimerTest(0xFFFFFFFFULL - 40) {}
+};
+
+TEST_F(MessageQueueWrapTest, TimerFallsDueAcrossTickCountWrap) {
+  const UINT_PTR id = Set(100);
+  clock_.AdvanceMs(99);
+  EXPECT_TRUE(TakeWaitingMessages().empty());
+  clock_.AdvanceMs(1);
+  EXPECT_EQ(TimerIds(TakeWaitingMessages()), std::vector<UINT_PTR>{id});
+}
+
+TEST_F(MessageQueueTimerTest, ManyTimersEachFireOnceInDueOrder) {
+  constexpr int kTimers = 10000;
+  std::mt19937 random(42);
+  std::uniform_int_distribution<UINT> period(1000, 1999);
+  std::map<UINT_PTR, UINT> live;
+  for (int i = 0; i < kTimers; ++i) {
+    const UINT elapse = period(random);
+    const UINT_PTR id = Set(elapse);
+    if (i % 3 == 0) {
+      KillTimer(nullptr, id);
+    } else {
+      live[id] = elapse;
+    }
+  }
+  std::map<UINT_PTR, int> fired;
+  UINT lastDue = 0;
+  for (UINT elapsed = 1; elapsed <= 1999; ++elapsed) {
+    clock_.AdvanceMs(1);
+    for (UINT_PTR id : TimerIds(TakeWaitingMessages())) {
+      ASSERT_EQ(live.count(id), 1u) << "killed timer " << id << " fired";
+      EXPECT_EQ(live[id], elapsed) << "timer " << id;
+      EXPECT_GE(live[id], lastDue);
+      lastDue = live[id];
+      ++fired[id];
+    }
+  }
+  EXPECT_EQ(fired.size(), live.size());
+  for (const auto& [id, count] : fired) EXPECT_EQ(count, 1) << "timer " << id;
+}
+
+TEST_F(MessageQueueTimerTest, TimersResetManyTimesKeepOnlyTheLastPeriod) {
+  constexpr int kTimers = 200;
+  constexpr int kResets = 50;
+  std::mt19937 random(7);
+  std::uniform_int_distribution<UINT> period(1, 500);
+  std::vector<UINT_PTR> ids;
+  for (int i = 0; i < kTimers; ++i) ids.push_back(Set(period(random)));
+  std::map<UINT_PTR, UINT> last;
+  for (int round = 0; round < kResets; ++round) {
+    for (UINT_PTR id : ids) {
+      last[id] = period(random);
+      ASSERT_EQ(SetTimer(nullptr, id, last[id], IgnoreTimer), id);
+    }
+  }
+  std::map<UINT_PTR, UINT> firstFired;
+  for (UINT elapsed = 1; elapsed <= 500; ++elapsed) {
+    clock_.AdvanceMs(1);
+    for (UINT_PTR id : TimerIds(TakeWaitingMessages())) firstFired.emplace(id, elapsed);
+  }
+  EXPECT_EQ(firstFired, last);
+}
+
+TEST_F(MessageQueueTimerTest, TimersBelongToTheSettingThread) {
+  std::promise<UINT_PTR> workerTimer;
+  std::promise<void> advanced;
+  std::promise<std::vector<UINT_PTR>> workerFired;
+  std::thread worker([&] {
+    workerTimer.set_value(SetTimer(nullptr, 0, 10, IgnoreTimer));
+    advanced.get_future().wait();
+    MSG msg;
+    ASSERT_EQ(GetMessage(&msg, nullptr, 0, 0), 1);
+    workerFired.set_value({msg.wParam});
+  });
+  const UINT_PTR id = workerTimer.get_future().get();
+  EXPECT_FALSE(KillTimer(nullptr, id));
+  clock_.AdvanceMs(10);
+  EXPECT_TRUE(TakeWaitingMessages().empty());
+  advanced.set_value();
+  EXPECT_EQ(workerFired.get_future().get(), std::vector<UINT_PTR>{id});
+  worker.join();
+}
+
+// A thread asleep in GetMessage wakes when the clock reaches its timer. The period is an hour of
+// the manual clock, so a sleeper that missed the clock's move would sleep an hour of real time;
+// the test gives it 30 s, then wakes it with a post and fails.
+TEST_F(MessageQueueTimerTest, GetMessageWakesWhenClockReachesTimer) {
+  constexpr UINT kHourMs = 3'600'000;
+  std::promise<std::pair<DWORD, UINT_PTR>> timerSet;
+  std::promise<MSG> woken;
+  std::thread sleeper([&] {
+    const UINT_PTR id = SetTimer(nullptr, 0, kHourMs, IgnoreTimer);
+    timerSet.set_value({GetCurrentThreadId(), id});
+    MSG msg;
+    GetMessage(&msg, nullptr, 0, 0);
+    KillTimer(nullptr, id);
+    woken.set_value(msg);
+  });
+  const auto [threadId, id] = timerSet.get_future().get();
+  clock_.AdvanceMs(kHourMs - 1);
+  clock_.AdvanceMs(1);
+  std::future<MSG> wake = woken.get_future();
+  if (wake.wait_for(std::chrono::seconds(30)) != std::future_status::ready) {
+    PostThreadMessage(threadId, WM_USER, 0, 0);
+    ADD_FAILURE() << "GetMessage slept through the clock's move";
+  }
+  const MSG msg = wake.get();
+  sleeper.join();
+  EXPECT_EQ(msg.message, WM_TIMER);
+  EXPECT_EQ(msg.wParam, id);
+}
+
+// With the system clock, GetMessage sleeps until the timer is due, never returning early.
+TEST(MessageQueue, GetMessageWaitsForTimerOnSystemClock) {
+  const ULONGLONG start = GetTickCount64();
+  const UINT_PTR id = SetTimer(nullptr, 0, 30, IgnoreTimer);
+  MSG msg;
+  ASSERT_EQ(GetMessage(&msg, nullptr, 0, 0), 1);
+  KillTimer(nullptr, id);
+  EXPECT_EQ(msg.message, WM_TIMER);
+  EXPECT_EQ(msg.wParam, id);
+  EXPECT_GE(GetTickCount64() - start, 30u);
+}
+
+}  // namespace

@@ -1,0 +1,139 @@
+#include "lumotools/platform/time.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <ctime>
+#include <memory>
+#include <string>
+
+#include "support/manual_clock.h"
+
+namespace {
+
+constexpr ULONGLONG kWrap = 0x1'0000'0000ULL;
+
+TEST(Time, TickCountFollowsManualClockAndWrapsAt32Bits) {
+  lumo_test::ManualClockScope scope(kWrap - 5);
+  EXPECT_EQ(GetTickCount(), 0xFFFFFFFBu);
+  scope.AdvanceMs(4);
+  EXPECT_EQ(GetTickCount(), 0xFFFFFFFFu);
+  scope.AdvanceMs(10);
+  EXPECT_EQ(GetTickCount(), 9u);
+  EXPECT_EQ(GetTickCount64(), kWrap + 9);
+}
+
+TEST(Time, PerformanceCounterFollowsManualClock) {
+  lumo_test::ManualClockScope scope;
+  LARGE_INTEGER frequency{};
+  LARGE_INTEGER before{};
+  LARGE_INTEGER after{};
+  EXPECT_TRUE(QueryPerformanceFrequency(&frequency));
+  EXPECT_EQ(frequency.QuadPart, LumoManualClock::kFrequency);
+  EXPECT_TRUE(QueryPerformanceCounter(&before));
+  scope.clock().Advance(std::chrono::microseconds(1500));
+  EXPECT_TRUE(QueryPerformanceCounter(&after));
+  EXPECT_EQ(after.QuadPart - before.QuadPart, frequency.QuadPart * 3 / 2000);
+  EXPECT_EQ(GetTickCount64(), 1u);
+}
+
+TEST(Time, SetClockReturnsTheClockItReplaces) {
+  auto first = std::make_shared<LumoManualClock>(100);
+  auto second = std::make_shared<LumoManualClock>(200);
+  EXPECT_EQ(LumoSetClock(first), nullptr);
+  EXPECT_EQ(LumoSetClock(second), first);
+  EXPECT_EQ(GetTickCount(), 200u);
+  EXPECT_EQ(LumoSetClock(nullptr), second);
+  EXPECT_EQ(LumoSetClock(nullptr), nullptr);
+}
+
+// The system clock's counter, frequency and tick count agree with real time.
+TEST(Time, SystemClockMeasuresRealTime) {
+  using Steady = std::chrono::steady_clock;
+  LARGE_INTEGER frequency{};
+  LARGE_INTEGER counterBefore{};
+  LARGE_INTEGER counterAfter{};
+  QueryPerformanceFrequency(&frequency);
+  const Steady::time_point outerStart = Steady::now();
+  QueryPerformanceCounter(&counterBefore);
+  const ULONGLONG tickBefore = GetTickCount64();
+  const Steady::time_point innerStart = Steady::now();
+  while (Steady::now() - innerStart < std::chrono::milliseconds(30)) {
+  }
+  const Steady::time_point innerEnd = Steady::now();
+  const ULONGLONG tickAfter = GetTickCount64();
+  QueryPerformanceCounter(&counterAfter);
+  const Steady::time_point outerEnd = Steady::now();
+
+  const double seconds =
+      static_cast<double>(counterAfter.QuadPart - counterBefore.QuadPart) / frequency.QuadPart;
+  EXPECT_GE(seconds, std::chrono::duration<double>(innerEnd - innerStart).count());
+  EXPECT_LE(seconds, std::chrono::duration<double>(outerEnd - outerStart).count());
+  const auto ms = [](Steady::duration d) {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(d).count();
+  };
+  EXPECT_GE(static_cast<long long>(tickAfter - tickBefore), ms(innerEnd - innerStart) - 1);
+  EXPECT_LE(static_cast<long long>(tickAfter - tickBefore), ms(outerEnd - outerStart) + 1);
+}
+
+TEST(Time, CurrentTimeFollowsManualCalendar) {
+  lumo_test::ManualClockScope scope;
+  const CTime start = CTime::GetCurrentTime();
+  EXPECT_EQ(start.GetTime(), 1'700'000'000);
+  scope.AdvanceMs(2999);
+  EXPECT_EQ(CTime::GetCurrentTime().GetTime(), start.GetTime() + 2);
+}
+
+// Local-time conversions under a fixed time zone, restored afterwards.
+class TimeZoneTest : public testing::Test {
+ protected:
+  void TearDown() override {
+    if (hadZone_) {
+      setenv("TZ", savedZone_.c_str(), 1);
+    } else {
+      unsetenv("TZ");
+    }
+    tzset();
+  }
+
+  void UseZone(const char* zone) {
+    setenv("TZ", zone, 1);
+    tzset();
+  }
+
+ private:
+  const char* initial_ = std::getenv("TZ");
+  bool hadZone_ = initial_ != nullptr;
+  std::string savedZone_ = initial_ != nullptr ? initial_ : "";
+};
+
+constexpr LONGLONG kLeapDayUtc = 1'709'214'330;  // 2024-02-29 13:45:30 UTC, a Thursday
+
+TEST_F(TimeZoneTest, PartsAndFormatAreLocalTime) {
+  UseZone("UTC0");
+  const CTime t(kLeapDayUtc);
+  EXPECT_EQ(t.GetYear(), 2024);
+  EXPECT_EQ(t.GetMonth(), 2);
+  EXPECT_EQ(t.GetDay(), 29);
+  EXPECT_EQ(t.GetHour(), 13);
+  EXPECT_EQ(t.GetMinute(), 45);
+  EXPECT_EQ(t.GetSecond(), 30);
+  EXPECT_EQ(t.GetDayOfWeek(), 5);
+  EXPECT_STREQ(t.Format("%Y-%m-%d %H:%M:%S").GetString(), "2024-02-29 13:45:30");
+
+  UseZone("JST-9");
+  EXPECT_EQ(t.GetDay(), 29);
+  EXPECT_EQ(t.GetHour(), 22);
+  EXPECT_STREQ(t.Format("%H:%M").GetString(), "22:45");
+}
+
+TEST_F(TimeZoneTest, ConstructsFromLocalParts) {
+  UseZone("JST-9");
+  EXPECT_EQ(CTime(2024, 2, 29, 22, 45, 30).GetTime(), kLeapDayUtc);
+  EXPECT_EQ(CTime(2024, 3, 1, 8, 45, 30).GetTime(), kLeapDayUtc + 10 * 3600);
+  UseZone("UTC0");
+  EXPECT_EQ(CTime(1970, 1, 1, 0, 0, 0).GetTime(), 0);
+}
+
+}  // namespace
