@@ -11,7 +11,9 @@ function(lumo_library name kind)
   target_include_directories(${name} PUBLIC
     $<BUILD_INTERFACE:${PROJECT_SOURCE_DIR}/include>
     $<INSTALL_INTERFACE:include>)
-  target_compile_options(${name} PRIVATE ${LUMO_WARNINGS})
+  # Calls between a library's own exported functions go direct (and may inline): nothing
+  # interposes on them.
+  target_compile_options(${name} PRIVATE ${LUMO_WARNINGS} -fno-semantic-interposition)
   if(ARG_BUILD_MACRO)
     target_compile_definitions(${name} PRIVATE ${ARG_BUILD_MACRO})
   endif()
