@@ -11,21 +11,6 @@ unsigned int ElapsedMs(LONGLONG zero, double secondsPerTick) {
   return static_cast<unsigned int>(static_cast<LONGLONG>(ms));
 }
 
-struct ProcessClock {
-  LONGLONG frequency;
-  LONGLONG zero;
-  double secondsPerTick;
-
-  ProcessClock() {
-    LARGE_INTEGER value;
-    QueryPerformanceFrequency(&value);
-    frequency = value.QuadPart;
-    QueryPerformanceCounter(&value);
-    zero = value.QuadPart;
-    secondsPerTick = 1.0 / static_cast<double>(frequency);
-  }
-};
-
 }  // namespace
 
 CWinTimer::CWinTimer() {
@@ -40,8 +25,9 @@ CWinTimer::CWinTimer() {
 unsigned int CWinTimer::get_time_ms() const { return ElapsedMs(m_liStart, m_dSecondsPerTick); }
 
 unsigned int CWinTimer::__get_cur_time_ms() {
-  static const ProcessClock clock;
-  return ElapsedMs(clock.zero, clock.secondsPerTick);
+  // The process clock is a stopwatch started by the first call.
+  static const CWinTimer clock;
+  return clock.get_time_ms();
 }
 
 CTime CWinTimer::__ms_to_local_time(unsigned int ms) {
