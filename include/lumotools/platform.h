@@ -10,6 +10,7 @@
 #include "lumotools/platform/mem_file.h"
 #include "lumotools/platform/message_box.h"
 #include "lumotools/platform/object.h"
+#include "lumotools/platform/point_rect.h"
 #include "lumotools/platform/sync.h"
 #include "lumotools/platform/time.h"
 #include "lumotools/platform/types.h"
