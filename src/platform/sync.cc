@@ -1,10 +1,10 @@
 // Critical sections, events and interlocked arithmetic over the C++ standard library; the thread
-// id comes from the backend.
+// id and the sleeping on a lock word come from the backend.
 //
 // A critical section is a lean lock word plus the owner's thread id and a recursion count.
 // Re-entry by the owner touches only those fields. An enter that finds the section taken watches
-// the lock word spinCount times before it sleeps; sleeping threads wait on a condition variable
-// that a leave signals only when someone may be asleep (the lock word is then 2).
+// the lock word spinCount times before it sleeps on the word itself; a leave wakes a sleeper only
+// when someone may be asleep (the lock word is then 2).
 #include "lumotools/platform/sync.h"
 
 #include <atomic>
@@ -13,6 +13,7 @@
 #include <mutex>
 #include <new>
 
+#include "address_wait.h"
 #include "kernel_object.h"
 
 namespace {
@@ -38,14 +39,13 @@ struct Section {
       if (word.load(std::memory_order_relaxed) == 0 && TryLock()) return;
       CpuRelax();
     }
-    std::unique_lock<std::mutex> lock(sleepMutex);
-    while (word.exchange(2, std::memory_order_acquire) != 0) wake.wait(lock);
+    while (word.exchange(2, std::memory_order_acquire) != 0) {
+      lumo_platform::WaitWhileEqual(&word, 2);
+    }
   }
 
   void Unlock() {
-    if (word.exchange(0, std::memory_order_release) != 2) return;
-    std::lock_guard<std::mutex> lock(sleepMutex);
-    wake.notify_one();
+    if (word.exchange(0, std::memory_order_release) == 2) lumo_platform::WakeOne(&word);
   }
 
   // 0 free, 1 held, 2 held while another thread may sleep for it.
@@ -56,8 +56,6 @@ struct Section {
   // Written by the owner only.
   LONG recursion = 0;
   const DWORD spinCount;
-  std::mutex sleepMutex;
-  std::condition_variable wake;
 };
 
 static_assert(sizeof(Section) <= sizeof(CRITICAL_SECTION::opaque),

@@ -1,7 +1,6 @@
 #include "lumotools/sync/reader_writer_lock.h"
 
 #include <cstddef>
-#include <utility>
 
 #include "lumotools/platform/time.h"
 
@@ -14,8 +13,8 @@ constexpr DWORD kOneRead = 0x1;
 constexpr DWORD kOneWrite = 0x10000;
 constexpr DWORD kReadMask = 0xFFFF;
 
-// Spare map nodes kept per lock: one per thread that commonly takes it at once.
-constexpr std::size_t kMaxSpareEntries = 8;
+// Room reserved in the thread map: threads that commonly hold the lock at once.
+constexpr std::size_t kTypicalHolders = 8;
 
 }  // namespace
 
@@ -31,11 +30,35 @@ void CReaderWriterLockNonReentrance::EnterCS() const { EnterCriticalSection(&m_c
 
 void CReaderWriterLockNonReentrance::LeaveCS() const { LeaveCriticalSection(&m_csGuard); }
 
-void CReaderWriterLockNonReentrance::AddWriter() {
+void CReaderWriterLockNonReentrance::CloseToReaders() {
   // Readers woken by the last writer's release may not have run yet; they must sleep again
   // rather than spin while this writer holds or waits.
-  if (++m_nWriters == 1 && m_hReaderSignal != nullptr) ResetEvent(m_hReaderSignal);
+  if (m_hReaderSignal != nullptr) ResetEvent(m_hReaderSignal);
 }
+
+bool CReaderWriterLockNonReentrance::AddWriter() {
+  const std::uint64_t before = m_state.fetch_add(kOneWriter);
+  if ((before >> kWriterShift) == 0) CloseToReaders();
+  return before == 0;
+}
+
+bool CReaderWriterLockNonReentrance::TryTakeFreeLock() {
+  std::uint64_t expected = 0;
+  if (!m_state.compare_exchange_strong(expected, kOneWriter)) return false;
+  CloseToReaders();
+  return true;
+}
+
+bool CReaderWriterLockNonReentrance::TryConvertOnlyReader() {
+  std::uint64_t state = m_state.load();
+  do {
+    if ((state & kReaderMask) != 1) return false;
+  } while (!m_state.compare_exchange_weak(state, state - kOneReader + kOneWriter));
+  if ((state >> kWriterShift) == 0) CloseToReaders();
+  return true;
+}
+
+void CReaderWriterLockNonReentrance::AddReader() { m_state.fetch_add(kOneReader); }
 
 void CReaderWriterLockNonReentrance::OpenToReaders() {
   if (m_hWriterSignal != nullptr) {
@@ -46,10 +69,17 @@ void CReaderWriterLockNonReentrance::OpenToReaders() {
 }
 
 int CReaderWriterLockNonReentrance::AcquireReaderLock(DWORD dwTimeout) {
+  std::uint64_t state = m_state.load(std::memory_order_relaxed);
+  while ((state >> kWriterShift) == 0) {
+    if (m_state.compare_exchange_weak(state, state + kOneReader, std::memory_order_acquire,
+                                      std::memory_order_relaxed)) {
+      return 1;
+    }
+  }
   EnterCS();
   int acquired = 1;
-  if (m_nWriters == 0) {
-    ++m_nReadersIn;
+  if (Writers() == 0) {
+    AddReader();
   } else if (dwTimeout == 0) {
     acquired = 0;
   } else {
@@ -70,13 +100,13 @@ int CReaderWriterLockNonReentrance::_ReaderWait(DWORD dwTimeout) {
       LeaveCS();
       WaitForSingleObject(signal, INFINITE);
       EnterCS();
-    } while (m_nWriters != 0);
+    } while (Writers() != 0);
   } else {
     const DWORD start = GetTickCount();
     LeaveCS();
     DWORD waited = WaitForSingleObject(signal, dwTimeout);
     EnterCS();
-    while (m_nWriters != 0) {
+    while (Writers() != 0) {
       if (waited != WAIT_OBJECT_0) {
         acquired = 0;
         break;
@@ -92,7 +122,7 @@ int CReaderWriterLockNonReentrance::_ReaderWait(DWORD dwTimeout) {
       EnterCS();
     }
   }
-  if (acquired) ++m_nReadersIn;
+  if (acquired) AddReader();
   if (--m_nReadersWaiting == 0) {
     CloseHandle(m_hReaderSignal);
     m_hReaderSignal = nullptr;
@@ -101,19 +131,28 @@ int CReaderWriterLockNonReentrance::_ReaderWait(DWORD dwTimeout) {
 }
 
 void CReaderWriterLockNonReentrance::ReleaseReaderLock() {
+  // Without the guard unless this is the last reader while a writer waits: that one must wake the
+  // writer, and does so under the guard, where the writer count cannot change.
+  std::uint64_t state = m_state.load(std::memory_order_relaxed);
+  while ((state & kReaderMask) != 1 || (state >> kWriterShift) == 0) {
+    if (m_state.compare_exchange_weak(state, state - kOneReader, std::memory_order_release,
+                                      std::memory_order_relaxed)) {
+      return;
+    }
+  }
   EnterCS();
   _ReaderRelease();
   LeaveCS();
 }
 
 void CReaderWriterLockNonReentrance::_ReaderRelease() {
-  if (--m_nReadersIn == 0 && m_hWriterSignal != nullptr) SetEvent(m_hWriterSignal);
+  const std::uint64_t before = m_state.fetch_sub(kOneReader);
+  if ((before & kReaderMask) == 1 && m_hWriterSignal != nullptr) SetEvent(m_hWriterSignal);
 }
 
 int CReaderWriterLockNonReentrance::AcquireWriterLock(DWORD dwTimeout) {
   EnterCS();
-  if (m_nReadersIn == 0 && m_nWriters == 0) {
-    AddWriter();
+  if (TryTakeFreeLock()) {
     LeaveCS();
     return 1;
   }
@@ -123,23 +162,27 @@ int CReaderWriterLockNonReentrance::AcquireWriterLock(DWORD dwTimeout) {
 }
 
 int CReaderWriterLockNonReentrance::_WriterWaitAndLeaveCSIfSuccess(DWORD dwTimeout) {
-  AddWriter();
+  // The last reader may have left since the caller looked.
+  if (AddWriter()) {
+    LeaveCS();
+    return 1;
+  }
   if (m_hWriterSignal == nullptr) m_hWriterSignal = CreateEvent(nullptr, FALSE, FALSE, nullptr);
   // The event stays open while this writer is counted.
   const HANDLE signal = m_hWriterSignal;
   LeaveCS();
   if (WaitForSingleObject(signal, dwTimeout) == WAIT_OBJECT_0) return 1;
   EnterCS();
-  if (--m_nWriters != 0) return 0;
-  CloseHandle(m_hWriterSignal);
-  m_hWriterSignal = nullptr;
-  if (m_nReadersIn == 0) {
-    AddWriter();
+  // The only writer left takes a lock that no reader holds; readers cannot come in meanwhile, as
+  // they see this writer counted.
+  std::uint64_t alone = kOneWriter;
+  if (m_state.compare_exchange_strong(alone, kOneWriter)) {
+    CloseHandle(m_hWriterSignal);
+    m_hWriterSignal = nullptr;
     LeaveCS();
     return 1;
   }
-  // Readers queued behind this writer may go.
-  if (m_hReaderSignal != nullptr) SetEvent(m_hReaderSignal);
+  if ((m_state.fetch_sub(kOneWriter) >> kWriterShift) == 1) OpenToReaders();
   return 0;
 }
 
@@ -156,8 +199,8 @@ void CReaderWriterLockNonReentrance::DowngradeFromWriterLock() {
 }
 
 void CReaderWriterLockNonReentrance::_WriterRelease(int bDowngrade) {
-  if (bDowngrade) ++m_nReadersIn;
-  if (--m_nWriters == 0) {
+  const std::uint64_t change = bDowngrade ? kOneWriter - kOneReader : kOneWriter;
+  if ((m_state.fetch_sub(change) >> kWriterShift) == 1) {
     OpenToReaders();
   } else if (!bDowngrade) {
     // Hands the lock to one waiting writer. After a downgrade the writers wait for the readers.
@@ -178,69 +221,43 @@ int CReaderWriterLockNonReentrance::_UpgradeToWriterLockAndLeaveCS(DWORD dwTimeo
   // Giving up the read lock lets a writer queued behind it in; when nobody else holds or waits,
   // the caller takes the lock at once, as no one would signal its wait.
   _ReaderRelease();
-  if (m_nReadersIn == 0 && m_nWriters == 0) {
-    AddWriter();
+  if (TryTakeFreeLock()) {
     LeaveCS();
     return 1;
   }
   if (_WriterWaitAndLeaveCSIfSuccess(dwTimeout)) return 1;
-  if (m_nWriters == 0) {
-    ++m_nReadersIn;
+  if (Writers() == 0) {
+    AddReader();
     LeaveCS();
     return 0;
   }
   // Other writers go first; read again behind them, then convert if no one else reads.
   _ReaderWait(INFINITE);
-  int upgraded = 0;
-  if (m_nReadersIn == 1) {
-    m_nReadersIn = 0;
-    AddWriter();
-    upgraded = 1;
-  }
+  const int upgraded = TryConvertOnlyReader() ? 1 : 0;
   LeaveCS();
   return upgraded;
 }
 
-CReaderWriterLock::CReaderWriterLock() { m_vecSpareEntries.reserve(kMaxSpareEntries); }
+CReaderWriterLock::CReaderWriterLock() { m_mapThreadState.reserve(kTypicalHolders); }
 
 CReaderWriterLock::~CReaderWriterLock() = default;
-
-void CReaderWriterLock::AddEntry(DWORD dwThreadId, DWORD dwState) {
-  if (m_vecSpareEntries.empty()) {
-    m_mapThreadState.emplace(dwThreadId, dwState);
-    return;
-  }
-  ThreadStateMap::node_type node = std::move(m_vecSpareEntries.back());
-  m_vecSpareEntries.pop_back();
-  node.key() = dwThreadId;
-  node.mapped() = dwState;
-  m_mapThreadState.insert(std::move(node));
-}
-
-void CReaderWriterLock::RemoveEntry(ThreadStateMap::iterator entry) {
-  if (m_vecSpareEntries.size() < kMaxSpareEntries) {
-    m_vecSpareEntries.push_back(m_mapThreadState.extract(entry));
-  } else {
-    m_mapThreadState.erase(entry);
-  }
-}
 
 int CReaderWriterLock::AcquireReaderLock(DWORD dwTimeout) {
   const DWORD self = GetCurrentThreadId();
   EnterCS();
   auto entry = m_mapThreadState.find(self);
   if (entry != m_mapThreadState.end()) {
-    LeaveCS();
     entry->second += kOneRead;
+    LeaveCS();
     return 1;
   }
   int acquired = 1;
-  if (m_nWriters == 0) {
-    ++m_nReadersIn;
+  if (Writers() == 0) {
+    AddReader();
   } else {
     acquired = dwTimeout != 0 && _ReaderWait(dwTimeout);
   }
-  if (acquired) AddEntry(self, kOneRead);
+  if (acquired) m_mapThreadState.emplace(self, kOneRead);
   LeaveCS();
   return acquired;
 }
@@ -251,7 +268,7 @@ void CReaderWriterLock::ReleaseReaderLock() {
   auto entry = m_mapThreadState.find(self);
   if (entry != m_mapThreadState.end() && (entry->second & kReadMask) != 0) {
     if ((entry->second -= kOneRead) == 0) {
-      RemoveEntry(entry);
+      m_mapThreadState.erase(entry);
       _ReaderRelease();
     }
   }
@@ -263,21 +280,20 @@ int CReaderWriterLock::AcquireWriterLock(DWORD dwTimeout) {
   EnterCS();
   auto entry = m_mapThreadState.find(self);
   if (entry != m_mapThreadState.end()) {
-    if (entry->second >= kOneWrite) {
+    if (entry->second >= kOneWrite || TryConvertOnlyReader()) {
+      entry->second += kOneWrite;
       LeaveCS();
-    } else if (m_nReadersIn == 1) {
-      m_nReadersIn = 0;
-      AddWriter();
-      LeaveCS();
-    } else if (!_UpgradeToWriterLockAndLeaveCS(dwTimeout)) {
-      return 0;
+      return 1;
     }
-    entry->second += kOneWrite;
+    if (!_UpgradeToWriterLockAndLeaveCS(dwTimeout)) return 0;
+    // Other threads' entries may have come and gone while this one waited.
+    EnterCS();
+    m_mapThreadState.find(self)->second += kOneWrite;
+    LeaveCS();
     return 1;
   }
-  if (m_nReadersIn == 0 && m_nWriters == 0) {
-    AddWriter();
-    AddEntry(self, kOneWrite);
+  if (TryTakeFreeLock()) {
+    m_mapThreadState.emplace(self, kOneWrite);
     LeaveCS();
     return 1;
   }
@@ -286,7 +302,7 @@ int CReaderWriterLock::AcquireWriterLock(DWORD dwTimeout) {
     return 0;
   }
   EnterCS();
-  AddEntry(self, kOneWrite);
+  m_mapThreadState.emplace(self, kOneWrite);
   LeaveCS();
   return 1;
 }
@@ -298,7 +314,7 @@ void CReaderWriterLock::ReleaseWriterLock() {
   if (entry != m_mapThreadState.end() && entry->second >= kOneWrite) {
     entry->second -= kOneWrite;
     if (entry->second == 0) {
-      RemoveEntry(entry);
+      m_mapThreadState.erase(entry);
       _WriterRelease(0);
     } else if (entry->second < kOneWrite) {
       _WriterRelease(1);
@@ -313,7 +329,7 @@ void CReaderWriterLock::ReleaseAllLocks() {
   auto entry = m_mapThreadState.find(self);
   if (entry != m_mapThreadState.end()) {
     const DWORD state = entry->second;
-    RemoveEntry(entry);
+    m_mapThreadState.erase(entry);
     if (state < kOneWrite) {
       _ReaderRelease();
     } else {

@@ -54,8 +54,8 @@ class ReaderWriterLockTestPeer {
  private:
   static State Counts(const CReaderWriterLockNonReentrance& lock) {
     State state;
-    state.writers = lock.m_nWriters;
-    state.readersIn = lock.m_nReadersIn;
+    state.writers = lock.Writers();
+    state.readersIn = lock.ReadersIn();
     state.readersWaiting = lock.m_nReadersWaiting;
     state.writerSignal = lock.m_hWriterSignal != nullptr;
     state.readerSignal = lock.m_hReaderSignal != nullptr;

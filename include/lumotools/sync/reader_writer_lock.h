@@ -5,14 +5,18 @@
 // Writers have priority: once a writer waits, new readers wait behind it. Waiting writers are
 // admitted one at a time through an auto-reset event; when the last writer leaves, every waiting
 // reader is released at once through a manual-reset event. Both events exist only while someone
-// needs them, so a quiet lock holds none. Time-outs are milliseconds: 0 does not wait, INFINITE
+// needs them, so a quiet lock holds none. A reader that finds no writer holding or waiting takes
+// and gives back the lock with one atomic operation on the counts, without the guard; every other
+// step runs under the guard. Time-outs are milliseconds: 0 does not wait, INFINITE
 // waits without limit; elapsed time is read on the tick clock. Results are 1 for success, 0 for
 // failure (a time-out). Both locks are thread-safe; neither can be copied.
 #ifndef LUMOTOOLS_SYNC_READER_WRITER_LOCK_H_
 #define LUMOTOOLS_SYNC_READER_WRITER_LOCK_H_
 
-#include <map>
-#include <vector>
+#include <atomic>
+#include <cstdint>
+
+#include <boost/container/flat_map.hpp>
 
 #include "lumotools/export.h"
 #include "lumotools/platform/sync.h"
@@ -67,24 +71,42 @@ class LUMO_EXPORT CReaderWriterLockNonReentrance {
   int _UpgradeToWriterLockAndLeaveCS(DWORD dwTimeout);
   // ReleaseWriterLock when bDowngrade is 0, DowngradeFromWriterLock otherwise.
   void _WriterRelease(int bDowngrade);
-  // Counts one more writer; the first one makes new readers wait.
-  void AddWriter();
+  // Counts one more writer; the first one makes new readers wait. True when the lock was free,
+  // so that the caller now holds it.
+  bool AddWriter();
+  // Takes the write lock when nobody holds or waits for it; false otherwise.
+  bool TryTakeFreeLock();
+  // Turns the only read hold into the write lock; false when other readers hold it too.
+  bool TryConvertOnlyReader();
+  // Counts one more reader. REQUIRES: no writer holds or waits.
+  void AddReader();
 
   // Writers that hold or wait for the lock; the holder counts once however often it entered.
-  DWORD m_nWriters = 0;
+  DWORD Writers() const { return static_cast<DWORD>(m_state.load() >> kWriterShift); }
   // Readers that hold the lock.
-  DWORD m_nReadersIn = 0;
+  DWORD ReadersIn() const { return static_cast<DWORD>(m_state.load() & kReaderMask); }
+
   // Readers waiting on m_hReaderSignal.
   DWORD m_nReadersWaiting = 0;
 
  private:
   friend class ::ReaderWriterLockTestPeer;
 
+  static constexpr int kWriterShift = 32;
+  static constexpr std::uint64_t kOneReader = 1;
+  static constexpr std::uint64_t kOneWriter = std::uint64_t{1} << kWriterShift;
+  static constexpr std::uint64_t kReaderMask = kOneWriter - 1;
+
+  // The writer count rose from 0: readers that were let in but have not run yet wait again.
+  void CloseToReaders();
   // The writer count dropped to 0: forget the writers' event and let waiting readers in.
   void OpenToReaders();
 
+  // Writers (high half) and readers in (low half). Readers change it without the guard while no
+  // writer holds or waits; the writer count changes only under the guard.
+  std::atomic<std::uint64_t> m_state{0};
   mutable CRITICAL_SECTION m_csGuard;
-  // Auto-reset; exists only while m_nWriters > 0.
+  // Auto-reset; exists only while a writer waits.
   HANDLE m_hWriterSignal = nullptr;
   // Manual-reset; exists only while m_nReadersWaiting > 0.
   HANDLE m_hReaderSignal = nullptr;
@@ -120,19 +142,10 @@ class LUMO_EXPORT CReaderWriterLock : public CReaderWriterLockNonReentrance {
  private:
   friend class ::ReaderWriterLockTestPeer;
 
-  using ThreadStateMap = std::map<DWORD, DWORD>;
-
-  // Under the guard: inserts the calling thread's entry, reusing a spare node when there is one.
-  void AddEntry(DWORD dwThreadId, DWORD dwState);
-  // Under the guard: removes an entry, keeping its node as a spare.
-  void RemoveEntry(ThreadStateMap::iterator entry);
-
-  // Thread id -> recursion state. An entry exists exactly while its thread holds the lock. Its
-  // node is inserted and erased under the guard; its value changes only on its own thread.
-  ThreadStateMap m_mapThreadState;
-  // Nodes of erased entries, kept for the next insertion so that taking the lock does not
-  // allocate. Guarded like the map.
-  std::vector<ThreadStateMap::node_type> m_vecSpareEntries;
+  // Thread id -> recursion state, in thread id order. An entry exists exactly while its thread
+  // holds the lock; entries are read and written under the guard. Kept in one block that keeps its
+  // room, so that taking the lock does not allocate.
+  boost::container::flat_map<DWORD, DWORD> m_mapThreadState;
 };
 
 #endif  // LUMOTOOLS_SYNC_READER_WRITER_LOCK_H_
