@@ -1,0 +1,224 @@
+// The octree against Boost.Geometry's R-tree (quadratic split, 16 entries per node): N random
+// boxes inserted one by one, then 10,000 random box queries, N = 100,000 and 1,000,000.
+//
+// Boxes lie in a 1000-unit cube with sides up to 10 units; the tree's box is that cube. Pick
+// queries have sides up to 20 units (a few hits each); wide queries sides up to 100 (hundreds of
+// hits). The peak_rss_MB counter of an insert run is how far the process's peak resident size
+// rose above its resident size before the run, so it measures the structure built.
+#include <benchmark/benchmark.h>
+#include <malloc.h>
+
+#include <boost/geometry.hpp>
+#include <boost/geometry/index/rtree.hpp>
+#include <cstdint>
+#include <fstream>
+#include <map>
+#include <memory>
+#include <random>
+#include <string>
+#include <type_traits>
+#include <utility>
+#include <vector>
+
+#include "lumotools/geometry/octree.h"
+
+namespace {
+
+namespace bg = boost::geometry;
+namespace bgi = boost::geometry::index;
+
+using BgPoint = bg::model::point<double, 3, bg::cs::cartesian>;
+using BgBox = bg::model::box<BgPoint>;
+using BgValue = std::pair<BgBox, DWORD>;
+using RTree = bgi::rtree<BgValue, bgi::quadratic<16>>;
+
+constexpr double kDomain = 1000.0;
+constexpr double kMaxSide = 10.0;
+constexpr int kQueries = 10000;
+constexpr double kPickSide = 20.0;
+constexpr double kWideSide = 100.0;
+
+std::vector<OctBox> RandomBoxes(size_t n, double maxSide, unsigned seed) {
+  std::mt19937_64 rng(seed);
+  std::uniform_real_distribution<double> corner(0.0, kDomain - maxSide);
+  std::uniform_real_distribution<double> side(0.0, maxSide);
+  std::vector<OctBox> boxes;
+  boxes.reserve(n);
+  for (size_t i = 0; i < n; ++i) {
+    const shapekit::point3d<double> min(corner(rng), corner(rng), corner(rng));
+    boxes.emplace_back(
+        min, shapekit::point3d<double>(min.x + side(rng), min.y + side(rng), min.z + side(rng)));
+  }
+  return boxes;
+}
+
+BgBox ToBg(const OctBox& b) {
+  const auto& lo = b.min_corner();
+  const auto& hi = b.max_corner();
+  return BgBox(BgPoint(lo.x, lo.y, lo.z), BgPoint(hi.x, hi.y, hi.z));
+}
+
+const OctBox kTreeBox(shapekit::point3d<double>(0, 0, 0),
+                      shapekit::point3d<double>(kDomain, kDomain, kDomain));
+
+// Resident-size figures of this process from /proc/self/status, in MiB.
+double StatusMiB(const char* field) {
+  std::ifstream status("/proc/self/status");
+  std::string line;
+  const std::string prefix = std::string(field) + ":";
+  while (std::getline(status, line)) {
+    if (line.compare(0, prefix.size(), prefix) == 0)
+      return std::stod(line.substr(prefix.size())) / 1024.0;
+  }
+  return 0.0;
+}
+
+// Returns freed heap pages to the system and restarts the peak-resident count from now.
+double StartPeakMeasure() {
+  malloc_trim(0);
+  std::ofstream("/proc/self/clear_refs") << "5";
+  return StatusMiB("VmRSS");
+}
+
+void BuildOctree(COctTree& tree, const std::vector<OctBox>& boxes) {
+  for (size_t i = 0; i < boxes.size(); ++i) {
+    tree.InsertNode(new COctNodeData(boxes[i], static_cast<DWORD>(i + 1)));
+  }
+}
+
+void BuildRTree(RTree& tree, const std::vector<OctBox>& boxes) {
+  for (size_t i = 0; i < boxes.size(); ++i)
+    tree.insert(BgValue(ToBg(boxes[i]), static_cast<DWORD>(i + 1)));
+}
+
+const std::vector<OctBox>& Boxes(size_t n) {
+  static std::map<size_t, std::vector<OctBox>> cache;
+  auto& boxes = cache[n];
+  if (boxes.empty()) boxes = RandomBoxes(n, kMaxSide, 42);
+  return boxes;
+}
+
+template <typename Tree>
+std::unique_ptr<Tree> MakeTree() {
+  if constexpr (std::is_same_v<Tree, COctTree>) {
+    return std::make_unique<Tree>(kTreeBox);
+  } else {
+    return std::make_unique<Tree>();
+  }
+}
+
+// Builds the tree from nothing at every iteration; reports the peak resident growth of the
+// last build.
+template <typename Tree, void (*Build)(Tree&, const std::vector<OctBox>&)>
+void InsertRun(benchmark::State& state) {
+  const auto& boxes = Boxes(static_cast<size_t>(state.range(0)));
+  double peak = 0;
+  for (auto _ : state) {
+    const double before = StartPeakMeasure();
+    std::unique_ptr<Tree> tree = MakeTree<Tree>();
+    Build(*tree, boxes);
+    peak = StatusMiB("VmHWM") - before;
+    state.PauseTiming();
+    tree.reset();
+    state.ResumeTiming();
+  }
+  state.counters["peak_rss_MB"] = peak;
+  state.counters["ns_per_insert"] = benchmark::Counter(
+      static_cast<double>(boxes.size()) * 1e-9,
+      benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
+
+void BM_Octree_Insert(benchmark::State& state) { InsertRun<COctTree, BuildOctree>(state); }
+void BM_RTree_Insert(benchmark::State& state) { InsertRun<RTree, BuildRTree>(state); }
+
+// Built once per size and kept for the query runs of that size.
+template <typename Tree, void (*Build)(Tree&, const std::vector<OctBox>&)>
+Tree& Built(size_t n) {
+  static std::map<size_t, std::unique_ptr<Tree>> trees;
+  if (trees.count(n) == 0) trees.clear();  // one size at a time, to keep memory free
+  auto& tree = trees[n];
+  if (!tree) {
+    tree = MakeTree<Tree>();
+    Build(*tree, Boxes(n));
+  }
+  return *tree;
+}
+
+void QueryCounters(benchmark::State& state, size_t hits) {
+  state.counters["hits_per_query"] = static_cast<double>(hits) / kQueries;
+  state.counters["ns_per_query"] = benchmark::Counter(
+      kQueries * 1e-9, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
+
+void OctreeQueries(benchmark::State& state, double side) {
+  const COctTree& tree = Built<COctTree, BuildOctree>(static_cast<size_t>(state.range(0)));
+  const std::vector<OctBox> queries = RandomBoxes(kQueries, side, 7);
+  size_t hits = 0;
+  for (auto _ : state) {
+    hits = 0;
+    COctNode::DataList found;
+    for (const OctBox& q : queries) {
+      found.clear();
+      hits += static_cast<size_t>(tree.GetNodesByBox(q, found));
+    }
+    benchmark::DoNotOptimize(found.data());
+  }
+  QueryCounters(state, hits);
+}
+
+void RTreeQueries(benchmark::State& state, double side) {
+  const RTree& tree = Built<RTree, BuildRTree>(static_cast<size_t>(state.range(0)));
+  std::vector<BgBox> queries;
+  for (const OctBox& q : RandomBoxes(kQueries, side, 7)) queries.push_back(ToBg(q));
+  size_t hits = 0;
+  for (auto _ : state) {
+    hits = 0;
+    std::vector<BgValue> found;
+    for (const BgBox& q : queries) {
+      found.clear();
+      tree.query(bgi::intersects(q), std::back_inserter(found));
+      hits += found.size();
+    }
+    benchmark::DoNotOptimize(found.data());
+  }
+  QueryCounters(state, hits);
+}
+
+void BM_Octree_PickQuery(benchmark::State& state) { OctreeQueries(state, kPickSide); }
+void BM_RTree_PickQuery(benchmark::State& state) { RTreeQueries(state, kPickSide); }
+void BM_Octree_WideQuery(benchmark::State& state) { OctreeQueries(state, kWideSide); }
+void BM_RTree_WideQuery(benchmark::State& state) { RTreeQueries(state, kWideSide); }
+
+// The map form of the query, which the octree's interface also offers.
+void BM_Octree_PickQueryIntoMap(benchmark::State& state) {
+  const COctTree& tree = Built<COctTree, BuildOctree>(static_cast<size_t>(state.range(0)));
+  const std::vector<OctBox> queries = RandomBoxes(kQueries, kPickSide, 7);
+  size_t hits = 0;
+  for (auto _ : state) {
+    hits = 0;
+    for (const OctBox& q : queries) {
+      COctNode::DataMap found;
+      hits += static_cast<size_t>(tree.GetNodesByBox(q, found));
+    }
+  }
+  QueryCounters(state, hits);
+}
+
+constexpr int64_t kSmall = 100000;
+constexpr int64_t kLarge = 1000000;
+
+// Each size's runs sit together so that each tree is built once.
+BENCHMARK(BM_Octree_Insert)->Arg(kSmall)->Arg(kLarge)->Iterations(2)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RTree_Insert)->Arg(kSmall)->Arg(kLarge)->Iterations(2)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Octree_PickQuery)->Arg(kSmall)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Octree_PickQueryIntoMap)->Arg(kSmall)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Octree_WideQuery)->Arg(kSmall)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RTree_PickQuery)->Arg(kSmall)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RTree_WideQuery)->Arg(kSmall)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Octree_PickQuery)->Arg(kLarge)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Octree_PickQueryIntoMap)->Arg(kLarge)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Octree_WideQuery)->Arg(kLarge)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RTree_PickQuery)->Arg(kLarge)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RTree_WideQuery)->Arg(kLarge)->Unit(benchmark::kMillisecond);
+
+}  // namespace

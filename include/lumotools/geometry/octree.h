@@ -1,0 +1,155 @@
+// An octree over axis-aligned 3D boxes: COctNodeData (a box and an identifier, the base of the
+// host's spatial objects), COctNode (a node holding every object that meets its box) and COctTree
+// (the root, which owns the objects and widens itself for objects outside its known extent).
+//
+// Thread-safe: InsertNode, RemoveNode and Clear hold the write lock and GetNodesByBox the read
+// lock of CGlobalLockMgr::__GetGlobalLock(GLOBAL_LOCK_OCTREE) for their whole run, one lock for
+// all octrees of the process. Construction, destruction and the observers (GetDepth, GetChild,
+// ...) take no lock: call them while no other thread changes the tree, or under that lock.
+//
+// Box tests use the default point tolerance (shapekit::CGeometryTolerate), read at every test:
+// boxes apart by no more than it meet.
+#ifndef LUMOTOOLS_GEOMETRY_OCTREE_H_
+#define LUMOTOOLS_GEOMETRY_OCTREE_H_
+
+#include <map>
+#include <memory>
+#include <vector>
+
+#include "lumotools/export.h"
+#include "lumotools/geometry/oct_id_map.h"
+#include "lumotools/platform/types.h"
+#include "shapekit/box.h"
+#include "shapekit/point.h"
+
+using OctBox = shapekit::box<double, 3>;
+
+// A spatial object: its bounds and its identifier, unique within a tree. Hosts derive their
+// objects from it. An object's box must not change while it is in a tree.
+class LUMO_EXPORT COctNodeData {
+ public:
+  COctNodeData(const OctBox& box, DWORD dwID) : m_box(box), m_dwID(dwID) {}
+  COctNodeData(const COctNodeData&) = default;
+  COctNodeData& operator=(const COctNodeData&) = default;
+  virtual ~COctNodeData();
+
+  OctBox& GetBox() { return m_box; }
+  const OctBox& GetBox() const { return m_box; }
+  DWORD GetID() const { return m_dwID; }
+
+ protected:
+  OctBox m_box;
+  DWORD m_dwID;
+};
+
+// A node of the tree: the objects that meet its box (not owned) and, once it has split, eight
+// children, each taking the objects that meet its octant. A node splits when it holds more than
+// GetMaxNodes() objects at a depth below GetMaxDepth(). Not copyable.
+class LUMO_EXPORT COctNode {
+ public:
+  using DataMap = std::map<DWORD, COctNodeData*>;
+  using DataList = std::vector<COctNodeData*>;
+
+  COctNode(DWORD nDepth, const OctBox& box);
+  // Destroys the children, not the objects.
+  virtual ~COctNode();
+  COctNode(const COctNode&) = delete;
+  COctNode& operator=(const COctNode&) = delete;
+
+  // The deepest level that may split: nodes at this depth never do. 5.
+  virtual DWORD GetMaxDepth() const;
+  // A node splits when it holds more objects than this. 20.
+  virtual DWORD GetMaxNodes() const;
+
+  // Adds to out every object below this node whose box meets q (objects of a node whose box q
+  // contains are added without testing each). out is not cleared: entries already there stay,
+  // and each object appears once. Returns out's size; 0 (out unchanged) when q misses this
+  // node's box. The pointers stay owned by the tree and valid until the object is removed.
+  int GetNodesByBox(const OctBox& q, DataMap& out) const;
+  // The same objects, appended to out in identifier order (each once per call); returns out's
+  // size, counting what it held before.
+  int GetNodesByBox(const OctBox& q, DataList& out) const;
+
+  // Observers (see the file comment on locking).
+  DWORD GetDepth() const { return m_nDepth; }
+  const OctBox& GetNodeBox() const { return m_box; }
+  const COctIdMap& GetDataMap() const { return m_mapData; }
+  // Child i (x = bit 0 of i, y = bit 1, z = bit 2; a set bit is the lower half), or null for a
+  // leaf. REQUIRES: 0 <= i < 8.
+  const COctNode* GetChild(int i) const { return ElementAt(i); }
+
+ protected:
+  // Stores p at this node and, where it meets them, in the children, splitting this node first
+  // when it is full. Always true.
+  bool RecursionAddNode(COctNodeData* p);
+  // Stores p under its identifier unless that identifier is already here. True when stored.
+  bool InsertNodeToMap(COctNodeData* p);
+  // Makes the eight children and hands each the objects of this node that meet its box.
+  void CreateChildren();
+  // Removes id from this node and, when it was here, from every child. False when it was not.
+  bool __RemoveNode(DWORD id);
+  // Destroys the children; the map stays.
+  void __Clear();
+  bool ContainID(DWORD id) const { return m_mapData.Contains(id); }
+  bool HasChildren() const { return m_pChildren[0][0][0] != nullptr; }
+  COctNode* ElementAt(int i) const { return m_pChildren[i & 1][(i >> 1) & 1][(i >> 2) & 1].get(); }
+  COctNode* operator[](int i) const { return ElementAt(i); }
+  // q misses this node's box.
+  bool IsAwayBox(const OctBox& q) const;
+  // This node's box contains q.
+  bool IsContainBox(const OctBox& q) const;
+  // q contains this node's box.
+  bool IsContainByBox(const OctBox& q) const;
+  // Rays are not pruned: always false.
+  bool IsAwayRay(const shapekit::point3d<double>& p0, const shapekit::point3d<double>& p1) const;
+
+  // Owned children [x][y][z], all present or all absent.
+  std::unique_ptr<COctNode> m_pChildren[2][2][2];
+  DWORD m_nDepth;
+  OctBox m_box;
+  // Identifier -> object, every object stored at this node (not owned by the node).
+  COctIdMap m_mapData;
+
+ private:
+  // The recursive query behind GetNodesByBox, the lock already held; sink(id, p) receives each
+  // object found (possibly more than once).
+  template <typename Sink>
+  void CollectByBox(const OctBox& q, Sink& sink) const;
+};
+
+// The root of an octree. Owns every object inserted into it. The extent is a box known to
+// enclose every object; an object that does not fit it widens it, and the tree is then rebuilt
+// around a root box of twice the extent's size about its centre. Not copyable.
+class LUMO_EXPORT COctTree : public COctNode {
+ public:
+  // Root box and extent the default box (-1e6 to 1e6 on every axis, flagged empty; the first
+  // object outside it makes the extent that object's box).
+  COctTree();
+  // Root box and extent b.
+  explicit COctTree(const OctBox& b);
+  // Destroys every object.
+  ~COctTree() override;
+
+  // Takes ownership of p and stores it (p inside the extent), or widens the extent, doubles the
+  // root box around it and rebuilds (p outside). When p's identifier is already in the tree, p
+  // is destroyed at once and nothing else changes. Always returns true. REQUIRES: p not null.
+  bool InsertNode(COctNodeData* p);
+  // Removes and destroys the object of identifier id; false (nothing changes) when there is
+  // none.
+  bool RemoveNode(DWORD id);
+  // Destroys every object and every child; root box and extent stay.
+  void Clear();
+
+  // The box known to enclose every object (see the class comment).
+  const OctBox& GetExtent() const { return m_boxExtent; }
+
+ protected:
+  // Makes the root box the extent doubled about its centre.
+  void EnlargeTree();
+  // Destroys the children and stores every object again, in identifier order.
+  void ReBuildTree();
+
+  OctBox m_boxExtent;
+};
+
+#endif  // LUMOTOOLS_GEOMETRY_OCTREE_H_

@@ -1,0 +1,127 @@
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "shapekit/line.h"
+#include "shapekit/math2d.h"
+#include "shapekit/math3d.h"
+#include "shapekit/polyline.h"
+
+namespace {
+
+using namespace shapekit;
+using Pt = point2d<double>;
+using P3 = point3d<double>;
+
+// The tolerance the polygon tools pass when they sort holes into outlines.
+constexpr double kRelationTol = 1.0;
+
+tagPolyLine Rect(double x0, double y0, double x1, double y1, bool ccw = true) {
+  tagPolyLine line = tagPolyLine::FromPoints({Pt(x0, y0), Pt(x1, y0), Pt(x1, y1), Pt(x0, y1)});
+  if (!ccw) line.Reverse();
+  return line;
+}
+
+TEST(Math2D, OnRightIsStrict) {
+  const Pt a(0, 0), b(10, 0);
+  EXPECT_TRUE(CLumoMath2D::IsOnRight(a, b, Pt(5, -1)));
+  EXPECT_FALSE(CLumoMath2D::IsOnRight(a, b, Pt(5, 1)));
+  EXPECT_FALSE(CLumoMath2D::IsOnRight(a, b, Pt(5, 0)));   // on the line
+  EXPECT_FALSE(CLumoMath2D::IsOnRight(a, b, Pt(20, 0)));  // on it beyond b
+  EXPECT_FALSE(CLumoMath2D::IsOnRight(a, a, Pt(3, -3)));  // no direction
+  EXPECT_TRUE(CLumoMath2D::IsOnRight(b, a, Pt(5, 1)));
+}
+
+TEST(Math2D, CrossingOfLines) {
+  Pt out(7, 7);
+  EXPECT_TRUE(CLumoMath2D::GetCrossPtLineAndLine(Pt(0, 0), Pt(2, 2), Pt(0, 4), Pt(1, 3), out));
+  EXPECT_EQ(out, Pt(2, 2));
+  // The lines are infinite: the crossing may lie beyond the given points.
+  EXPECT_TRUE(CLumoMath2D::GetCrossPtLineAndLine(Pt(0, 0), Pt(1, 0), Pt(5, 1), Pt(5, 2), out));
+  EXPECT_EQ(out, Pt(5, 0));
+  out = Pt(7, 7);
+  EXPECT_FALSE(CLumoMath2D::GetCrossPtLineAndLine(Pt(0, 0), Pt(1, 1), Pt(0, 1), Pt(2, 3), out));
+  EXPECT_FALSE(CLumoMath2D::GetCrossPtLineAndLine(Pt(0, 0), Pt(1, 1), Pt(2, 2), Pt(3, 3), out));
+  EXPECT_FALSE(CLumoMath2D::GetCrossPtLineAndLine(Pt(1, 1), Pt(1, 1), Pt(0, 1), Pt(2, 3), out));
+  EXPECT_EQ(out, Pt(7, 7));
+}
+
+TEST(Math2D, PointAndPolygon) {
+  const std::vector<Pt> l = {Pt(0, 0), Pt(4, 0), Pt(4, 1), Pt(1, 1), Pt(1, 4), Pt(0, 4)};
+  EXPECT_EQ(CLumoMath2D::GetRelationPointAndPolygon(Pt(0.5, 2), l, 1e-9), POINT_INSIDE_POLYGON);
+  EXPECT_EQ(CLumoMath2D::GetRelationPointAndPolygon(Pt(2, 2), l, 1e-9), POINT_OUTSIDE_POLYGON);
+  EXPECT_EQ(CLumoMath2D::GetRelationPointAndPolygon(Pt(2, 1), l, 1e-9), POINT_ON_POLYGON);
+  EXPECT_EQ(CLumoMath2D::GetRelationPointAndPolygon(Pt(2, 1.05), l, 0.1), POINT_ON_POLYGON);
+  EXPECT_EQ(CLumoMath2D::GetRelationPointAndPolygon(Pt(4, 4), l, 1e-9), POINT_OUTSIDE_POLYGON);
+  EXPECT_EQ(CLumoMath2D::GetPolygonArea(l), 7.0);
+  EXPECT_EQ(CLumoMath2D::DistancePointToSegment(Pt(3, 4), Pt(0, 0), Pt(0, 0)), 5.0);
+  EXPECT_EQ(CLumoMath2D::DistancePointToSegment(Pt(-3, 4), Pt(0, 0), Pt(10, 0)), 5.0);
+}
+
+TEST(Math2D, RelationOfPolylines) {
+  const tagPolyLine outer = Rect(0, 0, 100, 100);
+  struct Case {
+    const char* what;
+    tagPolyLine second;
+    Relation_Poly expected;
+  };
+  const Case cases[] = {
+      {"hole in the middle", Rect(40, 40, 60, 60), RELATION_POLY_CONTAIN},
+      {"hole running clockwise", Rect(40, 40, 60, 60, false), RELATION_POLY_CONTAIN},
+      {"hole touching the outline at a vertex",
+       tagPolyLine::FromPoints({Pt(0, 0), Pt(30, 10), Pt(10, 30)}), RELATION_POLY_CONTAIN},
+      {"hole along an edge", Rect(0, 40, 20, 60), RELATION_POLY_CONTAIN},
+      {"hole within the tolerance outside", Rect(-0.5, 40, 20, 60), RELATION_POLY_CONTAIN},
+      {"larger square around it", Rect(-10, -10, 110, 110), RELATION_POLY_INSIDE},
+      {"same square", Rect(0, 0, 100, 100, false), RELATION_POLY_EQUAL},
+      {"overlapping", Rect(50, 50, 150, 150), RELATION_POLY_CROSS},
+      {"plus sign", Rect(-10, 40, 110, 60), RELATION_POLY_CROSS},
+      {"sharing an edge outside", Rect(100, 20, 150, 80), RELATION_POLY_TOUCH},
+      {"a corner within the tolerance", Rect(100.5, 100.5, 150, 150), RELATION_POLY_TOUCH},
+      {"apart", Rect(200, 0, 300, 100), RELATION_POLY_AWAY},
+      {"two points", tagPolyLine::FromPoints({Pt(1, 1), Pt(2, 2)}), RELATION_POLY_INVALID},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(CLumoMath2D::GetRelationPolyLineAndPolyLine(outer, c.second, kRelationTol),
+              c.expected)
+        << c.what;
+  }
+  // A hole in a round outline (a circle of radius 50 about (50, 50)) and one poking out of it.
+  const tagPolyLine round({CPolyEdge(Pt(100, 50), 1.0), CPolyEdge(Pt(0, 50), 1.0)}, true);
+  EXPECT_EQ(CLumoMath2D::GetRelationPolyLineAndPolyLine(round, Rect(40, 40, 60, 60), kRelationTol),
+            RELATION_POLY_CONTAIN);
+  EXPECT_EQ(CLumoMath2D::GetRelationPolyLineAndPolyLine(round, Rect(80, 80, 95, 95), kRelationTol),
+            RELATION_POLY_CROSS);
+  EXPECT_EQ(CLumoMath2D::GetRelationPolyLineAndPolyLine(round, Rect(90, 90, 99, 99), kRelationTol),
+            RELATION_POLY_AWAY);
+  EXPECT_EQ(CLumoMath2D::GetRelationPolyLineAndPolyLine(round, Rect(0, 0, 100, 100), kRelationTol),
+            RELATION_POLY_INSIDE);
+  // A triangle on three corners of a concave outline, leaving it between them.
+  const tagPolyLine notched =
+      tagPolyLine::FromPoints({Pt(0, 0), Pt(100, 0), Pt(100, 100), Pt(50, 20), Pt(0, 100)});
+  const tagPolyLine acrossNotch = tagPolyLine::FromPoints({Pt(0, 0), Pt(100, 100), Pt(0, 100)});
+  EXPECT_EQ(CLumoMath2D::GetRelationPolyLineAndPolyLine(notched, acrossNotch, kRelationTol),
+            RELATION_POLY_CROSS);
+}
+
+TEST(Math3D, LineThroughPlane) {
+  const geo_plane<double> plane(P3(0, 0, 2), P3(1, 0, 2), P3(0, 1, 2));
+  EXPECT_EQ(plane.normal(), vector3d<double>(0, 0, 1));
+  EXPECT_EQ(plane.signed_distance(P3(5, 5, 5)), 3.0);
+  EXPECT_EQ(plane.project(P3(5, 5, 5)), P3(5, 5, 2));
+  P3 out(9, 9, 9);
+  EXPECT_TRUE(CLumoMath3D::GetCrossPtLineToPlane(plane, P3(1, 1, 0), P3(2, 3, 1), out));
+  EXPECT_EQ(out, P3(3, 5, 2));  // beyond the second point: the line is infinite
+  out = P3(9, 9, 9);
+  EXPECT_FALSE(CLumoMath3D::GetCrossPtLineToPlane(plane, P3(0, 0, 1), P3(1, 5, 1), out));
+  EXPECT_FALSE(CLumoMath3D::GetCrossPtLineToPlane(plane, P3(0, 0, 2), P3(1, 5, 2), out));
+  EXPECT_FALSE(CLumoMath3D::GetCrossPtLineToPlane(plane, P3(1, 1, 1), P3(1, 1, 1), out));
+  const geo_plane<double> collinear(P3(0, 0, 0), P3(1, 1, 1), P3(2, 2, 2));
+  EXPECT_FALSE(collinear.is_valid());
+  EXPECT_FALSE(CLumoMath3D::GetCrossPtLineToPlane(collinear, P3(0, 0, 1), P3(0, 0, -1), out));
+  EXPECT_EQ(out, P3(9, 9, 9));
+  EXPECT_EQ(CLumoMath3D::GetTriangleArea(P3(0, 0, 0), P3(4, 0, 0), P3(0, 3, 7)),
+            0.5 * 4 * std::sqrt(9.0 + 49.0));
+}
+
+}  // namespace
