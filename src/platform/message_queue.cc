@@ -22,6 +22,8 @@
 #include "clock_observer.h"
 #include "lumotools/platform/sync.h"
 #include "lumotools/platform/time.h"
+#include "lumotools/platform/window.h"
+#include "window_internal.h"
 
 namespace {
 
@@ -70,10 +72,15 @@ class ThreadQueue {
 
   DWORD threadId() const { return m_threadId; }
 
-  void Post(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  void Post(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, bool next = false) {
     const DWORD now = GetTickCount();
     std::lock_guard<std::mutex> lock(m_mutex);
-    m_posted.push_back(MSG{hwnd, message, wParam, lParam, now});
+    const MSG msg{hwnd, message, wParam, lParam, now};
+    if (next) {
+      m_posted.push_front(msg);
+    } else {
+      m_posted.push_back(msg);
+    }
     m_wake.notify_one();
   }
 
@@ -307,13 +314,34 @@ ThreadQueue* CurrentQueue(bool create) {
   return t_queue;
 }
 
-// The queue of the thread owning window hWnd. No handle names a window until windows are added.
-std::shared_ptr<ThreadQueue> QueueOfWindow(HWND) { return nullptr; }
+// The queue of the thread owning window hWnd; null when hWnd is no window.
+std::shared_ptr<ThreadQueue> QueueOfWindow(HWND hWnd) {
+  const DWORD owner = lumo_platform::WindowOwnerThread(hWnd);
+  return owner == 0 ? nullptr : FindQueue(owner);
+}
 
-// Calls the procedure of the message's window. No handle names a window until windows are added.
-LRESULT DispatchToWindow(const MSG&) { return 0; }
+// The key-state table follows the key messages as the thread takes them, so that a handler reads
+// the state that went with its message rather than the state of keys pressed since.
+void NoteKeyMessage(const MSG& msg) {
+  if (msg.message == WM_KEYDOWN || msg.message == WM_KEYUP) {
+    lumo_platform::SetKeyDown(static_cast<int>(msg.wParam), msg.message == WM_KEYDOWN);
+  }
+}
 
 }  // namespace
+
+namespace lumo_platform {
+
+void EnsureCurrentThreadQueue() { CurrentQueue(true); }
+
+BOOL PostNextMessage(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  ThreadQueue* queue = CurrentQueue(true);
+  if (queue == nullptr) return FALSE;
+  queue->Post(hWnd, message, wParam, lParam, true);
+  return TRUE;
+}
+
+}  // namespace lumo_platform
 
 BOOL PostThreadMessage(DWORD idThread, UINT Msg, WPARAM wParam, LPARAM lParam) {
   std::shared_ptr<ThreadQueue> queue = FindQueue(idThread);
@@ -339,6 +367,7 @@ BOOL GetMessage(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFilterMax) 
   ThreadQueue* queue = CurrentQueue(true);
   if (queue == nullptr) return -1;
   queue->Get(lpMsg, MessageFilter{hWnd, wMsgFilterMin, wMsgFilterMax});
+  NoteKeyMessage(*lpMsg);
   return lpMsg->message == WM_QUIT ? 0 : 1;
 }
 
@@ -346,8 +375,9 @@ BOOL PeekMessage(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFilterMax,
   ThreadQueue* queue = CurrentQueue(true);
   if (queue == nullptr) return FALSE;
   const bool remove = (wRemoveMsg & PM_REMOVE) != 0;
-  return queue->Peek(lpMsg, MessageFilter{hWnd, wMsgFilterMin, wMsgFilterMax}, remove) ? TRUE
-                                                                                       : FALSE;
+  if (!queue->Peek(lpMsg, MessageFilter{hWnd, wMsgFilterMin, wMsgFilterMax}, remove)) return FALSE;
+  if (remove) NoteKeyMessage(*lpMsg);
+  return TRUE;
 }
 
 LRESULT DispatchMessage(const MSG* lpMsg) {
@@ -357,7 +387,7 @@ LRESULT DispatchMessage(const MSG* lpMsg) {
     return 0;
   }
   if (lpMsg->hwnd == nullptr) return 0;
-  return DispatchToWindow(*lpMsg);
+  return SendMessage(lpMsg->hwnd, lpMsg->message, lpMsg->wParam, lpMsg->lParam);
 }
 
 void PostQuitMessage(int nExitCode) {

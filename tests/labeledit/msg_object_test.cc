@@ -1,0 +1,158 @@
+#include "lumotools/labeledit/msg_object.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "label_edit_fixture.h"
+
+namespace labeledit_test {
+namespace {
+
+// An object whose control is a plain flag, with scripted answers.
+class ScriptedObject : public CMsgObject {
+ public:
+  int updateAnswer = 1;
+  int destroyAnswer = 1;
+  int updates = 0;
+  bool controlOpen = false;
+
+  void PlaceControl(const CQuad&) override {}
+  int CreateControl() override {
+    controlOpen = true;
+    return 1;
+  }
+  int UpdateCtrlValue(int) override {
+    ++updates;
+    return updateAnswer;
+  }
+  int DestroyControl() override {
+    controlOpen = false;
+    return destroyAnswer;
+  }
+};
+
+class MsgObjectTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(view.Create());
+    passer.SetTranslator(&flat);
+    passer.Listen(view.m_hWnd, view.m_hWnd);
+    object.AddListener(&listener);
+    object.SetUserData(9);
+  }
+  void TearDown() override {
+    view.DestroyWindow();
+    Pump();
+  }
+
+  void GiveFunctor() { object.SetEditFunctor(editLog.Functor()); }
+
+  HostView view;
+  FlatTranslator flat{false};
+  CMsgPasser passer;
+  ScriptedObject object;
+  RecordingListener listener;
+  EditLog editLog;
+  std::vector<std::string>& edited = editLog.texts;
+};
+
+TEST_F(MsgObjectTest, WithoutAnEditFunctorNoChangeIsReported) {
+  ASSERT_EQ(object.Create(&passer), 1);
+  EXPECT_EQ(object.GetParentWnd(), &view);
+  object.Destroy(1);
+  EXPECT_EQ(object.updates, 1);
+  EXPECT_TRUE(listener.calls.empty());
+  EXPECT_EQ(view.notes, (std::vector<std::string>{"created", "destroyed"}));
+}
+
+TEST_F(MsgObjectTest, ClosingWithoutSavingNeverReadsTheControl) {
+  GiveFunctor();
+  object.Create(&passer);
+  object.Destroy(0);
+  EXPECT_EQ(object.updates, 0);
+  EXPECT_TRUE(edited.empty());
+}
+
+TEST_F(MsgObjectTest, AControlThatWasNotDestroyedSendsNoDestroyedMessage) {
+  GiveFunctor();
+  object.destroyAnswer = 0;
+  object.SetValue("v");
+  object.Create(&passer);
+  object.Destroy(1);
+  EXPECT_EQ(view.notes, (std::vector<std::string>{"created", "valuechanged"}));
+  EXPECT_EQ(edited, std::vector<std::string>{"v"});
+  EXPECT_EQ(object.GetParentWnd(), nullptr) << "a report forgets the parent window";
+}
+
+TEST_F(MsgObjectTest, CreateFailsWithoutAParentWindow) {
+  CMsgPasser unhooked;
+  EXPECT_EQ(object.Create(&unhooked), 0);
+  EXPECT_FALSE(object.controlOpen);
+  EXPECT_TRUE(view.notes.empty());
+}
+
+// A listener that adds another listener while being told of a change.
+struct GrowingListener : RecordingListener {
+  CMsgObject* object = nullptr;
+  RecordingListener added;
+  void OnMsgObjValueChanged(DWORD dwUserData) override {
+    RecordingListener::OnMsgObjValueChanged(dwUserData);
+    object->AddListener(&added);
+  }
+};
+
+TEST_F(MsgObjectTest, ListenersAddedDuringAReportWaitForTheNextOne) {
+  GiveFunctor();
+  GrowingListener growing;
+  growing.object = &object;
+  object.SetListener({&growing});
+  object.OnValueChanged();
+  EXPECT_EQ(growing.calls, std::vector<std::string>{"changed 9"});
+  EXPECT_TRUE(growing.added.calls.empty());
+  object.OnValueChanged();
+  EXPECT_EQ(growing.added.calls, std::vector<std::string>{"changed 9"});
+}
+
+TEST_F(MsgObjectTest, CopyingMovesTheEditFunctor) {
+  GiveFunctor();
+  object.SetValue("copied");
+  ScriptedObject copy(object);
+  object.OnValueChanged();
+  EXPECT_TRUE(edited.empty()) << "the source has no functor left";
+  copy.OnValueChanged();
+  EXPECT_EQ(edited, std::vector<std::string>{"copied"});
+  EXPECT_EQ(copy.GetUserData(), 9u);
+}
+
+TEST_F(MsgObjectTest, DestroyingAnObjectDetachesItFromEveryPasser) {
+  CMsgPasser other;
+  auto* doomed = new ScriptedObject;
+  passer.Attach(doomed, nullptr);
+  other.Attach(doomed, nullptr);
+  passer.Attach(&object, doomed);
+  ASSERT_EQ(doomed->GetPasser().size(), 2u);
+  delete doomed;
+  // Both trees lost the object's node, the first one with the subtree below it.
+  EXPECT_EQ(passer.KeyDown(VK_TAB, 1, 0), 0);
+  EXPECT_EQ(other.KeyDown(VK_TAB, 1, 0), 0);
+  EXPECT_EQ(object.GetPasser().size(), 1u) << "objects below keep the passer in their sets";
+}
+
+TEST_F(MsgObjectTest, AnObjectDroppedWithItsParentMayOutliveThePasser) {
+  auto child = std::make_unique<ScriptedObject>();
+  {
+    CMsgPasser shortLived;
+    shortLived.Attach(&object, nullptr);
+    shortLived.Attach(child.get(), &object);
+    shortLived.Detach(&object);
+    EXPECT_EQ(child->GetPasser().size(), 1u);
+  }
+  child.reset();  // must not reach the passer that is gone
+  SUCCEED();
+}
+
+}  // namespace
+}  // namespace labeledit_test

@@ -1,0 +1,401 @@
+#include "lumotools/platform/window.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "lumotools/platform/controls.h"
+#include "lumotools/platform/font.h"
+#include "lumotools/platform/input.h"
+#include "lumotools/platform/wnd.h"
+
+namespace {
+
+// Every message that reached a window of the recording class, as "name:message" lines.
+std::vector<std::string>& Journal() {
+  static std::vector<std::string> journal;
+  return journal;
+}
+
+std::string NameOf(HWND hWnd) {
+  char name[64] = {};
+  // The window text names the window; read it without a message so the journal stays clean.
+  DefWindowProc(hWnd, WM_GETTEXT, sizeof name, reinterpret_cast<LPARAM>(name));
+  return name;
+}
+
+std::string Entry(HWND hWnd, const char* what) { return NameOf(hWnd) + ":" + what; }
+
+LRESULT RecordingProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  switch (msg) {
+    case WM_DESTROY:
+      Journal().push_back(Entry(hWnd, "destroy"));
+      break;
+    case WM_NCDESTROY:
+      Journal().push_back(Entry(hWnd, "ncdestroy"));
+      break;
+    case WM_SETFOCUS:
+      Journal().push_back(Entry(hWnd, "setfocus from ") +
+                          (wParam ? NameOf(reinterpret_cast<HWND>(wParam)) : "none"));
+      break;
+    case WM_KILLFOCUS:
+      Journal().push_back(Entry(hWnd, "killfocus to ") +
+                          (wParam ? NameOf(reinterpret_cast<HWND>(wParam)) : "none"));
+      break;
+    case WM_LBUTTONDOWN:
+      Journal().push_back(Entry(hWnd, "down ") + std::to_string(GET_X_LPARAM(lParam)) + "," +
+                          std::to_string(GET_Y_LPARAM(lParam)));
+      break;
+    case WM_USER:
+      Journal().push_back(Entry(hWnd, "user"));
+      return 42;
+    default:
+      break;
+  }
+  return DefWindowProc(hWnd, msg, wParam, lParam);
+}
+
+void RegisterRecordingClass() {
+  WNDCLASS cls{};
+  cls.lpfnWndProc = &RecordingProc;
+  cls.lpszClassName = "Recording";
+  RegisterClass(&cls);
+}
+
+class WindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    RegisterRecordingClass();
+    Journal().clear();
+  }
+  void TearDown() override {
+    for (HWND w : made_) DestroyWindow(w);
+    LumoPumpPendingMessages();
+  }
+
+  HWND Make(const char* name, HWND parent, RECT r) {
+    HWND w =
+        CreateWindowEx(0, "Recording", name, (parent ? WS_CHILD : 0) | WS_VISIBLE, r.left, r.top,
+                       r.right - r.left, r.bottom - r.top, parent, nullptr, nullptr, nullptr);
+    if (parent == nullptr) made_.push_back(w);
+    return w;
+  }
+
+  std::vector<HWND> made_;
+};
+
+TEST_F(WindowTest, DestroySendsDestroyThenDestroysChildrenThenNcDestroy) {
+  HWND top = Make("top", nullptr, {0, 0, 100, 100});
+  HWND a = Make("a", top, {0, 0, 10, 10});
+  HWND a1 = Make("a1", a, {0, 0, 5, 5});
+  HWND b = Make("b", top, {10, 0, 20, 10});
+  ASSERT_TRUE(IsChild(top, a1));
+  ASSERT_FALSE(IsChild(a, b));
+  SetFocus(a1);
+  Journal().clear();
+
+  EXPECT_TRUE(DestroyWindow(top));
+  const std::vector<std::string> expected = {
+      "a1:killfocus to none", "top:destroy", "a:destroy",   "a1:destroy",   "a1:ncdestroy",
+      "a:ncdestroy",          "b:destroy",   "b:ncdestroy", "top:ncdestroy"};
+  EXPECT_EQ(Journal(), expected);
+  for (HWND w : {top, a, a1, b}) EXPECT_FALSE(IsWindow(w));
+  EXPECT_EQ(GetFocus(), nullptr);
+  EXPECT_FALSE(DestroyWindow(top));
+}
+
+TEST_F(WindowTest, ChildNeedsALiveParentAndUnknownClassesFail) {
+  EXPECT_EQ(CreateWindowEx(0, "Recording", "orphan", WS_CHILD, 0, 0, 1, 1, nullptr, nullptr,
+                           nullptr, nullptr),
+            nullptr);
+  EXPECT_EQ(
+      CreateWindowEx(0, "NoSuchClass", "x", 0, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr),
+      nullptr);
+  HWND top = Make("top", nullptr, {0, 0, 1, 1});
+  EXPECT_EQ(GetParent(Make("child", top, {0, 0, 1, 1})), top);
+  WNDCLASS again{};
+  again.lpfnWndProc = &RecordingProc;
+  again.lpszClassName = "RECORDING";
+  EXPECT_EQ(RegisterClass(&again), 0) << "class names are compared without regard to case";
+}
+
+TEST_F(WindowTest, FocusMovesWithKillFocusFirstAndSurvivesTheLoserDestroyingTheGainer) {
+  HWND top = Make("top", nullptr, {0, 0, 100, 100});
+  HWND a = Make("a", top, {0, 0, 10, 10});
+  HWND b = Make("b", top, {10, 0, 20, 10});
+  EXPECT_EQ(SetFocus(a), nullptr);
+  EXPECT_EQ(SetFocus(b), a);
+  const std::vector<std::string> expected = {"a:setfocus from none", "a:killfocus to b",
+                                             "b:setfocus from a"};
+  EXPECT_EQ(Journal(), expected);
+  EXPECT_EQ(GetFocus(), b);
+
+  // A window that reacts to losing the focus by destroying the gainer leaves no focus behind.
+  HWND c = Make("c", top, {20, 0, 30, 10});
+  SetWindowLongPtr(b, GWLP_WNDPROC,
+                   reinterpret_cast<LONG_PTR>(+[](HWND h, UINT m, WPARAM w, LPARAM l) -> LRESULT {
+                     if (m == WM_KILLFOCUS) DestroyWindow(reinterpret_cast<HWND>(w));
+                     return RecordingProc(h, m, w, l);
+                   }));
+  SetFocus(c);
+  EXPECT_FALSE(IsWindow(c));
+  EXPECT_EQ(GetFocus(), nullptr);
+}
+
+TEST_F(WindowTest, SubclassedProcedureChainsToThePreviousOne) {
+  HWND top = Make("top", nullptr, {0, 0, 10, 10});
+  static WNDPROC previous = nullptr;
+  previous = reinterpret_cast<WNDPROC>(SetWindowLongPtr(
+      top, GWLP_WNDPROC,
+      reinterpret_cast<LONG_PTR>(+[](HWND h, UINT m, WPARAM w, LPARAM l) -> LRESULT {
+        if (m == WM_USER) Journal().push_back("hook");
+        return CallWindowProc(previous, h, m, w, l);
+      })));
+  EXPECT_EQ(previous, &RecordingProc);
+  EXPECT_EQ(SendMessage(top, WM_USER, 0, 0), 42);
+  const std::vector<std::string> expected = {"hook", "top:user"};
+  EXPECT_EQ(Journal(), expected);
+}
+
+TEST_F(WindowTest, PostedMessagesReachLiveWindowsOnly) {
+  HWND a = Make("a", nullptr, {0, 0, 10, 10});
+  HWND b = Make("b", nullptr, {0, 0, 10, 10});
+  EXPECT_TRUE(PostMessage(a, WM_USER, 0, 0));
+  EXPECT_TRUE(PostMessage(b, WM_USER, 0, 0));
+  DestroyWindow(b);
+  Journal().clear();
+  EXPECT_EQ(LumoPumpPendingMessages(), 2);
+  EXPECT_EQ(Journal(), std::vector<std::string>{"a:user"});
+  EXPECT_FALSE(PostMessage(b, WM_USER, 0, 0));
+}
+
+TEST_F(WindowTest, SendMessageFromAnotherThreadIsRefused) {
+  HWND a = Make("a", nullptr, {0, 0, 10, 10});
+  LRESULT fromOther = -1;
+  std::thread([&] { fromOther = SendMessage(a, WM_USER, 0, 0); }).join();
+  EXPECT_EQ(fromOther, 0);
+  EXPECT_TRUE(Journal().empty());
+}
+
+TEST_F(WindowTest, GeometryIsRelativeToTheParentAndClicksFindTheDeepestWindow) {
+  HWND top = Make("top", nullptr, {100, 50, 300, 250});
+  HWND panel = Make("panel", top, {20, 20, 120, 120});
+  HWND inner = Make("inner", panel, {10, 10, 30, 30});
+  RECT r{};
+  GetWindowRect(inner, &r);
+  EXPECT_EQ(CRect(r), CRect(130, 80, 150, 100));
+  GetClientRect(inner, &r);
+  EXPECT_EQ(CRect(r), CRect(0, 0, 20, 20));
+
+  EXPECT_EQ(LumoMouseDown(top, {35, 36}), inner);
+  EXPECT_EQ(LumoMouseDown(top, {5, 5}), top);
+  LumoPumpPendingMessages();
+  const std::vector<std::string> expected = {"inner:down 5,6", "top:down 5,5"};
+  EXPECT_EQ(Journal(), expected);
+
+  MoveWindow(panel, 0, 0, 50, 50, TRUE);
+  EXPECT_EQ(LumoMouseDown(top, {15, 16}), inner) << "children move with their parent";
+  RECT update{};
+  EXPECT_TRUE(GetUpdateRect(panel, &update, FALSE));
+  EXPECT_EQ(CRect(update), CRect(0, 0, 50, 50));
+  EXPECT_TRUE(LumoUpdateNeedsErase(panel));
+  LumoPumpPendingMessages();
+}
+
+TEST(KeyState, DownKeysHaveTheirHighByteSetAndPressesToggle) {
+  const SHORT before = GetKeyState(VK_SHIFT);
+  LumoKeyDown(VK_SHIFT);
+  EXPECT_EQ(GetKeyState(VK_SHIFT), before) << "the state follows the messages taken";
+  LumoPumpPendingMessages();
+  EXPECT_EQ(GetKeyState(VK_SHIFT) & 0xFF00, 0xFF00);
+  LumoKeyUp(VK_SHIFT);
+  LumoPumpPendingMessages();
+  EXPECT_EQ(GetKeyState(VK_SHIFT) & 0xFF00, 0);
+  EXPECT_NE(GetKeyState(VK_SHIFT) & 1, before & 1);
+  EXPECT_EQ(GetKeyState(-1), 0);
+}
+
+TEST(Font, PointFontsAreSizedAtNinetySixDotsPerInch) {
+  CFont font;
+  const char face[] = "\xCB\xCE\xCC\xE5";
+  ASSERT_TRUE(font.CreatePointFont(141, face));
+  EXPECT_FALSE(font.CreatePointFont(120, ""));
+  LOGFONT lf{};
+  ASSERT_EQ(font.GetLogFont(&lf), static_cast<int>(sizeof lf));
+  EXPECT_EQ(lf.lfHeight, -19);  // 141 * 96 / 720 = 18.8
+  EXPECT_STREQ(lf.lfFaceName, face);
+  HFONT handle = font;
+  font.DeleteObject();
+  EXPECT_EQ(GetObject(handle, sizeof lf, &lf), 0);
+  EXPECT_FALSE(DeleteObject(handle));
+}
+
+// A parent that records its children's notifications and the messages offered to it first.
+class RecordingFrame : public CWnd {
+ public:
+  std::vector<std::string> seen;
+  bool swallowCtrlC = false;
+
+  BOOL PreTranslateMessage(MSG* pMsg) override {
+    if (pMsg->message == WM_KEYDOWN && pMsg->wParam == 'C' &&
+        (GetKeyState(VK_CONTROL) & 0xFF00) == 0xFF00 && swallowCtrlC) {
+      seen.push_back("accelerator");
+      return TRUE;
+    }
+    return FALSE;
+  }
+
+ protected:
+  void OnClicked() { seen.push_back("clicked"); }
+  void OnEditChange() { seen.push_back("changed"); }
+
+  DECLARE_MESSAGE_MAP()
+};
+
+BEGIN_MESSAGE_MAP(RecordingFrame, CWnd)
+ON_BN_CLICKED(7, OnClicked)
+ON_CONTROL(EN_CHANGE, 8, OnEditChange)
+END_MESSAGE_MAP()
+
+// An edit that deletes itself when its window goes, and handles its own focus notifications.
+class SelfDeletingEdit : public CEdit {
+ public:
+  static int alive;
+  std::vector<std::string>* log = nullptr;
+  SelfDeletingEdit() { ++alive; }
+  ~SelfDeletingEdit() override { --alive; }
+
+ protected:
+  void OnKillFocus(CWnd* pNew) {
+    CEdit::OnKillFocus(pNew);
+    log->push_back(pNew == nullptr ? "lost focus" : "lost focus to a window");
+  }
+  void OnOwnSetFocus() { log->push_back("reflected setfocus"); }
+  void OnNcDestroy() {
+    CEdit::OnNcDestroy();
+    delete this;
+  }
+
+  DECLARE_MESSAGE_MAP()
+};
+
+int SelfDeletingEdit::alive = 0;
+
+BEGIN_MESSAGE_MAP(SelfDeletingEdit, CEdit)
+ON_WM_KILLFOCUS()
+ON_WM_NCDESTROY()
+ON_CONTROL_REFLECT(EN_SETFOCUS, OnOwnSetFocus)
+END_MESSAGE_MAP()
+
+TEST(Wnd, MessageMapsReflectionAndSelfDeletion) {
+  RegisterRecordingClass();
+  RecordingFrame frame;
+  ASSERT_TRUE(
+      frame.CreateEx(0, "Recording", "frame", WS_VISIBLE, CRect(0, 0, 200, 100), nullptr, 0));
+  auto* edit = new SelfDeletingEdit;
+  edit->log = &frame.seen;
+  ASSERT_TRUE(edit->Create(WS_CHILD | WS_VISIBLE, CRect(0, 0, 100, 20), &frame, 8));
+  EXPECT_EQ(CWnd::FromHandlePermanent(edit->m_hWnd), edit);
+  CButton button;
+  ASSERT_TRUE(button.Create("D", WS_CHILD | WS_VISIBLE, CRect(150, 0, 170, 20), &frame, 7));
+
+  edit->SetFocus();
+  edit->SetWindowText("abc");
+  LumoClick(frame.m_hWnd, {160, 10});
+  LumoPumpPendingMessages();
+  const std::vector<std::string> expected = {"reflected setfocus", "changed",
+                                             "lost focus to a window", "clicked"};
+  EXPECT_EQ(frame.seen, expected);
+  EXPECT_EQ(CWnd::GetFocus(), &button);
+
+  HWND editWindow = edit->m_hWnd;
+  EXPECT_TRUE(DestroyWindow(editWindow));
+  EXPECT_EQ(SelfDeletingEdit::alive, 0);
+  EXPECT_EQ(CWnd::FromHandlePermanent(editWindow), nullptr);
+  EXPECT_TRUE(frame.DestroyWindow());
+  EXPECT_EQ(frame.m_hWnd, nullptr);
+  EXPECT_EQ(button.m_hWnd, nullptr) << "destroying the parent detaches the child's object";
+}
+
+TEST(Wnd, EditBoxTypingSelectionAndClipboard) {
+  RegisterRecordingClass();
+  RecordingFrame frame;
+  ASSERT_TRUE(
+      frame.CreateEx(0, "Recording", "frame", WS_VISIBLE, CRect(0, 0, 200, 100), nullptr, 0));
+  CEdit edit;
+  ASSERT_TRUE(edit.Create(WS_CHILD | WS_VISIBLE | ES_AUTOHSCROLL, CRect(0, 0, 40, 20), &frame, 3));
+  edit.SetFocus();
+  LumoTypeText("Ab1 x");
+  LumoPressKey(VK_BACK);
+  LumoPumpPendingMessages();
+  CString text;
+  edit.GetWindowText(text);
+  EXPECT_STREQ(text, "Ab1 ");
+
+  edit.SetSel(0, -1);
+  int start = -1;
+  int end = -1;
+  edit.GetSel(start, end);
+  EXPECT_EQ(start, 0);
+  EXPECT_EQ(end, 4);
+
+  // Ctrl+C goes through translation to the box unless a window above takes it first.
+  frame.swallowCtrlC = true;
+  LumoSetClipboardText("");
+  LumoPressKeyWith(VK_CONTROL, 'C');
+  LumoPumpPendingMessages();
+  char clip[16] = {};
+  EXPECT_EQ(LumoGetClipboardText(clip, sizeof clip), 0);
+  frame.swallowCtrlC = false;
+  LumoPressKeyWith(VK_CONTROL, 'C');
+  LumoPumpPendingMessages();
+  LumoGetClipboardText(clip, sizeof clip);
+  EXPECT_STREQ(clip, "Ab1 ");
+
+  edit.SetSel(1, 3);
+  LumoPressKeyWith(VK_CONTROL, 'X');
+  LumoPressKey(VK_END);
+  LumoPressKeyWith(VK_CONTROL, 'V');
+  LumoPumpPendingMessages();
+  edit.GetWindowText(text);
+  EXPECT_STREQ(text, "A b1");
+
+  // A long text scrolls so that the caret stays in the 40-pixel box (8 pixels a character).
+  edit.SetWindowText("0123456789abcdef");
+  edit.SetSel(16, 16);
+  EXPECT_EQ(edit.GetFirstVisibleLine(), 11);
+  frame.DestroyWindow();
+}
+
+TEST(Wnd, TemporaryObjectsNeverDestroyTheirWindows) {
+  HWND top = CreateWindowEx(0, "EDIT", "t", 0, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+  CWnd* temporary = CWnd::FromHandle(top);
+  ASSERT_NE(temporary, nullptr);
+  EXPECT_EQ(CWnd::FromHandle(top), temporary);
+  EXPECT_EQ(CWnd::FromHandlePermanent(top), nullptr);
+  LumoPumpPendingMessages();
+  EXPECT_TRUE(IsWindow(top));
+  DestroyWindow(top);
+  LumoPumpPendingMessages();
+}
+
+TEST(ListBox, KeepsItemsAndSelection) {
+  CListBox list;
+  EXPECT_EQ(list.AddString("x"), LB_ERR);
+  ASSERT_TRUE(list.Create(0, CRect(0, 0, 10, 10), nullptr, 0));
+  EXPECT_EQ(list.AddString("one"), 0);
+  EXPECT_EQ(list.AddString("two"), 1);
+  CString item;
+  EXPECT_EQ(list.GetText(1, item), 3);
+  EXPECT_STREQ(item, "two");
+  EXPECT_EQ(list.GetText(2, item), LB_ERR);
+  EXPECT_EQ(list.SetCurSel(5), LB_ERR);
+  EXPECT_EQ(list.SetCurSel(1), 1);
+  list.ResetContent();
+  EXPECT_EQ(list.GetCount(), 0);
+  EXPECT_EQ(list.GetCurSel(), -1);
+}
+
+}  // namespace
