@@ -13,9 +13,14 @@ BUILD_TSAN := build-tsan
 BUILD_BENCH := build-bench
 BUILD_FUZZ := build-fuzz
 FUZZERS := archive_string_fuzzer prop_reg_map_fuzzer super_prop_fuzzer property_group_fuzzer \
-  property_var_fuzzer
+  property_var_fuzzer property_item_fuzzer hook_data_fuzzer color_segment_fuzzer formula_args_fuzzer
 
-.PHONY: all deps build demo test test-normal test-asan test-tsan bench fuzz clean
+SOAK_SECONDS ?= 120
+# The suites that need no database server, for the memory checker.
+VALGRIND_SUITES := platform_test property_test formula_test color_test sync_test util_test \
+  claimed_length_test
+
+.PHONY: all deps build demo test test-normal test-asan test-tsan bench fuzz soak check-valgrind clean
 
 all: build
 
@@ -50,6 +55,24 @@ test-tsan: deps
 	@cmake --build $(BUILD_TSAN) -j $(JOBS) --target platform_test sync_test util_test geometry_concurrency_test
 	cd $(BUILD_TSAN) && TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
 	  ctest -j $(JOBS) -L concurrency --output-on-failure
+
+# The stress tests of the concurrency suites, each for SOAK_SECONDS with random seeds, in the normal
+# and the ThreadSanitizer build. Minutes; not part of make test.
+soak: build test-tsan
+	@for dir in $(BUILD) $(BUILD_TSAN); do \
+	  echo "== soak in $$dir ($(SOAK_SECONDS) s per stress test)"; \
+	  (cd $$dir && LUMO_SOAK_SECONDS=$(SOAK_SECONDS) TSAN_OPTIONS=halt_on_error=1 \
+	    ctest -L concurrency -R Stress --timeout $$(( $(SOAK_SECONDS) * 4 + 60 )) --output-on-failure \
+	    -V | grep -E '^[0-9]+: soak:|tests passed|FAILED') || exit 1; \
+	done
+
+# Memcheck over the suites that need no database server: no invalid access, no leak.
+check-valgrind: build
+	@for t in $(VALGRIND_SUITES); do \
+	  echo "== valgrind $$t"; \
+	  valgrind -q --error-exitcode=1 --leak-check=full --show-leak-kinds=definite,indirect \
+	    --errors-for-leak-kinds=definite,indirect $(BUILD)/tests/$$t --gtest_brief=1 >/dev/null || exit 1; \
+	done; echo "valgrind: clean"
 
 bench: deps
 	@$(CONFIGURE) -B $(BUILD_BENCH) -DCMAKE_BUILD_TYPE=Release -DLUMO_BUILD_TESTS=OFF >/dev/null

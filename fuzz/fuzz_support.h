@@ -11,6 +11,7 @@
 #include "lumotools/platform/mem_file.h"
 #include "lumotools/platform/message_box.h"
 #include "lumotools/property/prop_reg_map.h"
+#include "lumotools/property/property_item.h"
 
 namespace lumo_fuzz {
 
@@ -51,6 +52,13 @@ inline bool SameValue(const boost::any& a, const boost::any& b) {
   const double* y = boost::any_cast<double>(&b);
   if (x && y && *x != *x) return *y != *y;
   return CAnyPropRegMap::instance().IsEqual(a, b);
+}
+
+// Two items alike in everything their record holds.
+inline bool SameItem(const CAnyPropertyItem& a, const CAnyPropertyItem& b) {
+  return a.GetCaption() == b.GetCaption() && a.GetStyleID() == b.GetStyleID() &&
+         a.GetVarName() == b.GetVarName() && a.IsVisible() == b.IsVisible() &&
+         SameValue(a.GetAnyValue(), b.GetAnyValue());
 }
 
 }  // namespace lumo_fuzz

@@ -14,12 +14,6 @@ std::vector<BYTE> StoreGroup(CAnyPropertyGroup& group) {
   return lumo_fuzz::StoreBytes([&](CArchive& ar) { group.Serialize(ar); });
 }
 
-bool SameItem(const CAnyPropertyItem& a, const CAnyPropertyItem& b) {
-  return a.GetCaption() == b.GetCaption() && a.GetStyleID() == b.GetStyleID() &&
-         a.GetVarName() == b.GetVarName() && a.IsVisible() == b.IsVisible() &&
-         lumo_fuzz::SameValue(a.GetAnyValue(), b.GetAnyValue());
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -41,7 +35,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const auto& back_items = back.GetPropertyItems();
   if (items.size() != back_items.size()) std::abort();
   for (size_t i = 0; i < items.size(); ++i) {
-    if (!SameItem(items[i], back_items[i])) std::abort();
+    if (!lumo_fuzz::SameItem(items[i], back_items[i])) std::abort();
   }
   if (StoreGroup(back) != bytes) std::abort();
   return 0;

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "lumotools/sync/reader_writer_lock.h"
+#include "support/soak.h"
 #include "sync/reader_writer_lock_test_peer.h"
 
 namespace {
@@ -234,13 +235,17 @@ void RunStress(Lock& lock, Step step, unsigned seed) {
 }
 
 TEST(ReaderWriterLockStress, NonReentrantLockKeepsItsInvariants) {
-  CReaderWriterLockNonReentrance lock;
-  RunStress(lock, NonReentrantStep, 1);
+  lumo_test::RunStressRounds(1, [](unsigned seed) {
+    CReaderWriterLockNonReentrance lock;
+    RunStress(lock, NonReentrantStep, seed);
+  });
 }
 
 TEST(ReaderWriterLockStress, ReentrantLockKeepsItsInvariants) {
-  CReaderWriterLock lock;
-  RunStress(lock, ReentrantStep, 101);
+  lumo_test::RunStressRounds(101, [](unsigned seed) {
+    CReaderWriterLock lock;
+    RunStress(lock, ReentrantStep, seed);
+  });
 }
 
 }  // namespace
