@@ -60,6 +60,16 @@ bool CReaderWriterLockNonReentrance::TryConvertOnlyReader() {
 
 void CReaderWriterLockNonReentrance::AddReader() { m_state.fetch_add(kOneReader); }
 
+void CReaderWriterLockNonReentrance::AddReaderUnderGuard() {
+  m_state.store(m_state.load(std::memory_order_relaxed) + kOneReader, std::memory_order_relaxed);
+}
+
+void CReaderWriterLockNonReentrance::ReleaseReaderUnderGuard() {
+  const std::uint64_t state = m_state.load(std::memory_order_relaxed) - kOneReader;
+  m_state.store(state, std::memory_order_relaxed);
+  if ((state & kReaderMask) == 0 && m_hWriterSignal != nullptr) SetEvent(m_hWriterSignal);
+}
+
 void CReaderWriterLockNonReentrance::OpenToReaders() {
   if (m_hWriterSignal != nullptr) {
     CloseHandle(m_hWriterSignal);
@@ -253,7 +263,7 @@ int CReaderWriterLock::AcquireReaderLock(DWORD dwTimeout) {
   }
   int acquired = 1;
   if (Writers() == 0) {
-    AddReader();
+    AddReaderUnderGuard();
   } else {
     acquired = dwTimeout != 0 && _ReaderWait(dwTimeout);
   }
@@ -269,7 +279,7 @@ void CReaderWriterLock::ReleaseReaderLock() {
   if (entry != m_mapThreadState.end() && (entry->second & kReadMask) != 0) {
     if ((entry->second -= kOneRead) == 0) {
       m_mapThreadState.erase(entry);
-      _ReaderRelease();
+      ReleaseReaderUnderGuard();
     }
   }
   LeaveCS();

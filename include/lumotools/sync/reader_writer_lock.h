@@ -80,6 +80,11 @@ class LUMO_EXPORT CReaderWriterLockNonReentrance {
   bool TryConvertOnlyReader();
   // Counts one more reader. REQUIRES: no writer holds or waits.
   void AddReader();
+  // AddReader and _ReaderRelease for a lock whose counts change only under the guard (the
+  // reentrant lock, whose readers never take the lock-free path): plain loads and stores instead
+  // of atomic read-modify-writes.
+  void AddReaderUnderGuard();
+  void ReleaseReaderUnderGuard();
 
   // Writers that hold or wait for the lock; the holder counts once however often it entered.
   DWORD Writers() const { return static_cast<DWORD>(m_state.load() >> kWriterShift); }
@@ -116,7 +121,9 @@ class LUMO_EXPORT CReaderWriterLockNonReentrance {
 // inside write, write inside write, and write inside read, which upgrades. Each thread's holding
 // is recorded as its recursion state: the low 16 bits count its reads, the high 16 bits its
 // writes. A thread must release each acquisition (or call ReleaseAllLocks); releasing what the
-// thread does not hold changes nothing. At most 65535 reads and 65535 writes per thread.
+// thread does not hold changes nothing. At most 65535 reads and 65535 writes per thread. Its
+// counts change only under its guard, so it is used through its own operations, never through a
+// CReaderWriterLockNonReentrance reference.
 class LUMO_EXPORT CReaderWriterLock : public CReaderWriterLockNonReentrance {
  public:
   CReaderWriterLock();
