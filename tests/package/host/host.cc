@@ -15,8 +15,8 @@ int main() {
 
   const bool textOk = FormatNumberText(1.23456) == "1.235";
 
-  const auto square = shapekit::tagPolyLine::FromPoints(
-      {{0.0, 0.0}, {2.0, 0.0}, {2.0, 2.0}, {0.0, 2.0}});
+  const auto square =
+      shapekit::tagPolyLine::FromPoints({{0.0, 0.0}, {2.0, 0.0}, {2.0, 2.0}, {0.0, 2.0}});
   const bool areaOk = square.GetSignedArea() == 4.0;
 
   std::printf("bag %s, number text %s, polyline %s\n", bagOk ? "ok" : "WRONG",
