@@ -20,7 +20,9 @@ SOAK_SECONDS ?= 120
 VALGRIND_SUITES := platform_test property_test formula_test color_test sync_test util_test \
   claimed_length_test
 
-.PHONY: all deps build demo test test-normal test-asan test-tsan bench fuzz soak check-valgrind clean
+PREFIX ?= /usr/local
+
+.PHONY: install all deps build demo test test-normal test-asan test-tsan bench fuzz soak check-valgrind clean
 
 all: build
 
@@ -35,6 +37,10 @@ demo: deps
 	@$(CONFIGURE) -B $(BUILD) >/dev/null
 	@cmake --build $(BUILD) -j $(JOBS) --target lumo
 	$(BUILD)/tools/lumo/lumo demo
+
+# The libraries, headers, lumo, the CMake package and the pkg-config file under PREFIX.
+install: build
+	cmake --install $(BUILD) --prefix $(PREFIX)
 
 test: test-normal test-asan test-tsan
 

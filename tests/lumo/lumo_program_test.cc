@@ -1,0 +1,91 @@
+// The lumo program as a user runs it: exit status 0 on success, 1 with one line on standard error
+// for bad input, 2 for misuse; every subcommand has --help.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "lumo/lumo_runner.h"
+#include "support/bytes.h"
+
+namespace lumo_test {
+namespace {
+
+void WriteBytes(const std::string& path, const Bytes& bytes) {
+  std::ofstream(path, std::ios::binary)
+      .write(reinterpret_cast<const char*>(bytes.data()),
+             static_cast<std::streamsize>(bytes.size()));
+}
+
+class LumoProgram : public ::testing::Test {
+ protected:
+  LumoRun Run(const std::vector<std::string>& args) { return RunLumo(dir, args); }
+  ScratchDir dir;
+};
+
+TEST_F(LumoProgram, MisuseIsStatusTwoAndEverySubcommandHasHelp) {
+  EXPECT_EQ(Run({}).status, 2);
+  EXPECT_EQ(Run({"no-such-command"}).status, 2);
+  EXPECT_EQ(Run({"dump"}).status, 2) << "a required argument is missing";
+  for (const char* sub : {"demo", "calc", "bag", "dump"}) {
+    const LumoRun help = Run({sub, "--help"});
+    EXPECT_EQ(help.status, 0) << sub;
+    EXPECT_NE(help.out.find("Usage"), std::string::npos) << sub;
+  }
+}
+
+TEST_F(LumoProgram, CalcCallsTheFunctionTable) {
+  const LumoRun max = Run({"calc", "max3", "1", "7.25", "3"});
+  EXPECT_EQ(max.status, 0);
+  EXPECT_EQ(max.out, "7.25\n");
+  const LumoRun unknown = Run({"calc", "maxx", "1"});
+  EXPECT_EQ(unknown.status, 1);
+  EXPECT_EQ(LineCount(unknown.err), 1);
+  EXPECT_NE(unknown.err.find("max"), std::string::npos) << "close names are suggested";
+}
+
+TEST_F(LumoProgram, BagsRoundTripAndBadFilesAreOneLineErrors) {
+  EXPECT_EQ(Run({"bag", "make", "b.bag", "width=2.5", "name=slab"}).status, 0);
+  const LumoRun dump = Run({"bag", "dump", "b.bag"});
+  EXPECT_EQ(dump.status, 0);
+  EXPECT_EQ(dump.out, "name=slab\nwidth=2.5\n");
+  EXPECT_EQ(Run({"bag", "make", "c.bag", "novalue"}).status, 1);
+
+  WriteBytes(dir.File("bad.bag"), FromHex("05 00 00 00 01"));
+  const LumoRun bad = Run({"bag", "dump", "bad.bag"});
+  EXPECT_EQ(bad.status, 1);
+  EXPECT_EQ(LineCount(bad.err), 1);
+  EXPECT_EQ(Run({"bag", "dump", "missing.bag"}).status, 1);
+}
+
+TEST_F(LumoProgram, DumpGuessesTheRecordKindAndListsOffsets) {
+  // A group of version 1 with one item: style 7, caption "c", variable "v", int 5, visible.
+  WriteBytes(dir.File("g.rec"),
+             FromHex("01 00 00 00 01 00 00 00 01 00 00 00 07 00 00 00 01 63 01 76 01 00 00 00 "
+                     "05 00 00 00 01"));
+  const LumoRun group = Run({"dump", "g.rec"});
+  ASSERT_EQ(group.status, 0) << group.err;
+  EXPECT_NE(group.out.find("read as group"), std::string::npos) << group.out;
+  EXPECT_NE(group.out.find("00000008  item 1: \"c\", style 7, variable \"v\": int 5"),
+            std::string::npos)
+      << group.out;
+
+  WriteBytes(dir.File("cut.rec"), FromHex("01 00 00 00 01 00 00 00 01 00 00 00 07 00"));
+  const LumoRun cut = Run({"dump", "--as", "group", "cut.rec"});
+  EXPECT_EQ(cut.status, 1);
+  EXPECT_NE(cut.err.find("failed at byte offset 12"), std::string::npos) << cut.err;
+  const LumoRun guessed = Run({"dump", "cut.rec"});
+  EXPECT_EQ(guessed.status, 1);
+  EXPECT_EQ(LineCount(guessed.err), 1);
+  EXPECT_EQ(Run({"dump", "--as", "nonsense", "g.rec"}).status, 2);
+}
+
+TEST_F(LumoProgram, DemoWalksTheLibrary) {
+  const LumoRun demo = Run({"demo"});
+  EXPECT_EQ(demo.status, 0) << demo.err;
+  EXPECT_GT(LineCount(demo.out), 10);
+}
+
+}  // namespace
+}  // namespace lumo_test
