@@ -91,6 +91,14 @@ struct Item {
   int32_t* out;
 };
 
+// A bundle reaching a scanline from below, as it was when it left the beam below.
+struct Slot {
+  double x;
+  int32_t leader;
+  int32_t end;
+  uint8_t mask;
+};
+
 struct Crossing {
   int32_t left, right;  // leaders, left one at the bottom of the beam
   double t;             // height in the beam, 0 bottom to 1 top
@@ -142,7 +150,7 @@ class Sweep {
   Buffer<Edge> edges_{"edge table creation"};
   Buffer<int32_t> lmt_{"LMT insertion"};
   Buffer<double> scanlines_{"sbt creation"};
-  Buffer<int32_t> below_{"ST insertion"};        // leaders reaching the scanline from below
+  Buffer<Slot> below_{"ST insertion"};           // bundles reaching the scanline from below
   Buffer<int32_t> continuing_{"ST insertion"};   // edges going on through the scanline
   Buffer<int32_t> above_edges_{"ST insertion"};  // every edge leaving the scanline upwards
   Buffer<int32_t> above_{"ST insertion"};        // their bundle leaders
@@ -211,7 +219,11 @@ void Sweep::Run() {
     BundleAbove(ynext);
     ConnectScanline(y);
     if (i + 1 < count) ProcessBeam(y, ynext);
-    below_.swap(above_);
+    below_.clear();
+    for (int32_t leader : above_) {
+      const Edge& e = edges_[leader];
+      below_.push_back(Slot{e.x, leader, e.end, e.mask});
+    }
   }
 }
 
@@ -219,8 +231,8 @@ void Sweep::Run() {
 // point, by slope.
 void Sweep::StartScanline(double y) {
   continuing_.clear();
-  for (int32_t leader : below_) {
-    for (int32_t e = leader; e != kNone; e = edges_[e].member) {
+  for (const Slot& slot : below_) {
+    for (int32_t e = slot.leader; e != kNone; e = edges_[e].member) {
       if (edges_[e].yt > y) continuing_.push_back(e);
     }
   }
@@ -277,9 +289,9 @@ void Sweep::ConnectScanline(double y) {
     if (b == below_.size()) {
       x = edges_[above_[a]].x;
     } else if (a == above_.size()) {
-      x = edges_[below_[b]].x;
+      x = below_[b].x;
     } else {
-      x = std::min(edges_[below_[b]].x, edges_[above_[a]].x);
+      x = std::min(below_[b].x, edges_[above_[a]].x);
     }
     const bool left_below = inside_[below_state];
     const bool left_above = inside_[above_state];
@@ -290,13 +302,12 @@ void Sweep::ConnectScanline(double y) {
     // Boundaries arriving from below, left to right.
     incoming_.clear();
     for (; b < below_.size(); ++b) {
-      Edge& e = edges_[below_[b]];
-      if (e.x > x && !SameX(e.x, x)) break;
+      const Slot& slot = below_[b];
+      if (slot.x > x && !SameX(slot.x, x)) break;
       const bool left = inside_[below_state];
-      below_state ^= e.mask;
+      below_state ^= slot.mask;
       const bool right = inside_[below_state];
-      if (left != right) incoming_.push_back(Item{true, right, below_[b], e.end, nullptr});
-      e.end = kNone;
+      if (left != right) incoming_.push_back(Item{true, right, slot.leader, slot.end, nullptr});
     }
     // Boundaries leaving upwards, left to right.
     outgoing_.clear();
