@@ -25,6 +25,7 @@ constexpr bool InjectedFailure() { return false; }
 
 #if defined(LUMO_CLIPPER_FAULT_INJECTION)
 void FailAllocationAfter(long count) { allocations_before_failure = count; }
+long AllocationsBeforeFailure() { return allocations_before_failure; }
 #endif
 
 void* Allocate(size_t bytes, const char* what) {

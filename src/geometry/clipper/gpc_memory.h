@@ -22,6 +22,8 @@ void* Reallocate(void* p, size_t bytes, const char* what);
 #if defined(LUMO_CLIPPER_FAULT_INJECTION)
 // Lets count allocations succeed and fails the next one; a negative count fails none.
 void FailAllocationAfter(long count);
+// How many allocations may still succeed before the chosen one fails.
+long AllocationsBeforeFailure();
 #endif
 
 // A vector of trivially copyable T in checked memory; `what` names its allocations.
