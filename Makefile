@@ -13,7 +13,7 @@ BUILD_TSAN := build-tsan
 BUILD_BENCH := build-bench
 BUILD_FUZZ := build-fuzz
 FUZZERS := archive_string_fuzzer prop_reg_map_fuzzer super_prop_fuzzer property_group_fuzzer \
-  property_var_fuzzer
+  property_var_fuzzer polygon_clipper_fuzzer
 
 .PHONY: all deps build demo test test-normal test-asan test-tsan bench fuzz clean
 
