@@ -44,27 +44,39 @@ constexpr int32_t kNone = -1;
 constexpr double kSamePointTolerance = 4 * GPC_EPSILON;
 
 bool SameX(double a, double b) {
-  return std::fabs(a - b) <= kSamePointTolerance * std::max(std::fabs(a), std::fabs(b));
+  return a == b || std::fabs(a - b) <= kSamePointTolerance * std::max(std::fabs(a), std::fabs(b));
 }
 
+// An input edge, or its copy in the active edge table.
 struct Edge {
-  double xb, yb;   // lower end
-  double xt, yt;   // upper end; yt > yb
-  double slope;    // dx / dy
-  double x;        // abscissa on the current scanline
-  double xnext;    // abscissa on the next scanline
-  int32_t end;     // chain end held by the bundle this edge leads, or kNone
-  int32_t member;  // next edge of the bundle, or kNone
-  uint8_t type;    // kSubject or kClip
-  uint8_t mask;    // leaders: xor of the member types
-  uint8_t right;   // leaders: subject/clip parity just right of the bundle
+  double xb, yb;  // lower end
+  double xt, yt;  // upper end; yt > yb
+  double slope;   // dx / dy
+  double x;       // abscissa on the current scanline
+  double xnext;   // abscissa on the next scanline
+  int32_t id;     // place in the input edge list
+  uint8_t type;   // kSubject or kClip
 };
 
 double XAt(const Edge& e, double y) {
   if (y >= e.yt) return e.xt;
-  if (y <= e.yb) return e.xb;
-  return e.xb + (e.xt - e.xb) * ((y - e.yb) / (e.yt - e.yb));
+  return e.xb + (y - e.yb) * e.slope;
 }
+
+// Edges ordered by abscissa on a scanline and, at one point, by slope upwards.
+bool Before(const Edge& a, const Edge& b) { return a.x < b.x || (a.x == b.x && a.slope < b.slope); }
+
+// A bundle of the active edge table: the edges [first, first + count) of the scanline's edge list,
+// running on one line through the beam.
+struct Bundle {
+  double x;      // abscissa at the bottom of the beam
+  double xnext;  // abscissa at the top of the beam
+  int32_t first;
+  int32_t count;
+  int32_t end;    // chain end held by the bundle, or kNone
+  uint8_t mask;   // xor of the member types
+  uint8_t right;  // subject/clip parity just right of the bundle
+};
 
 struct VertexNode {
   double x, y;
@@ -86,21 +98,13 @@ struct ClosedChain {
 struct Item {
   bool incoming;
   bool after_inside;  // the result holds the sector that follows counter-clockwise
-  int32_t edge;       // input edge (bundle leader), or kNone for a horizontal result edge
+  int32_t edge;       // input edge (a bundle's first), or kNone for a horizontal result edge
   int32_t end;
   int32_t* out;
 };
 
-// A bundle reaching a scanline from below, as it was when it left the beam below.
-struct Slot {
-  double x;
-  int32_t leader;
-  int32_t end;
-  uint8_t mask;
-};
-
 struct Crossing {
-  int32_t left, right;  // leaders, left one at the bottom of the beam
+  int32_t left, right;  // bundles, the left one at the bottom of the beam
   double t;             // height in the beam, 0 bottom to 1 top
 };
 
@@ -147,15 +151,19 @@ class Sweep {
   void Join(int32_t tail_end, int32_t head_end, int32_t hole);
 
   bool inside_[4];
-  Buffer<Edge> edges_{"edge table creation"};
+  Buffer<Edge> input_{"edge table creation"};
   Buffer<int32_t> lmt_{"LMT insertion"};
   Buffer<double> scanlines_{"sbt creation"};
-  Buffer<Slot> below_{"ST insertion"};           // bundles reaching the scanline from below
-  Buffer<int32_t> continuing_{"ST insertion"};   // edges going on through the scanline
-  Buffer<int32_t> above_edges_{"ST insertion"};  // every edge leaving the scanline upwards
-  Buffer<int32_t> above_{"ST insertion"};        // their bundle leaders
-  Buffer<int32_t> position_{"ST insertion"};     // edge -> place in above_ during a beam
-  Buffer<int32_t> sorted_{"IT insertion"};
+  // The active edge table of the beam below the scanline (edges_below_, bundles_below_ in the
+  // order order_below_) and of the beam above it (edges_, bundles_, order_).
+  Buffer<Edge> edges_below_{"ST insertion"};
+  Buffer<Bundle> bundles_below_{"ST insertion"};
+  Buffer<int32_t> order_below_{"ST insertion"};
+  Buffer<Edge> continuing_{"ST insertion"};
+  Buffer<Edge> edges_{"ST insertion"};
+  Buffer<Bundle> bundles_{"ST insertion"};
+  Buffer<int32_t> order_{"ST insertion"};     // bundles left to right
+  Buffer<int32_t> position_{"ST insertion"};  // bundle -> place in order_
   Buffer<Crossing> crossings_{"IT insertion"};
   Buffer<Item> items_{"IT insertion"};
   Buffer<Item> incoming_{"IT insertion"};
@@ -183,34 +191,32 @@ void Sweep::AddContour(const gpc_vertex_list& c, uint8_t type) {
     e.xt = b.x;
     e.yt = b.y;
     e.slope = (b.x - a.x) / (b.y - a.y);
-    e.end = kNone;
-    e.member = kNone;
+    e.x = a.x;
+    e.id = static_cast<int32_t>(input_.size());
     e.type = type;
-    edges_.push_back(e);
+    input_.push_back(e);
   }
 }
 
 void Sweep::Run() {
-  const size_t n = edges_.size();
+  const size_t n = input_.size();
   if (n == 0) return;
   lmt_.resize(n);
   scanlines_.resize(2 * n);
   for (size_t i = 0; i < n; ++i) {
     lmt_[i] = static_cast<int32_t>(i);
-    scanlines_[2 * i] = edges_[i].yb;
-    scanlines_[2 * i + 1] = edges_[i].yt;
+    scanlines_[2 * i] = input_[i].yb;
+    scanlines_[2 * i + 1] = input_[i].yt;
   }
   std::sort(lmt_.begin(), lmt_.end(), [this](int32_t a, int32_t b) {
-    const Edge& ea = edges_[a];
-    const Edge& eb = edges_[b];
+    const Edge& ea = input_[a];
+    const Edge& eb = input_[b];
     if (ea.yb != eb.yb) return ea.yb < eb.yb;
-    if (ea.xb != eb.xb) return ea.xb < eb.xb;
-    return ea.slope < eb.slope;
+    return Before(ea, eb);
   });
   std::sort(scanlines_.begin(), scanlines_.end());
   scanlines_.resize(
       static_cast<size_t>(std::unique(scanlines_.begin(), scanlines_.end()) - scanlines_.begin()));
-  position_.resize(n);
   const size_t count = scanlines_.size();
   for (size_t i = 0; i < count; ++i) {
     const double y = scanlines_[i];
@@ -219,79 +225,95 @@ void Sweep::Run() {
     BundleAbove(ynext);
     ConnectScanline(y);
     if (i + 1 < count) ProcessBeam(y, ynext);
-    below_.clear();
-    for (int32_t leader : above_) {
-      const Edge& e = edges_[leader];
-      below_.push_back(Slot{e.x, leader, e.end, e.mask});
-    }
+    edges_below_.swap(edges_);
+    bundles_below_.swap(bundles_);
+    order_below_.swap(order_);
   }
 }
 
-// Lists the edges leaving scanline y upwards in above_edges_, ordered by abscissa and, at one
-// point, by slope.
+// Lists the edges leaving scanline y upwards in edges_, ordered by abscissa and, at one point, by
+// slope.
 void Sweep::StartScanline(double y) {
   continuing_.clear();
-  for (const Slot& slot : below_) {
-    for (int32_t e = slot.leader; e != kNone; e = edges_[e].member) {
-      if (edges_[e].yt > y) continuing_.push_back(e);
+  for (int32_t b : order_below_) {
+    const Bundle& bundle = bundles_below_[b];
+    for (int32_t k = bundle.first; k < bundle.first + bundle.count; ++k) {
+      const Edge& e = edges_below_[k];
+      if (e.yt > y) {
+        continuing_.push_back(e);
+        continuing_.back().x = e.xnext;
+      }
     }
   }
   // Already ordered by abscissa; edges meeting at one point still need ordering by slope.
-  auto before = [this](int32_t a, int32_t b) {
-    const Edge& ea = edges_[a];
-    const Edge& eb = edges_[b];
-    return ea.x < eb.x || (ea.x == eb.x && ea.slope < eb.slope);
-  };
   for (size_t i = 1; i < continuing_.size(); ++i) {
-    const int32_t e = continuing_[i];
+    if (!Before(continuing_[i], continuing_[i - 1])) continue;
+    const Edge e = continuing_[i];
     size_t j = i;
-    for (; j > 0 && before(e, continuing_[j - 1]); --j) continuing_[j] = continuing_[j - 1];
+    for (; j > 0 && Before(e, continuing_[j - 1]); --j) continuing_[j] = continuing_[j - 1];
     continuing_[j] = e;
   }
-  above_edges_.clear();
+  edges_.clear();
   size_t c = 0;
-  while (next_new_ < lmt_.size() && edges_[lmt_[next_new_]].yb == y) {
-    const int32_t e = lmt_[next_new_++];
-    edges_[e].x = edges_[e].xb;
-    while (c < continuing_.size() && !before(e, continuing_[c])) {
-      above_edges_.push_back(continuing_[c++]);
-    }
-    above_edges_.push_back(e);
+  while (next_new_ < lmt_.size() && input_[lmt_[next_new_]].yb == y) {
+    const Edge& e = input_[lmt_[next_new_++]];
+    while (c < continuing_.size() && !Before(e, continuing_[c])) edges_.push_back(continuing_[c++]);
+    edges_.push_back(e);
   }
-  while (c < continuing_.size()) above_edges_.push_back(continuing_[c++]);
+  while (c < continuing_.size()) edges_.push_back(continuing_[c++]);
 }
 
-// Groups the edges of above_edges_ that run on one line up to the next scanline into bundles.
+// Groups the edges of edges_ that run on one line up to the next scanline into bundles.
 void Sweep::BundleAbove(double ynext) {
-  above_.clear();
-  int32_t last = kNone;
-  for (int32_t e : above_edges_) {
-    Edge& edge = edges_[e];
-    edge.xnext = XAt(edge, ynext);
-    edge.member = kNone;
-    if (last != kNone && SameX(edges_[last].x, edge.x) && SameX(edges_[last].xnext, edge.xnext)) {
-      edges_[last].member = e;
-      edges_[above_.back()].mask ^= edge.type;
+  bundles_.clear();
+  order_.clear();
+  const int32_t n = static_cast<int32_t>(edges_.size());
+  for (int32_t k = 0; k < n; ++k) {
+    Edge& e = edges_[k];
+    e.xnext = XAt(e, ynext);
+    if (k > 0 && SameX(edges_[k - 1].x, e.x) && SameX(edges_[k - 1].xnext, e.xnext)) {
+      bundles_.back().count++;
+      bundles_.back().mask ^= e.type;
     } else {
-      edge.mask = edge.type;
-      above_.push_back(e);
+      order_.push_back(static_cast<int32_t>(bundles_.size()));
+      bundles_.push_back(Bundle{e.x, e.xnext, k, 1, kNone, e.type, 0});
     }
-    last = e;
   }
 }
 
 // Connects the result boundaries meeting on scanline y, point by point from left to right.
 void Sweep::ConnectScanline(double y) {
   size_t b = 0, a = 0;
+  const size_t below_count = order_below_.size(), above_count = bundles_.size();
   unsigned below_state = 0, above_state = 0;
-  while (b < below_.size() || a < above_.size()) {
+  while (b < below_count || a < above_count) {
+    // Fast path: a bundle going straight on through the scanline, alone at its point, with the
+    // result the same just below and just above: it keeps its chain end and adds no vertex.
+    if (b < below_count && a < above_count && below_state == above_state) {
+      const Bundle& down = bundles_below_[order_below_[b]];
+      Bundle& up = bundles_[a];
+      if (down.xnext == up.x && down.mask == up.mask &&
+          edges_below_[down.first].id == edges_[up.first].id &&
+          (b + 1 == below_count || !SameX(bundles_below_[order_below_[b + 1]].xnext, up.x)) &&
+          (a + 1 == above_count || !SameX(bundles_[a + 1].x, up.x)) &&
+          (b == 0 || !SameX(bundles_below_[order_below_[b - 1]].xnext, up.x)) &&
+          (a == 0 || !SameX(bundles_[a - 1].x, up.x))) {
+        below_state ^= up.mask;
+        above_state = below_state;
+        up.right = static_cast<uint8_t>(above_state);
+        up.end = down.end;
+        ++a;
+        ++b;
+        continue;
+      }
+    }
     double x;
-    if (b == below_.size()) {
-      x = edges_[above_[a]].x;
-    } else if (a == above_.size()) {
-      x = below_[b].x;
+    if (b == below_count) {
+      x = bundles_[a].x;
+    } else if (a == above_count) {
+      x = bundles_below_[order_below_[b]].xnext;
     } else {
-      x = std::min(below_[b].x, edges_[above_[a]].x);
+      x = std::min(bundles_below_[order_below_[b]].xnext, bundles_[a].x);
     }
     const bool left_below = inside_[below_state];
     const bool left_above = inside_[above_state];
@@ -301,33 +323,38 @@ void Sweep::ConnectScanline(double y) {
     pending_ = kNone;
     // Boundaries arriving from below, left to right.
     incoming_.clear();
-    for (; b < below_.size(); ++b) {
-      const Slot& slot = below_[b];
-      if (slot.x > x && !SameX(slot.x, x)) break;
+    for (; b < below_count; ++b) {
+      const int32_t id = order_below_[b];
+      const Bundle& bundle = bundles_below_[id];
+      if (bundle.xnext > x && !SameX(bundle.xnext, x)) break;
       const bool left = inside_[below_state];
-      below_state ^= slot.mask;
+      below_state ^= bundle.mask;
       const bool right = inside_[below_state];
-      if (left != right) incoming_.push_back(Item{true, right, slot.leader, slot.end, nullptr});
+      if (left != right) {
+        incoming_.push_back(Item{true, right, edges_below_[bundle.first].id, bundle.end, nullptr});
+      }
     }
     // Boundaries leaving upwards, left to right.
     outgoing_.clear();
-    for (; a < above_.size(); ++a) {
-      Edge& e = edges_[above_[a]];
-      if (e.x > x && !SameX(e.x, x)) break;
+    for (; a < above_count; ++a) {
+      Bundle& bundle = bundles_[a];
+      if (bundle.x > x && !SameX(bundle.x, x)) break;
       const bool left = inside_[above_state];
-      above_state ^= e.mask;
-      e.right = static_cast<uint8_t>(above_state);
-      e.end = kNone;
+      above_state ^= bundle.mask;
+      bundle.right = static_cast<uint8_t>(above_state);
       const bool right = inside_[above_state];
-      if (left != right) outgoing_.push_back(Item{false, left, above_[a], kNone, &e.end});
+      if (left != right) {
+        outgoing_.push_back(Item{false, left, edges_[bundle.first].id, kNone, &bundle.end});
+      }
     }
     const bool right_below = inside_[below_state];
     const bool right_above = inside_[above_state];
     // Counter-clockwise from the east: the horizontal leaving right, the outgoing boundaries right
     // to left, the horizontal from the left, the incoming boundaries left to right.
     items_.clear();
-    if (right_below != right_above)
+    if (right_below != right_above) {
       items_.push_back(Item{false, right_above, kNone, kNone, &pending_});
+    }
     for (size_t i = outgoing_.size(); i-- > 0;) items_.push_back(outgoing_[i]);
     if (has_from_left) items_.push_back(from_left);
     for (const Item& item : incoming_) items_.push_back(item);
@@ -337,59 +364,54 @@ void Sweep::ConnectScanline(double y) {
 }
 
 // Swaps the bundles that cross inside the beam from y to ynext, bottom crossing first, and leaves
-// above_ ordered by abscissa at ynext.
+// order_ ordered by abscissa at ynext.
 void Sweep::ProcessBeam(double y, double ynext) {
-  const size_t n = above_.size();
-  sorted_.resize(n);
+  const size_t n = order_.size();
   crossings_.clear();
-  for (size_t i = 0; i < n; ++i) {
-    sorted_[i] = above_[i];
-    position_[above_[i]] = static_cast<int32_t>(i);
-  }
+  // Insertion sort of a copy of the order by abscissa at the top; every exchange of neighbours
+  // is a crossing. position_ serves as the copy.
+  position_.resize(n);
+  for (size_t i = 0; i < n; ++i) position_[i] = static_cast<int32_t>(i);
   for (size_t i = 1; i < n; ++i) {
-    const int32_t e = sorted_[i];
-    const double xn = edges_[e].xnext;
+    const int32_t id = position_[i];
+    const Bundle& r = bundles_[id];
     size_t j = i;
     for (; j > 0; --j) {
-      const Edge& l = edges_[sorted_[j - 1]];
-      if (!(l.xnext > xn) || SameX(l.xnext, xn)) break;
-      const Edge& r = edges_[e];
+      const Bundle& l = bundles_[position_[j - 1]];
+      if (!(l.xnext > r.xnext) || SameX(l.xnext, r.xnext)) break;
       const double gap_bottom = r.x - l.x;
       const double gap_top = r.xnext - l.xnext;
       double t = gap_bottom / (gap_bottom - gap_top);
       if (!(t >= 0)) t = 0;
       if (t > 1) t = 1;
-      crossings_.push_back(Crossing{sorted_[j - 1], e, t});
-      sorted_[j] = sorted_[j - 1];
+      crossings_.push_back(Crossing{position_[j - 1], id, t});
+      position_[j] = position_[j - 1];
     }
-    sorted_[j] = e;
+    position_[j] = id;
   }
-  if (!crossings_.empty()) {
-    std::stable_sort(crossings_.begin(), crossings_.end(),
-                     [](const Crossing& a, const Crossing& b) { return a.t < b.t; });
-    for (size_t k = 0; k < crossings_.size(); ++k) {
-      // Rounding can order two crossings against the edges' order; take the next pair that is
-      // adjacent. One always is while the table is not yet sorted.
-      size_t m = k;
-      while (m < crossings_.size() &&
-             position_[crossings_[m].right] != position_[crossings_[m].left] + 1) {
-        ++m;
-      }
-      if (m == crossings_.size()) break;
-      if (m != k) std::swap(crossings_[k], crossings_[m]);
-      Cross(crossings_[k], y, ynext);
+  if (crossings_.empty()) return;
+  for (size_t i = 0; i < n; ++i) position_[i] = static_cast<int32_t>(i);
+  std::stable_sort(crossings_.begin(), crossings_.end(),
+                   [](const Crossing& a, const Crossing& b) { return a.t < b.t; });
+  for (size_t k = 0; k < crossings_.size(); ++k) {
+    // Rounding can order two crossings against the bundles' order; take the next pair that is
+    // adjacent. One always is while the table is not yet sorted.
+    size_t m = k;
+    while (m < crossings_.size() &&
+           position_[crossings_[m].right] != position_[crossings_[m].left] + 1) {
+      ++m;
     }
-  }
-  for (int32_t leader : above_) {
-    for (int32_t e = leader; e != kNone; e = edges_[e].member) edges_[e].x = edges_[e].xnext;
+    if (m == crossings_.size()) break;
+    if (m != k) std::swap(crossings_[k], crossings_[m]);
+    Cross(crossings_[k], y, ynext);
   }
 }
 
 void Sweep::Cross(const Crossing& c, double y, double ynext) {
-  Edge& l = edges_[c.left];
-  Edge& r = edges_[c.right];
+  Bundle& l = bundles_[c.left];
+  Bundle& r = bundles_[c.right];
   const int32_t at = position_[c.left];
-  const unsigned west = at > 0 ? edges_[above_[at - 1]].right : 0;
+  const unsigned west = at > 0 ? bundles_[order_[at - 1]].right : 0;
   const unsigned south = l.right;  // between the two, below the crossing
   const unsigned east = r.right;
   const unsigned north = west ^ r.mask;
@@ -398,15 +420,16 @@ void Sweep::Cross(const Crossing& c, double y, double ynext) {
   l.end = kNone;
   r.end = kNone;
   items_.clear();
-  if (n != e) items_.push_back(Item{false, n, c.left, kNone, &l.end});
-  if (w != n) items_.push_back(Item{false, w, c.right, kNone, &r.end});
-  if (w != s) items_.push_back(Item{true, s, c.left, l_end, nullptr});
-  if (s != e) items_.push_back(Item{true, e, c.right, r_end, nullptr});
+  const int32_t l_edge = edges_[l.first].id, r_edge = edges_[r.first].id;
+  if (n != e) items_.push_back(Item{false, n, l_edge, kNone, &l.end});
+  if (w != n) items_.push_back(Item{false, w, r_edge, kNone, &r.end});
+  if (w != s) items_.push_back(Item{true, s, l_edge, l_end, nullptr});
+  if (s != e) items_.push_back(Item{true, e, r_edge, r_end, nullptr});
   if (!items_.empty()) {
     Connect(l.x + c.t * (l.xnext - l.x), y + c.t * (ynext - y));
   }
-  above_[at] = c.right;
-  above_[at + 1] = c.left;
+  order_[at] = c.right;
+  order_[at + 1] = c.left;
   position_[c.right] = at;
   position_[c.left] = at + 1;
   r.right = static_cast<uint8_t>(north);
