@@ -6,8 +6,8 @@
 // - Local minima table: the input edges sorted by their lower end, so that the sweep takes the
 //   edges starting on each scanline from its front.
 // - Active edge table (AET): the edges crossing the current scanbeam, ordered left to right.
-//   Edges that run on the same line through the whole beam are bundled behind one leader; a
-//   bundle changes the subject/clip parity by the xor of its members' types.
+//   Edges that run on the same line through the whole beam form one bundle, which changes the
+//   subject/clip parity by the xor of its members' types: shared edges cancel or merge.
 // - Intersection table: the pairs of adjacent bundles that swap places inside a scanbeam, each
 //   with the point where they cross, processed bottom to top.
 // - Output chain: a partial result contour, a list of vertices grown at both ends and joined to
