@@ -1,6 +1,7 @@
 #include "lumotools/geometry/bool_tool_2d.h"
 
 #include <algorithm>
+#include <type_traits>
 #include <utility>
 
 #include "clipper/gpc_memory.h"
@@ -178,40 +179,37 @@ bool CBoolTool2D::GpcPolygon_Subtract(Polygons& minuends, Polygons& subtrahends,
   return true;
 }
 
-bool CBoolTool2D::GpcPolygon_Subtract(PolyLinesWithHoles& minuends, PolyLinesWithHoles& subtrahends,
-                                      gpc_polygon& result) {
+template <class Regions, class Output>
+bool CBoolTool2D::SubtractConverted(const Regions& minuends, const Regions& subtrahends,
+                                    Output& out) {
   Polygons m;
   Polygons s;
   VecPolyLineToGpcPolygon(minuends, m);
   VecPolyLineToGpcPolygon(subtrahends, s);
-  const bool done = GpcPolygon_Subtract(m, s, result);
+  bool done = false;
+  if constexpr (std::is_same<Output, Polygons>::value) {
+    done = GpcPolygon_Subtract_Each(m, s, out);
+  } else {
+    done = GpcPolygon_Subtract(m, s, out);
+  }
   FreeAll(m);
   FreeAll(s);
   return done;
+}
+
+bool CBoolTool2D::GpcPolygon_Subtract(PolyLinesWithHoles& minuends, PolyLinesWithHoles& subtrahends,
+                                      gpc_polygon& result) {
+  return SubtractConverted(minuends, subtrahends, result);
 }
 
 bool CBoolTool2D::GpcPolygon_Subtract(PolyLines& minuends, PolyLines& subtrahends,
                                       gpc_polygon& result) {
-  Polygons m;
-  Polygons s;
-  VecPolyLineToGpcPolygon(minuends, m);
-  VecPolyLineToGpcPolygon(subtrahends, s);
-  const bool done = GpcPolygon_Subtract(m, s, result);
-  FreeAll(m);
-  FreeAll(s);
-  return done;
+  return SubtractConverted(minuends, subtrahends, result);
 }
 
 bool CBoolTool2D::GpcPolygon_Subtract(PolyLinesWithHoles& minuends, PolyLinesWithHoles& subtrahends,
                                       Polygons& results) {
-  Polygons m;
-  Polygons s;
-  VecPolyLineToGpcPolygon(minuends, m);
-  VecPolyLineToGpcPolygon(subtrahends, s);
-  const bool done = GpcPolygon_Subtract_Each(m, s, results);
-  FreeAll(m);
-  FreeAll(s);
-  return done;
+  return SubtractConverted(minuends, subtrahends, results);
 }
 
 bool CBoolTool2D::GpcPolygon_Subtract(tagPolyLine& a, tagPolyLine& b, PolyLines& lines) {

@@ -90,6 +90,10 @@ class LUMO_EXPORT CBoolTool2D {
   static bool InitLineByGPC_VertexList(const gpc_vertex_list& list, shapekit::tagPolyLine& line);
   static void VecPolyLineToGpcPolygon(const PolyLines& lines, Polygons& polys);
   static void VecPolyLineToGpcPolygon(const PolyLinesWithHoles& withHoles, Polygons& polys);
+  // Converts both lists, subtracts into out (one polygon, or one per region for a list), and
+  // releases the converted polygons.
+  template <class Regions, class Output>
+  static bool SubtractConverted(const Regions& minuends, const Regions& subtrahends, Output& out);
 };
 
 #endif  // LUMOTOOLS_GEOMETRY_BOOL_TOOL_2D_H_
