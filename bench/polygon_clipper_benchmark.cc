@@ -4,6 +4,9 @@
 //   centres 0.3 R apart), R = 1e6;
 // - Squares: two sets of 1,000 squares of side 2e4, each square at a random place in its own cell
 //   of a 32 x 32 grid over [0, 1e6]^2 (so a set does not overlap itself; the two sets overlap).
+// - Concentric/n (union only): two random star polygons of n vertices about one centre, radii
+//   from 0.5 R to R: few crossings (k about n) but a horizontal line meets a fixed share of the
+//   edges, so every scanbeam has O(n) active edges; up to 10,000 vertices.
 // Boost.Geometry runs up to 10,000 vertices: its union of the 100,000-vertex stars (150,000
 // result contours) had not finished after ten minutes.
 // Clipper 6 works on integers: it gets the coordinates times 1000, rounded, which keeps them below
@@ -71,10 +74,22 @@ Inputs Squares() {
   return in;
 }
 
+Inputs Concentric(int n) {
+  std::mt19937_64 rng(static_cast<uint64_t>(n) + 1);
+  return Inputs{{lumo_test::RandomStar(rng, n, 0, 0, 0.5 * kRadius, kRadius)},
+                {lumo_test::RandomStar(rng, n, 0, 0, 0.5 * kRadius, kRadius)}};
+}
+
+// Inputs by range: 0 the squares, n the stars of n vertices, -n the concentric stars.
 const Inputs& Cached(int n) {
   static const Inputs squares = Squares();
   static const Inputs s1k = Stars(1000), s10k = Stars(10000), s100k = Stars(100000);
+  static const Inputs c1k = Concentric(1000), c10k = Concentric(10000);
   switch (n) {
+    case -1000:
+      return c1k;
+    case -10000:
+      return c10k;
     case 0:
       return squares;
     case 1000:
@@ -175,6 +190,10 @@ void SmallSizes(benchmark::internal::Benchmark* b) {
   b->Arg(0)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
 }
 
+void ConcentricSizes(benchmark::internal::Benchmark* b) {
+  b->Arg(-1000)->Arg(-10000)->Unit(benchmark::kMillisecond);
+}
+
 #define LUMO_CLIP_BENCHMARKS(name, op)                                             \
   BENCHMARK_CAPTURE(Ours, name, op)->Apply(Sizes)->Name("BM_Gpc_" #name);          \
   BENCHMARK_CAPTURE(Clipper6, name, op)->Apply(Sizes)->Name("BM_Clipper6_" #name); \
@@ -183,5 +202,12 @@ void SmallSizes(benchmark::internal::Benchmark* b) {
 LUMO_CLIP_BENCHMARKS(Union, Op::kUnion);
 LUMO_CLIP_BENCHMARKS(Difference, Op::kDifference);
 LUMO_CLIP_BENCHMARKS(Intersection, Op::kIntersection);
+BENCHMARK_CAPTURE(Ours, Concentric, Op::kUnion)->Apply(ConcentricSizes)->Name("BM_Gpc_Concentric");
+BENCHMARK_CAPTURE(Clipper6, Concentric, Op::kUnion)
+    ->Apply(ConcentricSizes)
+    ->Name("BM_Clipper6_Concentric");
+BENCHMARK_CAPTURE(BoostGeometry, Concentric, Op::kUnion)
+    ->Apply(ConcentricSizes)
+    ->Name("BM_Boost_Concentric");
 
 }  // namespace

@@ -159,7 +159,6 @@ class Sweep {
   Buffer<Edge> edges_below_{"ST insertion"};
   Buffer<Bundle> bundles_below_{"ST insertion"};
   Buffer<int32_t> order_below_{"ST insertion"};
-  Buffer<Edge> continuing_{"ST insertion"};
   Buffer<Edge> edges_{"ST insertion"};
   Buffer<Bundle> bundles_{"ST insertion"};
   Buffer<int32_t> order_{"ST insertion"};     // bundles left to right
@@ -232,35 +231,36 @@ void Sweep::Run() {
 }
 
 // Lists the edges leaving scanline y upwards in edges_, ordered by abscissa and, at one point, by
-// slope.
+// slope: the edges going on from below, in their order, with the edges starting at y merged in.
 void Sweep::StartScanline(double y) {
-  continuing_.clear();
+  edges_.clear();
+  size_t first_new = next_new_;
+  while (next_new_ < lmt_.size() && input_[lmt_[next_new_]].yb == y) ++next_new_;
+  size_t k = first_new;
+  bool sorted = true;
   for (int32_t b : order_below_) {
     const Bundle& bundle = bundles_below_[b];
-    for (int32_t k = bundle.first; k < bundle.first + bundle.count; ++k) {
-      const Edge& e = edges_below_[k];
-      if (e.yt > y) {
-        continuing_.push_back(e);
-        continuing_.back().x = e.xnext;
-      }
+    for (int32_t m = bundle.first; m < bundle.first + bundle.count; ++m) {
+      const Edge& e = edges_below_[m];
+      if (e.yt <= y) continue;
+      Edge going_on = e;
+      going_on.x = e.xnext;
+      while (k < next_new_ && Before(input_[lmt_[k]], going_on))
+        edges_.push_back(input_[lmt_[k++]]);
+      if (!edges_.empty() && Before(going_on, edges_.back())) sorted = false;
+      edges_.push_back(going_on);
     }
   }
-  // Already ordered by abscissa; edges meeting at one point still need ordering by slope.
-  for (size_t i = 1; i < continuing_.size(); ++i) {
-    if (!Before(continuing_[i], continuing_[i - 1])) continue;
-    const Edge e = continuing_[i];
+  while (k < next_new_) edges_.push_back(input_[lmt_[k++]]);
+  if (sorted) return;
+  // Edges going on from below meet at one point in abscissa order only; order them by slope.
+  for (size_t i = 1; i < edges_.size(); ++i) {
+    if (!Before(edges_[i], edges_[i - 1])) continue;
+    const Edge e = edges_[i];
     size_t j = i;
-    for (; j > 0 && Before(e, continuing_[j - 1]); --j) continuing_[j] = continuing_[j - 1];
-    continuing_[j] = e;
+    for (; j > 0 && Before(e, edges_[j - 1]); --j) edges_[j] = edges_[j - 1];
+    edges_[j] = e;
   }
-  edges_.clear();
-  size_t c = 0;
-  while (next_new_ < lmt_.size() && input_[lmt_[next_new_]].yb == y) {
-    const Edge& e = input_[lmt_[next_new_++]];
-    while (c < continuing_.size() && !Before(e, continuing_[c])) edges_.push_back(continuing_[c++]);
-    edges_.push_back(e);
-  }
-  while (c < continuing_.size()) edges_.push_back(continuing_[c++]);
 }
 
 // Groups the edges of edges_ that run on one line up to the next scanline into bundles.
@@ -587,10 +587,6 @@ void ContourBoxes(const gpc_polygon* p, Buffer<Box>& boxes) {
   }
 }
 
-bool Overlap(const Box& a, const Box& b) {
-  return a.xmin <= b.xmax && b.xmin <= a.xmax && a.ymin <= b.ymax && b.ymin <= a.ymax;
-}
-
 // Marks the contours of subject and clip that overlap some contour of the other polygon.
 void MarkOverlapping(const gpc_polygon* subject, const gpc_polygon* clip,
                      Buffer<uint8_t>& subject_used, Buffer<uint8_t>& clip_used) {
@@ -602,19 +598,36 @@ void MarkOverlapping(const gpc_polygon* subject, const gpc_polygon* clip,
   clip_used.resize(c.size());
   std::memset(subject_used.data(), 0, s.size());
   std::memset(clip_used.data(), 0, c.size());
-  // Sorting the clip boxes by their lower x lets each subject box stop early.
+  // Sweep over x: each box, taken by its lower x, is tested against the boxes of the other
+  // polygon that have begun and not yet ended.
+  const size_t subject_count = s.size();
   Buffer<int32_t> order("overlap table creation");
-  order.resize(c.size());
-  for (size_t i = 0; i < c.size(); ++i) order[i] = static_cast<int32_t>(i);
+  order.resize(subject_count + c.size());
+  for (size_t i = 0; i < order.size(); ++i) order[i] = static_cast<int32_t>(i);
+  auto box = [&](int32_t k) -> const Box& {
+    return k < static_cast<int32_t>(subject_count) ? s[k] : c[k - subject_count];
+  };
   std::sort(order.begin(), order.end(),
-            [&c](int32_t a, int32_t b) { return c[a].xmin < c[b].xmin; });
-  for (size_t i = 0; i < s.size(); ++i) {
-    for (size_t k = 0; k < order.size() && c[order[k]].xmin <= s[i].xmax; ++k) {
-      if (Overlap(s[i], c[order[k]])) {
-        subject_used[i] = 1;
-        clip_used[order[k]] = 1;
+            [&box](int32_t a, int32_t b) { return box(a).xmin < box(b).xmin; });
+  Buffer<int32_t> open_subject("overlap table creation");
+  Buffer<int32_t> open_clip("overlap table creation");
+  for (int32_t k : order) {
+    const bool is_subject = k < static_cast<int32_t>(subject_count);
+    const Box& b = box(k);
+    Buffer<int32_t>& others = is_subject ? open_clip : open_subject;
+    size_t kept = 0;
+    for (size_t i = 0; i < others.size(); ++i) {
+      const int32_t other = others[i];
+      const Box& o = box(other);
+      if (o.xmax < b.xmin) continue;  // ended before this box begins
+      others[kept++] = other;
+      if (o.ymin <= b.ymax && b.ymin <= o.ymax) {
+        (is_subject ? subject_used[k] : clip_used[k - subject_count]) = 1;
+        (is_subject ? clip_used[other - subject_count] : subject_used[other]) = 1;
       }
     }
+    others.resize(kept);
+    (is_subject ? open_subject : open_clip).push_back(k);
   }
 }
 
