@@ -1,0 +1,78 @@
+// Checked allocation for the polygon clipper: every allocation is tested, and a failed one ends
+// the process with "gpc malloc failure: <what>" on standard error (exit status 0). Also a growable
+// array of trivially copyable values kept in such memory.
+//
+// A build with LUMO_CLIPPER_FAULT_INJECTION defined can make a chosen allocation fail, so the
+// failure path can be tested.
+#ifndef LUMOTOOLS_SRC_GEOMETRY_CLIPPER_GPC_MEMORY_H_
+#define LUMOTOOLS_SRC_GEOMETRY_CLIPPER_GPC_MEMORY_H_
+
+#include <cstddef>
+#include <cstdlib>
+#include <cstring>
+#include <type_traits>
+
+namespace lumo_gpc {
+
+// malloc(bytes), or null for 0 bytes. Never returns null for a nonzero request.
+void* Allocate(size_t bytes, const char* what);
+// realloc(p, bytes); bytes > 0. Never returns null.
+void* Reallocate(void* p, size_t bytes, const char* what);
+
+#if defined(LUMO_CLIPPER_FAULT_INJECTION)
+// Lets count allocations succeed and fails the next one; a negative count fails none.
+void FailAllocationAfter(long count);
+// How many allocations may still succeed before the chosen one fails.
+long AllocationsBeforeFailure();
+#endif
+
+// A vector of trivially copyable T in checked memory; `what` names its allocations.
+template <class T>
+class Buffer {
+  static_assert(std::is_trivially_copyable<T>::value, "Buffer holds plain values");
+
+ public:
+  explicit Buffer(const char* what) : what_(what) {}
+  Buffer(const Buffer&) = delete;
+  Buffer& operator=(const Buffer&) = delete;
+  ~Buffer() { std::free(data_); }
+
+  size_t size() const { return size_; }
+  bool empty() const { return size_ == 0; }
+  T* data() { return data_; }
+  T* begin() { return data_; }
+  T* end() { return data_ + size_; }
+  T& operator[](size_t i) { return data_[i]; }
+  const T& operator[](size_t i) const { return data_[i]; }
+  T& back() { return data_[size_ - 1]; }
+
+  void clear() { size_ = 0; }
+  void reserve(size_t n) {
+    if (n <= capacity_) return;
+    data_ = static_cast<T*>(Reallocate(data_, n * sizeof(T), what_));
+    capacity_ = n;
+  }
+  void resize(size_t n) {
+    reserve(n);
+    size_ = n;
+  }
+  void push_back(const T& value) {
+    if (size_ == capacity_) reserve(capacity_ < 8 ? 8 : capacity_ * 2);
+    data_[size_++] = value;
+  }
+  void swap(Buffer& other) {
+    std::swap(data_, other.data_);
+    std::swap(size_, other.size_);
+    std::swap(capacity_, other.capacity_);
+  }
+
+ private:
+  const char* what_;
+  T* data_ = nullptr;
+  size_t size_ = 0;
+  size_t capacity_ = 0;
+};
+
+}  // namespace lumo_gpc
+
+#endif  // LUMOTOOLS_SRC_GEOMETRY_CLIPPER_GPC_MEMORY_H_

@@ -1,0 +1,473 @@
+#include "lumotools/geometry/polygon_clipper.h"
+
+#include <gtest/gtest.h>
+
+// Without this, Boost.Geometry rounds overlay inputs to an integer grid, and its results are off
+// by about 1e-8 of the extent.
+#define BOOST_GEOMETRY_NO_ROBUSTNESS
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <random>
+#include <string>
+#include <vector>
+
+#include <boost/geometry.hpp>
+#include <boost/geometry/geometries/multi_polygon.hpp>
+#include <boost/geometry/geometries/point_xy.hpp>
+#include <boost/geometry/geometries/polygon.hpp>
+
+#include "support/random_polygons.h"
+
+namespace {
+
+namespace bg = boost::geometry;
+using lumo_test::Area;
+using lumo_test::Contour;
+using lumo_test::Contours;
+using lumo_test::GpcPolygon;
+using lumo_test::InsideEvenOdd;
+using lumo_test::Rect;
+using lumo_test::SignedArea;
+
+using BgPoint = bg::model::d2::point_xy<double>;
+using BgPolygon = bg::model::polygon<BgPoint>;
+using BgMulti = bg::model::multi_polygon<BgPolygon>;
+
+// Area comparisons are relative to the square of the inputs' extent.
+constexpr double kAreaTolerance = 1e-9;
+
+// A polygon given as outlines, each with the holes that lie inside it.
+struct Shape {
+  std::vector<std::pair<Contour, Contours>> parts;
+
+  Contours AllContours() const {
+    Contours all;
+    for (const auto& part : parts) {
+      all.push_back(part.first);
+      for (const Contour& hole : part.second) all.push_back(hole);
+    }
+    return all;
+  }
+  // The shape moved by -lo and shrunk by 1 / scale: Boost.Geometry is reliable near unit size only.
+  BgMulti ToBoost(double lo, double scale) const {
+    BgMulti multi;
+    for (const auto& part : parts) {
+      BgPolygon poly;
+      for (const gpc_vertex& v : part.first) {
+        bg::append(poly.outer(), BgPoint((v.x - lo) / scale, (v.y - lo) / scale));
+      }
+      for (const Contour& hole : part.second) {
+        poly.inners().emplace_back();
+        for (const gpc_vertex& v : hole) {
+          bg::append(poly.inners().back(), BgPoint((v.x - lo) / scale, (v.y - lo) / scale));
+        }
+      }
+      bg::correct(poly);
+      multi.push_back(poly);
+    }
+    return multi;
+  }
+};
+
+BgMulti BoostResult(gpc_op op, const BgMulti& a, const BgMulti& b) {
+  BgMulti out;
+  switch (op) {
+    case GPC_DIFF:
+      bg::difference(a, b, out);
+      break;
+    case GPC_INT:
+      bg::intersection(a, b, out);
+      break;
+    case GPC_XOR:
+      bg::sym_difference(a, b, out);
+      break;
+    case GPC_UNION:
+      bg::union_(a, b, out);
+      break;
+  }
+  return out;
+}
+
+// Every result contour has at least 3 vertices, and its hole flag agrees with its orientation.
+void ExpectWellFormed(const gpc_polygon& r, double scale) {
+  if (r.num_contours == 0) {
+    EXPECT_EQ(r.hole, nullptr);
+    EXPECT_EQ(r.contour, nullptr);
+  }
+  for (int32_t c = 0; c < r.num_contours; ++c) {
+    ASSERT_GE(r.contour[c].num_vertices, 3);
+    const double area = SignedArea(r.contour[c]);
+    if (std::fabs(area) > kAreaTolerance * scale * scale) {
+      EXPECT_EQ(r.hole[c], area < 0 ? 1 : 0) << "contour " << c << " area " << area;
+    }
+  }
+}
+
+double DistanceToSegment(double px, double py, const gpc_vertex& a, const gpc_vertex& b) {
+  const double dx = b.x - a.x, dy = b.y - a.y;
+  const double len2 = dx * dx + dy * dy;
+  double t = len2 > 0 ? ((px - a.x) * dx + (py - a.y) * dy) / len2 : 0;
+  t = std::clamp(t, 0.0, 1.0);
+  return std::hypot(px - (a.x + t * dx), py - (a.y + t * dy));
+}
+
+double DistanceToEdges(const Contours& contours, double x, double y) {
+  double d = HUGE_VAL;
+  for (const Contour& c : contours) {
+    for (size_t i = 0; i < c.size(); ++i) {
+      d = std::min(d, DistanceToSegment(x, y, c[i], c[(i + 1) % c.size()]));
+    }
+  }
+  return d;
+}
+
+// The contours of a shape as text, one vertex "x y" per line, a blank line between contours.
+std::string Describe(const Shape& shape) {
+  std::string text;
+  char line[64];
+  for (const Contour& c : shape.AllContours()) {
+    for (const gpc_vertex& v : c) {
+      std::snprintf(line, sizeof line, "%.17g %.17g\n", v.x, v.y);
+      text += line;
+    }
+    text += "\n";
+  }
+  return text;
+}
+
+const char* OpName(gpc_op op) {
+  switch (op) {
+    case GPC_DIFF:
+      return "difference";
+    case GPC_INT:
+      return "intersection";
+    case GPC_XOR:
+      return "xor";
+    default:
+      return "union";
+  }
+}
+
+// Runs every operation on a and b and compares with Boost.Geometry: areas always, and for union
+// and difference the side of random sample points away from any input edge.
+void CompareWithBoost(const Shape& a, const Shape& b, double lo, double hi, std::mt19937_64& rng,
+                      const std::string& label) {
+  const double scale = hi - lo;
+  GpcPolygon pa(a.AllContours()), pb(b.AllContours());
+  const BgMulti ba = a.ToBoost(lo, scale), bb = b.ToBoost(lo, scale);
+  Contours edges = a.AllContours();
+  for (const Contour& c : b.AllContours()) edges.push_back(c);
+  std::uniform_real_distribution<double> coord(lo, hi);
+  for (gpc_op op : {GPC_DIFF, GPC_INT, GPC_XOR, GPC_UNION}) {
+    SCOPED_TRACE(label + " " + OpName(op));
+    GpcPolygon r;
+    gpc_polygon_clip(op, pa.get(), pb.get(), r.get());
+    ExpectWellFormed(*r, scale);
+    const BgMulti expected = BoostResult(op, ba, bb);
+    ASSERT_NEAR(Area(*r) / (scale * scale), bg::area(expected), kAreaTolerance)
+        << "A:\n"
+        << Describe(a) << "B:\n"
+        << Describe(b);
+    if (op != GPC_UNION && op != GPC_DIFF) continue;
+    for (int i = 0; i < 20; ++i) {
+      const double x = coord(rng), y = coord(rng);
+      if (DistanceToEdges(edges, x, y) < 1e-7 * scale) continue;
+      ASSERT_EQ(InsideEvenOdd(*r, x, y),
+                bg::within(BgPoint((x - lo) / scale, (y - lo) / scale), expected))
+          << "point " << x << " " << y << "\nA:\n"
+          << Describe(a) << "B:\n"
+          << Describe(b);
+    }
+  }
+}
+
+Shape RandomStarShape(std::mt19937_64& rng, double lo, double hi) {
+  const double scale = hi - lo;
+  std::uniform_real_distribution<double> center(lo + 0.3 * scale, hi - 0.3 * scale);
+  std::uniform_int_distribution<int> count(3, 24);
+  std::bernoulli_distribution with_hole(0.3);
+  const double cx = center(rng), cy = center(rng);
+  Shape s;
+  Contours holes;
+  if (with_hole(rng)) {
+    Contour hole = lumo_test::RandomStar(rng, count(rng), cx, cy, 0.05 * scale, 0.12 * scale);
+    std::reverse(hole.begin(), hole.end());
+    holes.push_back(hole);
+  }
+  // With 8 vertices or more the outline keeps a distance of 0.12 * scale around the center, so a
+  // hole lies inside it.
+  const int outline_count = holes.empty() ? count(rng) : std::max(8, count(rng));
+  s.parts.emplace_back(lumo_test::RandomStar(rng, outline_count, cx, cy, 0.15 * scale, 0.3 * scale),
+                       holes);
+  return s;
+}
+
+// Rectangles on a 6 x 8 integer grid: shared edges, shared vertices, collinear overlapping edges
+// and horizontal edges at one height all come up often. Up to three disjoint rectangles, one of
+// them possibly with a hole touching its outline or not.
+Shape RandomGridShape(std::mt19937_64& rng) {
+  std::uniform_int_distribution<int> cell(0, 2);
+  std::bernoulli_distribution coin(0.3);
+  Shape s;
+  std::vector<int> used;
+  const int parts = 1 + cell(rng);
+  for (int p = 0; p < parts; ++p) {
+    // Each rectangle lives in its own band of rows, apart from the others (Boost.Geometry takes
+    // parts of one polygon that touch along a line for invalid input).
+    if (std::find(used.begin(), used.end(), p) != used.end()) continue;
+    used.push_back(p);
+    const int x0 = cell(rng), x1 = x0 + 1 + cell(rng) + (coin(rng) ? 1 : 0);
+    const int y0 = 3 * p, y1 = y0 + (coin(rng) ? 1 : 2);
+    Contours holes;
+    if (x1 - x0 >= 3 && y1 - y0 == 2 && coin(rng)) {
+      // A diamond; placed at x0 its left corner touches the outline.
+      const double hx = x0 + (coin(rng) ? 0 : 1);
+      holes.push_back(
+          Contour{{hx, y0 + 1.0}, {hx + 0.5, y0 + 1.5}, {hx + 1, y0 + 1.0}, {hx + 0.5, y0 + 0.5}});
+    }
+    s.parts.emplace_back(Rect(x0, y0, x1, y1), holes);
+  }
+  return s;
+}
+
+TEST(PolygonClipper, MatchesBoostOnRandomStars) {
+  std::mt19937_64 rng(7);
+  for (int i = 0; i < 1500; ++i) {
+    const Shape a = RandomStarShape(rng, 0, 100), b = RandomStarShape(rng, 0, 100);
+    CompareWithBoost(a, b, 0, 100, rng, "star case " + std::to_string(i));
+    if (HasFatalFailure()) return;
+  }
+}
+
+TEST(PolygonClipper, MatchesBoostOnGridRectangles) {
+  std::mt19937_64 rng(11);
+  for (int i = 0; i < 1500; ++i) {
+    const Shape a = RandomGridShape(rng), b = RandomGridShape(rng);
+    CompareWithBoost(a, b, 0, 8, rng, "grid case " + std::to_string(i));
+    if (HasFatalFailure()) return;
+  }
+}
+
+TEST(PolygonClipper, MatchesBoostFromTinyToHugeCoordinates) {
+  std::mt19937_64 rng(13);
+  for (double scale : {1e-6, 1e-3, 1.0, 1e3, 1e6, 1e9}) {
+    for (int i = 0; i < 100; ++i) {
+      const double lo = (i % 2 == 0) ? 0.0 : scale;  // also away from the origin
+      const Shape a = RandomStarShape(rng, lo, lo + scale),
+                  b = RandomStarShape(rng, lo, lo + scale);
+      CompareWithBoost(a, b, lo, lo + scale, rng, "scale " + std::to_string(scale));
+      if (HasFatalFailure()) return;
+    }
+  }
+}
+
+double ClipArea(gpc_op op, const Contours& a, const Contours& b, int* contours = nullptr) {
+  GpcPolygon pa(a), pb(b), r;
+  gpc_polygon_clip(op, pa.get(), pb.get(), r.get());
+  ExpectWellFormed(*r, 10);
+  if (contours != nullptr) *contours = r->num_contours;
+  return Area(*r);
+}
+
+TEST(PolygonClipper, SharedEdgesMergeOrVanish) {
+  const Contours left{Rect(0, 0, 2, 2)}, right{Rect(2, 0, 4, 2)};
+  int n = 0;
+  EXPECT_DOUBLE_EQ(ClipArea(GPC_UNION, left, right, &n), 8);
+  EXPECT_EQ(n, 1);
+  EXPECT_DOUBLE_EQ(ClipArea(GPC_DIFF, left, right, &n), 4);
+  EXPECT_EQ(n, 1);
+  EXPECT_DOUBLE_EQ(ClipArea(GPC_INT, left, right, &n), 0);
+  EXPECT_EQ(n, 0);
+  // The same outline twice: nothing is left of a difference or a xor.
+  EXPECT_DOUBLE_EQ(ClipArea(GPC_DIFF, left, left, &n), 0);
+  EXPECT_EQ(n, 0);
+  EXPECT_DOUBLE_EQ(ClipArea(GPC_XOR, left, left, &n), 0);
+  EXPECT_EQ(n, 0);
+  EXPECT_DOUBLE_EQ(ClipArea(GPC_INT, left, left, &n), 4);
+  EXPECT_EQ(n, 1);
+}
+
+TEST(PolygonClipper, SharedVerticesAndCollinearOverlaps) {
+  int n = 0;
+  // Corner to corner.
+  EXPECT_DOUBLE_EQ(ClipArea(GPC_UNION, {Rect(0, 0, 1, 1)}, {Rect(1, 1, 2, 2)}, &n), 2);
+  EXPECT_DOUBLE_EQ(ClipArea(GPC_INT, {Rect(0, 0, 1, 1)}, {Rect(1, 1, 2, 2)}, &n), 0);
+  EXPECT_EQ(n, 0);
+  // Bottom edges on one line, overlapping in part; horizontal edges at the same heights.
+  EXPECT_DOUBLE_EQ(ClipArea(GPC_UNION, {Rect(0, 0, 2, 2)}, {Rect(1, 0, 3, 1)}, &n), 5);
+  EXPECT_EQ(n, 1);
+  EXPECT_DOUBLE_EQ(ClipArea(GPC_DIFF, {Rect(0, 0, 2, 2)}, {Rect(1, 0, 3, 1)}, &n), 3);
+  EXPECT_EQ(n, 1);
+  EXPECT_DOUBLE_EQ(ClipArea(GPC_INT, {Rect(0, 0, 2, 2)}, {Rect(1, 0, 3, 2)}, &n), 2);
+  EXPECT_EQ(n, 1);
+  // A slanted edge shared in part by two triangles.
+  EXPECT_NEAR(ClipArea(GPC_UNION, {{{0, 0}, {4, 4}, {0, 4}}}, {{{1, 1}, {3, 3}, {3, 1}}}, &n), 10,
+              1e-12);
+  EXPECT_EQ(n, 1);
+}
+
+TEST(PolygonClipper, SelfTouchingContoursAndHolesTouchingTheOutline) {
+  // One contour that touches itself at (1, 1): two squares joined at a corner.
+  const Contour eight{{0, 0}, {1, 0}, {1, 1}, {2, 1}, {2, 2}, {1, 2}, {1, 1}, {0, 1}};
+  EXPECT_DOUBLE_EQ(ClipArea(GPC_UNION, {eight}, {}), 2);
+  EXPECT_DOUBLE_EQ(ClipArea(GPC_INT, {eight}, {Rect(0.5, 0.5, 1.5, 1.5)}), 0.5);
+  // A hole whose left side lies on the outline's left side, given as a second contour.
+  Contour hole = Rect(0, 1, 1, 2);
+  std::reverse(hole.begin(), hole.end());
+  int n = 0;
+  EXPECT_DOUBLE_EQ(ClipArea(GPC_UNION, {Rect(0, 0, 3, 3), hole}, {}, &n), 8);
+  EXPECT_DOUBLE_EQ(ClipArea(GPC_DIFF, {Rect(0, 0, 3, 3)}, {Rect(1, 1, 2, 2)}, &n), 8);
+  EXPECT_EQ(n, 2);
+  // The hole touches the outline at one corner only.
+  EXPECT_DOUBLE_EQ(ClipArea(GPC_DIFF, {Rect(0, 0, 3, 3)}, {{{0, 0}, {1, 2}, {2, 1}}}), 7.5);
+}
+
+TEST(PolygonClipper, RepeatedVerticesAndThinSlivers) {
+  const Contour repeated{{0, 0}, {0, 0}, {2, 0}, {2, 0}, {2, 2}, {0, 2}, {0, 2}, {0, 0}};
+  EXPECT_DOUBLE_EQ(ClipArea(GPC_INT, {repeated}, {Rect(1, 1, 3, 3)}), 1);
+  // A sliver 1e-9 high inside and across a square.
+  const Contour sliver{{-1, 1}, {3, 1}, {3, 1 + 1e-9}};
+  EXPECT_NEAR(ClipArea(GPC_INT, {sliver}, {Rect(0, 0, 2, 2)}), 1e-9, 1e-15);
+  EXPECT_NEAR(ClipArea(GPC_DIFF, {Rect(0, 0, 2, 2)}, {sliver}), 4 - 1e-9, 1e-15);
+  EXPECT_NEAR(ClipArea(GPC_UNION, {Rect(0, 0, 2, 2)}, {sliver}), 4 + 1e-9, 1e-15);
+}
+
+TEST(PolygonClipper, DisjointSquaresUniteAsTwoOuterContours) {
+  GpcPolygon a({Rect(0, 0, 1, 1)}), b({Rect(2, 0, 3, 1)}), r;
+  gpc_polygon_clip(GPC_UNION, a.get(), b.get(), r.get());
+  ASSERT_EQ(r->num_contours, 2);
+  EXPECT_EQ(r->hole[0], 0);
+  EXPECT_EQ(r->hole[1], 0);
+  EXPECT_DOUBLE_EQ(Area(*r), 2);
+}
+
+TEST(PolygonClipper, DifferenceLeavesOuterContourAndHole) {
+  GpcPolygon a({Rect(0, 0, 10, 10)}), b({Rect(4, 4, 6, 6)}), r;
+  gpc_polygon_clip(GPC_DIFF, a.get(), b.get(), r.get());
+  ASSERT_EQ(r->num_contours, 2);
+  const int hole = r->hole[0] == 1 ? 0 : 1;
+  EXPECT_EQ(r->hole[hole], 1);
+  EXPECT_EQ(r->hole[1 - hole], 0);
+  EXPECT_DOUBLE_EQ(SignedArea(r->contour[hole]), -4);
+  EXPECT_DOUBLE_EQ(SignedArea(r->contour[1 - hole]), 100);
+}
+
+TEST(PolygonClipper, InputHoleFlagsAreNotRead) {
+  // Parity decides: the inner square is a hole even when flagged as an outline.
+  GpcPolygon a({Rect(0, 0, 10, 10), Rect(4, 4, 6, 6)}, {1, 0}), empty, r;
+  gpc_polygon_clip(GPC_UNION, a.get(), empty.get(), r.get());
+  EXPECT_DOUBLE_EQ(Area(*r), 96);
+}
+
+TEST(PolygonClipper, TrivialResultsAreEmpty) {
+  GpcPolygon square({Rect(0, 0, 1, 1)}), far({Rect(5, 5, 6, 6)}), empty;
+  struct Case {
+    gpc_op op;
+    gpc_polygon* subject;
+    gpc_polygon* clip;
+  };
+  for (const Case& c :
+       {Case{GPC_INT, square.get(), far.get()}, Case{GPC_INT, empty.get(), empty.get()},
+        Case{GPC_UNION, empty.get(), empty.get()}, Case{GPC_DIFF, empty.get(), square.get()},
+        Case{GPC_INT, empty.get(), square.get()}, Case{GPC_INT, square.get(), empty.get()}}) {
+    gpc_polygon r{-1, reinterpret_cast<int32_t*>(&r), nullptr};  // garbage to be overwritten
+    gpc_polygon_clip(c.op, c.subject, c.clip, &r);
+    EXPECT_EQ(r.num_contours, 0) << OpName(c.op);
+    EXPECT_EQ(r.hole, nullptr);
+    EXPECT_EQ(r.contour, nullptr);
+  }
+}
+
+TEST(PolygonClipper, EmptyClipGivesTheSubjectBack) {
+  GpcPolygon subject({Rect(0, 0, 2, 3)}), empty;
+  for (gpc_op op : {GPC_UNION, GPC_DIFF, GPC_XOR}) {
+    GpcPolygon r;
+    gpc_polygon_clip(op, subject.get(), empty.get(), r.get());
+    EXPECT_DOUBLE_EQ(Area(*r), 6) << OpName(op);
+  }
+  GpcPolygon r;
+  gpc_polygon_clip(GPC_UNION, empty.get(), subject.get(), r.get());
+  EXPECT_DOUBLE_EQ(Area(*r), 6);
+}
+
+TEST(PolygonClipper, FarContoursStayOutOfDifferenceAndIntersection) {
+  // The far clip square cannot change a difference; the far subject square is no part of an
+  // intersection.
+  GpcPolygon subject({Rect(0, 0, 2, 2), Rect(10, 10, 11, 11)}),
+      clip({Rect(1, 1, 3, 3), Rect(20, 0, 21, 1)});
+  GpcPolygon diff, both;
+  gpc_polygon_clip(GPC_DIFF, subject.get(), clip.get(), diff.get());
+  gpc_polygon_clip(GPC_INT, subject.get(), clip.get(), both.get());
+  EXPECT_DOUBLE_EQ(Area(*diff), 4);
+  EXPECT_EQ(diff->num_contours, 2);
+  EXPECT_DOUBLE_EQ(Area(*both), 1);
+  EXPECT_EQ(both->num_contours, 1);
+}
+
+TEST(PolygonClipper, InputsAreLeftAsTheyWere) {
+  const Contours a_contours{Rect(0, 0, 2, 2), {{0.5, 0.5}, {0.5, 0.5}, {1, 1}}};
+  const Contours b_contours{Rect(1, 1, 3, 3)};
+  GpcPolygon a(a_contours), b(b_contours);
+  for (gpc_op op : {GPC_DIFF, GPC_INT, GPC_XOR, GPC_UNION}) {
+    GpcPolygon r;
+    gpc_polygon_clip(op, a.get(), b.get(), r.get());
+    ASSERT_EQ(a->num_contours, 2);
+    ASSERT_EQ(b->num_contours, 1);
+    for (int32_t c = 0; c < 2; ++c) {
+      ASSERT_EQ(a->contour[c].num_vertices, static_cast<int32_t>(a_contours[c].size()));
+      for (size_t v = 0; v < a_contours[c].size(); ++v) {
+        EXPECT_EQ(a->contour[c].vertex[v].x, a_contours[c][v].x);
+        EXPECT_EQ(a->contour[c].vertex[v].y, a_contours[c][v].y);
+      }
+    }
+  }
+  // The same polygon as subject and clip.
+  GpcPolygon r;
+  gpc_polygon_clip(GPC_UNION, a.get(), a.get(), r.get());
+  EXPECT_DOUBLE_EQ(Area(*r), 4);
+}
+
+TEST(PolygonClipper, ContoursOfFewerThanThreeVerticesAreDropped) {
+  GpcPolygon a({{{0, 0}, {5, 5}}, {{1, 1}}, Rect(0, 0, 1, 1)}), empty, r;
+  gpc_polygon_clip(GPC_UNION, a.get(), empty.get(), r.get());
+  ASSERT_EQ(r->num_contours, 1);
+  EXPECT_EQ(r->contour[0].num_vertices, 4);
+  // A contour that collapses to a line encloses nothing.
+  GpcPolygon line({{{0, 0}, {1, 1}, {2, 2}}}), r2;
+  gpc_polygon_clip(GPC_UNION, line.get(), empty.get(), r2.get());
+  EXPECT_EQ(r2->num_contours, 0);
+}
+
+TEST(PolygonClipper, AddContourCopiesAndFreeEmpties) {
+  gpc_polygon p{0, nullptr, nullptr};
+  Contour square = Rect(0, 0, 1, 1);
+  gpc_vertex_list list{4, square.data()};
+  gpc_add_contour(&p, &list, 1);
+  square[0].x = 42;  // the polygon holds its own copy
+  gpc_vertex_list none{0, nullptr};
+  gpc_add_contour(&p, &none, 0);
+  ASSERT_EQ(p.num_contours, 2);
+  EXPECT_EQ(p.hole[0], 1);
+  EXPECT_EQ(p.hole[1], 0);
+  EXPECT_EQ(p.contour[0].vertex[0].x, 0);
+  EXPECT_NE(p.contour[0].vertex, square.data());
+  EXPECT_EQ(p.contour[1].num_vertices, 0);
+  EXPECT_EQ(p.contour[1].vertex, nullptr);
+  gpc_free_polygon(&p);
+  EXPECT_EQ(p.num_contours, 0);
+  EXPECT_EQ(p.hole, nullptr);
+  EXPECT_EQ(p.contour, nullptr);
+  gpc_free_polygon(&p);  // an empty polygon frees to itself
+}
+
+TEST(PolygonClipper, OuterContoursRunCounterClockwise) {
+  GpcPolygon a({{{0, 0}, {0, 3}, {3, 3}, {3, 0}}}), empty, r;  // clockwise input
+  gpc_polygon_clip(GPC_UNION, a.get(), empty.get(), r.get());
+  ASSERT_EQ(r->num_contours, 1);
+  EXPECT_EQ(r->hole[0], 0);
+  EXPECT_DOUBLE_EQ(SignedArea(r->contour[0]), 9);
+}
+
+}  // namespace
