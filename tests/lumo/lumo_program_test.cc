@@ -28,7 +28,7 @@ TEST_F(LumoProgram, MisuseIsStatusTwoAndEverySubcommandHasHelp) {
   EXPECT_EQ(Run({}).status, 2);
   EXPECT_EQ(Run({"no-such-command"}).status, 2);
   EXPECT_EQ(Run({"dump"}).status, 2) << "a required argument is missing";
-  for (const char* sub : {"demo", "calc", "bag", "dump"}) {
+  for (const char* sub : {"demo", "calc", "bag", "dump", "clip"}) {
     const LumoRun help = Run({sub, "--help"});
     EXPECT_EQ(help.status, 0) << sub;
     EXPECT_NE(help.out.find("Usage"), std::string::npos) << sub;
@@ -79,6 +79,32 @@ TEST_F(LumoProgram, DumpGuessesTheRecordKindAndListsOffsets) {
   EXPECT_EQ(guessed.status, 1);
   EXPECT_EQ(LineCount(guessed.err), 1);
   EXPECT_EQ(Run({"dump", "--as", "nonsense", "g.rec"}).status, 2);
+}
+
+TEST_F(LumoProgram, ClipComputesAreasAndDrawsThem) {
+  std::ofstream(dir.File("a.txt")) << "0 0\n10 0\n10 10\n0 10\n";
+  std::ofstream(dir.File("b.txt")) << "# the middle\n4 4\n6 4\n6 6\n4 6\n";
+  const LumoRun diff = Run({"clip", "diff", "a.txt", "b.txt", "--svg", "d.svg"});
+  ASSERT_EQ(diff.status, 0) << diff.err;
+  EXPECT_NE(diff.out.find("total area 96"), std::string::npos) << diff.out;
+  EXPECT_NE(diff.out.find("hole"), std::string::npos);
+  std::ifstream svg(dir.File("d.svg"));
+  std::string firstLine;
+  std::getline(svg, firstLine);
+  EXPECT_NE(firstLine.find("<?xml"), std::string::npos);
+
+  // The printed result reads back as input.
+  std::ofstream(dir.File("r.txt")) << diff.out;
+  const LumoRun again = Run({"clip", "int", "r.txt", "a.txt"});
+  EXPECT_EQ(again.status, 0) << again.err;
+  EXPECT_NE(again.out.find("total area 96"), std::string::npos) << again.out;
+
+  std::ofstream(dir.File("bad.txt")) << "0 0\n4 x\n";
+  const LumoRun bad = Run({"clip", "union", "a.txt", "bad.txt"});
+  EXPECT_EQ(bad.status, 1);
+  EXPECT_EQ(LineCount(bad.err), 1);
+  EXPECT_NE(bad.err.find("bad.txt:2"), std::string::npos) << bad.err;
+  EXPECT_EQ(Run({"clip", "nand", "a.txt", "b.txt"}).status, 2);
 }
 
 TEST_F(LumoProgram, DemoWalksTheLibrary) {

@@ -242,7 +242,9 @@ void AddClipCommand(CLI::App& app) {
   CLI::App* clip = app.add_subcommand(
       "clip",
       "Compute A OP B with the polygon clipper and print the result contours and their areas");
-  clip->add_option("op", options->op, "union, diff (A minus B), int or xor")->required();
+  clip->add_option("op", options->op, "union, diff (A minus B), int or xor")
+      ->required()
+      ->check(CLI::IsMember({"union", "diff", "int", "xor"}));
   clip->add_option("a", options->a,
                    "Contour file: 'x y' per line, a blank line between contours, 'hole' before "
                    "a hole")
