@@ -1,6 +1,6 @@
 #include "lumotools/util/file_info.h"
 
-#include <zlib.h>
+#include <isa-l/crc.h>
 
 #include <algorithm>
 #include <cstring>
@@ -198,10 +198,11 @@ DWORD CFileInfo::GetChecksum(ULONGLONG count, BOOL reset, const volatile int* ab
 
 DWORD CFileInfo::GetCRC(ULONGLONG count, BOOL reset, const volatile int* abortFlag,
                         volatile DWORD* progress) {
-  // zlib takes and returns the complemented register.
-  const bool whole = Run(
-      count, reset, abortFlag, progress, 0xFFFFFFFF, m_nCrc, m_nCrcDone,
-      [](DWORD reg, const BYTE* p, DWORD n) { return ~static_cast<DWORD>(crc32_z(~reg, p, n)); });
+  // The library's CRC takes and returns the complemented register, as zlib's does.
+  const bool whole = Run(count, reset, abortFlag, progress, 0xFFFFFFFF, m_nCrc, m_nCrcDone,
+                         [](DWORD reg, const BYTE* p, DWORD n) {
+                           return ~static_cast<DWORD>(crc32_gzip_refl(~reg, p, n));
+                         });
   if (whole) m_nCrc = ~m_nCrc;
   return m_nCrc;
 }
@@ -266,6 +267,7 @@ INT_PTR CFileInfoArray::AddFile(CString path, long order) {
 
 INT_PTR CFileInfoArray::AddFileInfo(CFileInfo& fi, long order) {
   const INT_PTR size = GetSize();
+  if (order < kBySizeAscending || order > kByPathDescending) return Add(fi);
   INT_PTR at = 0;
   auto goesBefore = [&fi, order](const CFileInfo& x) {
     switch (order) {

@@ -139,6 +139,36 @@ TEST(FileReading, ReadsSeeksAndRefusesWhatItCannotRead) {
                                               OPEN_EXISTING, 0, nullptr));
 }
 
+TEST(FileReading, SequentialScanReadsAheadAndSeeksExactly) {
+  ScratchDir dir;
+  std::string content(300000, '\0');
+  for (size_t i = 0; i < content.size(); ++i) content[i] = static_cast<char>(i * 7 + i / 251);
+  const std::string path = dir.WriteFile("big", content);
+  HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                         FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+  ASSERT_NE(INVALID_HANDLE_VALUE, h);
+  std::string buf(400000, '\0');
+  DWORD got = 0;
+  size_t pos = 0;
+  auto readAndCheck = [&](DWORD n) {
+    ASSERT_TRUE(ReadFile(h, buf.data(), n, &got, nullptr));
+    ASSERT_EQ(std::min<size_t>(n, content.size() - pos), got);
+    EXPECT_EQ(content.substr(pos, got), buf.substr(0, got)) << "at " << pos;
+    pos += got;
+  };
+  readAndCheck(1000);
+  EXPECT_EQ(1010u, SetFilePointer(h, 10, nullptr, FILE_CURRENT));
+  pos = 1010;
+  readAndCheck(16384);
+  EXPECT_EQ(5u, SetFilePointer(h, 5, nullptr, FILE_BEGIN));
+  pos = 5;
+  readAndCheck(100);
+  readAndCheck(400000);  // larger than the read-ahead: the rest of the file
+  readAndCheck(10);
+  EXPECT_EQ(0u, got);
+  CloseHandle(h);
+}
+
 struct Split {
   int result;
   std::string drive, dir, fname, ext;

@@ -22,6 +22,8 @@ class LUMO_EXPORT CFileInfo {
   CFileInfo() = default;
   CFileInfo(const CFileInfo&) = default;
   CFileInfo& operator=(const CFileInfo&) = default;
+  CFileInfo(CFileInfo&&) noexcept = default;
+  CFileInfo& operator=(CFileInfo&&) noexcept = default;
   ~CFileInfo() = default;
 
   // Describes the found entry fd in directory dir: path = dir + fd's name, its attributes, size
