@@ -1,5 +1,6 @@
 // lumo: inspects and exercises what the LumoTools library reads and writes.
-// Exit status: 0 on success, 1 on bad input (one line on standard error), 2 on misuse.
+// Exit status: 0 on success, 1 on bad input (one line on standard error), 2 on misuse, 130 when
+// interrupted.
 #include <iostream>
 
 #include "commands.h"
@@ -10,6 +11,7 @@ int main(int argc, char** argv) {
   lumo_cli::AddDemoCommand(app);
   lumo_cli::AddBagCommand(app);
   lumo_cli::AddCalcCommand(app);
+  lumo_cli::AddFilesCommand(app);
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp& e) {
@@ -22,6 +24,9 @@ int main(int argc, char** argv) {
   } catch (const lumo_cli::CommandFailure& e) {
     std::cerr << "lumo: " << e.what() << '\n';
     return 1;
+  } catch (const lumo_cli::CommandInterrupted& e) {
+    std::cerr << "lumo: " << e.what() << '\n';
+    return 130;
   }
   return 0;
 }
