@@ -96,8 +96,7 @@ void CFileInfo::Create(CString path, long userValue) {
   HANDLE h = FindFirstFileA(path, &fd);
   if (h == INVALID_HANDLE_VALUE) return;
   HandleCloser closer(h, FindClose);
-  const int separator =
-      path.FindOneOf("/\\") < 0 ? -1 : std::max(path.ReverseFind('/'), path.ReverseFind('\\'));
+  const int separator = std::max(path.ReverseFind('/'), path.ReverseFind('\\'));
   Create(&fd, path.Left(separator + 1), userValue);
 }
 

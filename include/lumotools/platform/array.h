@@ -7,6 +7,7 @@
 #ifndef LUMOTOOLS_PLATFORM_ARRAY_H_
 #define LUMOTOOLS_PLATFORM_ARRAY_H_
 
+#include <algorithm>
 #include <utility>
 #include <vector>
 
@@ -45,16 +46,22 @@ class CArray : public CObject {
 
   // Appends a copy and returns its index.
   INT_PTR Add(ARG_TYPE newElement) {
-    Reserve(m_data.size() + 1);
-    m_data.push_back(newElement);
+    InsertAt(GetSize(), newElement);
     return GetSize() - 1;
   }
   // Inserts nCount copies before nIndex; an index at or past the end appends (growing the array
   // to nIndex first).
   void InsertAt(INT_PTR nIndex, ARG_TYPE newElement, INT_PTR nCount = 1) {
     const auto at = static_cast<size_t>(nIndex);
+    const size_t wanted = std::max(at, m_data.size()) + static_cast<size_t>(nCount);
+    if (wanted > m_data.capacity()) {
+      TYPE copy(newElement);  // newElement may be an element that growing moves
+      if (at > m_data.size()) m_data.resize(at);
+      Reserve(wanted);
+      m_data.insert(m_data.begin() + nIndex, static_cast<size_t>(nCount), copy);
+      return;
+    }
     if (at > m_data.size()) m_data.resize(at);
-    Reserve(m_data.size() + static_cast<size_t>(nCount));
     m_data.insert(m_data.begin() + nIndex, static_cast<size_t>(nCount), newElement);
   }
   void RemoveAt(INT_PTR nIndex, INT_PTR nCount = 1) {

@@ -27,11 +27,14 @@ std::string NativePath(const char* path) {
   return native;
 }
 
+// A time before 1601 gives 0; one beyond the year 30000 is held there.
 FILETIME ToFileTime(const statx_timestamp& t) {
   constexpr long long kSecondsFrom1601To1970 = 11'644'473'600;
-  const long long intervals = (t.tv_sec + kSecondsFrom1601To1970) * 10'000'000 + t.tv_nsec / 100;
+  constexpr long long kLatestSecond = 900'000'000'000;
+  const long long seconds = std::min<long long>(t.tv_sec, kLatestSecond) + kSecondsFrom1601To1970;
+  if (seconds < 0) return FILETIME{0, 0};
+  const long long intervals = seconds * 10'000'000 + t.tv_nsec / 100;
   FILETIME ft;
-  if (intervals < 0) return FILETIME{0, 0};
   ft.dwLowDateTime = static_cast<DWORD>(intervals & 0xFFFFFFFF);
   ft.dwHighDateTime = static_cast<DWORD>(static_cast<unsigned long long>(intervals) >> 32);
   return ft;
