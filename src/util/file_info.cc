@@ -173,13 +173,14 @@ bool CFileInfo::Run(ULONGLONG count, BOOL reset, const volatile int* abortFlag,
   ULONGLONG used = 0;
   do {
     DWORD got = 0;
-    if (!ReadFile(h, buffer, chunk, &got, nullptr)) break;
+    const BYTE* bytes = nullptr;
+    if (!LumoReadFileView(h, buffer, chunk, &bytes, &got)) break;
     if (got == 0) {
       atEnd = true;
       break;
     }
     if (Aborted(abortFlag)) break;
-    value = use(value, buffer, got);
+    value = use(value, bytes, got);
     AddProgress(progress, got);
     done += got;
     used += got;

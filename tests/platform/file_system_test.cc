@@ -167,6 +167,28 @@ TEST(FileReading, SequentialScanReadsAheadAndSeeksExactly) {
   readAndCheck(10);
   EXPECT_EQ(0u, got);
   CloseHandle(h);
+
+  // Views in chunks that do not divide the read-ahead: every byte once, in order, fewer only at
+  // the end; a file opened without the sequential flag always reads into the given buffer.
+  for (DWORD flags : {FILE_FLAG_SEQUENTIAL_SCAN, DWORD{0}}) {
+    h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, flags,
+                    nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, h);
+    std::string seen;
+    const BYTE* data = nullptr;
+    do {
+      ASSERT_TRUE(LumoReadFileView(h, buf.data(), 7001, &data, &got));
+      if (flags == 0) {
+        EXPECT_EQ(reinterpret_cast<const BYTE*>(buf.data()), data);
+      }
+      if (got != 0 && got < 7001) {
+        EXPECT_EQ(content.size(), seen.size() + got);
+      }
+      seen.append(reinterpret_cast<const char*>(data), got);
+    } while (got != 0);
+    EXPECT_EQ(content, seen);
+    CloseHandle(h);
+  }
 }
 
 struct Split {

@@ -115,6 +115,14 @@ inline HANDLE CreateFile(LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShare
 LUMO_PLATFORM_EXPORT BOOL ReadFile(HANDLE hFile, LPVOID lpBuffer, DWORD nNumberOfBytesToRead,
                                    DWORD* lpNumberOfBytesRead, LPVOID lpOverlapped);
 
+// ReadFile without the copy where the platform can avoid it: reads up to nNumberOfBytesToRead
+// bytes at the file position and points *lpData at them, either inside the platform's own
+// read-ahead of a sequential scan or in lpBuffer (REQUIRES: room for nNumberOfBytesToRead
+// bytes). The bytes stay valid until the next call on hFile. Counts and failures as ReadFile.
+LUMO_PLATFORM_EXPORT BOOL LumoReadFileView(HANDLE hFile, LPVOID lpBuffer,
+                                           DWORD nNumberOfBytesToRead, const BYTE** lpData,
+                                           DWORD* lpNumberOfBytesRead);
+
 // Moves the file position by the 64-bit distance (*lpDistanceToMoveHigh, lDistanceToMove) or,
 // when lpDistanceToMoveHigh is null, by the signed 32-bit lDistanceToMove, from FILE_BEGIN,
 // FILE_CURRENT or FILE_END. Returns the low half of the new position and stores the high half

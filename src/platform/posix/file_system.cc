@@ -155,11 +155,8 @@ class ReadableFile : public KernelObject {
     *got = 0;
     while (*got < n) {
       if (m_next == m_end && n - *got < m_aheadSize) {
-        m_next = m_end = 0;
-        DWORD filled = 0;
-        if (!ReadDirect(m_ahead.get(), static_cast<DWORD>(m_aheadSize), &filled)) return false;
-        m_end = filled;
-        if (filled == 0) return true;
+        if (!Refill()) return false;
+        if (m_end == 0) return true;
       }
       if (m_next < m_end) {
         const DWORD take = std::min<DWORD>(n - *got, static_cast<DWORD>(m_end - m_next));
@@ -176,17 +173,47 @@ class ReadableFile : public KernelObject {
     return true;
   }
 
+  // Reads as Read, pointing *data at the bytes: inside the read-ahead when they lie there in one
+  // piece, else in fallback.
+  bool View(char* fallback, DWORD n, const char** data, DWORD* got) {
+    if (m_aheadSize > 0 && n < m_aheadSize) {
+      if (m_next == m_end && !Refill()) return false;
+      const size_t held = m_end - m_next;
+      if (held >= n || m_atEnd) {
+        *data = m_ahead.get() + m_next;
+        *got = static_cast<DWORD>(std::min<size_t>(n, held));
+        m_next += *got;
+        return true;
+      }
+    }
+    *data = fallback;
+    return Read(fallback, n, got);
+  }
+
   // Moves the position as lseek does; the read-ahead is dropped.
   off_t Seek(off_t distance, int whence) {
     if (whence == SEEK_CUR) distance -= static_cast<off_t>(m_end - m_next);
     const off_t pos = ::lseek(m_fd, distance, whence);
-    if (pos >= 0) m_next = m_end = 0;
+    if (pos >= 0) {
+      m_next = m_end = 0;
+      m_atEnd = false;
+    }
     return pos;
   }
 
  private:
   static constexpr size_t kReadAhead = 1024 * 1024;
   static constexpr off_t kSmallFile = 64 * 1024;
+
+  // Fills the read-ahead from the file position; false on a system error.
+  bool Refill() {
+    m_next = m_end = 0;
+    DWORD filled = 0;
+    if (!ReadDirect(m_ahead.get(), static_cast<DWORD>(m_aheadSize), &filled)) return false;
+    m_end = filled;
+    m_atEnd = filled < m_aheadSize;
+    return true;
+  }
 
   bool ReadDirect(char* out, DWORD n, DWORD* got) {
     *got = 0;
@@ -207,6 +234,7 @@ class ReadableFile : public KernelObject {
   size_t m_aheadSize = 0;
   size_t m_next = 0;  // the unread part of m_ahead is [m_next, m_end)
   size_t m_end = 0;
+  bool m_atEnd = false;  // the last refill reached the end of the file
 };
 
 ReadableFile* AsFile(HANDLE h) {
@@ -283,6 +311,18 @@ BOOL ReadFile(HANDLE hFile, LPVOID lpBuffer, DWORD nNumberOfBytesToRead, DWORD* 
   return file->Read(static_cast<char*>(lpBuffer), nNumberOfBytesToRead, lpNumberOfBytesRead)
              ? TRUE
              : FALSE;
+}
+
+BOOL LumoReadFileView(HANDLE hFile, LPVOID lpBuffer, DWORD nNumberOfBytesToRead,
+                      const BYTE** lpData, DWORD* lpNumberOfBytesRead) {
+  ReadableFile* file = AsFile(hFile);
+  if (lpNumberOfBytesRead != nullptr) *lpNumberOfBytesRead = 0;
+  if (file == nullptr || lpData == nullptr || lpNumberOfBytesRead == nullptr) return FALSE;
+  const char* data = nullptr;
+  const bool ok =
+      file->View(static_cast<char*>(lpBuffer), nNumberOfBytesToRead, &data, lpNumberOfBytesRead);
+  *lpData = reinterpret_cast<const BYTE*>(data);
+  return ok ? TRUE : FALSE;
 }
 
 DWORD SetFilePointer(HANDLE hFile, LONG lDistanceToMove, LONG* lpDistanceToMoveHigh,
