@@ -10,6 +10,15 @@ set_target_properties(Loki::loki PROPERTIES
   IMPORTED_LOCATION "${LOKI_LIBRARY}"
   INTERFACE_INCLUDE_DIRECTORIES "${LOKI_INCLUDE_DIR}")
 
+# zlib is the peer and the test oracle of the CRC; the library computes it with ISA-L, which folds
+# with carry-less multiplication and runs several times faster.
+find_package(ZLIB REQUIRED)
+find_path(ISAL_INCLUDE_DIR isa-l/crc.h REQUIRED)
+find_library(ISAL_LIBRARY NAMES isal REQUIRED)
+add_library(ISAL::isal UNKNOWN IMPORTED)
+set_target_properties(ISAL::isal PROPERTIES
+  IMPORTED_LOCATION "${ISAL_LIBRARY}"
+  INTERFACE_INCLUDE_DIRECTORIES "${ISAL_INCLUDE_DIR}")
 find_package(CLI11 REQUIRED)
 
 if(LUMO_BUILD_TESTS)

@@ -3,11 +3,13 @@
 #define LUMOTOOLS_PLATFORM_H_
 
 #include "lumotools/platform/archive.h"
+#include "lumotools/platform/array.h"
 #include "lumotools/platform/controls.h"
 #include "lumotools/platform/crt.h"
 #include "lumotools/platform/cstring.h"
 #include "lumotools/platform/exception.h"
 #include "lumotools/platform/file.h"
+#include "lumotools/platform/file_system.h"
 #include "lumotools/platform/font.h"
 #include "lumotools/platform/input.h"
 #include "lumotools/platform/mem_file.h"

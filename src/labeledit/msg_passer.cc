@@ -4,8 +4,6 @@
 #include <mutex>
 #include <set>
 
-std::map<HWND, CMsgPasser*> CMsgPasser::m_mapPasser;
-
 namespace {
 
 // Every passer in existence. Objects detached with a subtree keep the passer in their sets and may

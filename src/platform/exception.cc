@@ -76,7 +76,11 @@ CString CFileException::GetDescription() const {
   return text;
 }
 
+CString CInvalidArgException::GetDescription() const { return "invalid argument"; }
+
 void AfxThrowMemoryException() { throw new CMemoryException(); }
+
+void AfxThrowInvalidArgException() { throw new CInvalidArgException(); }
 
 void AfxThrowArchiveException(int cause, LPCTSTR lpszArchiveName) {
   throw new CArchiveException(cause, lpszArchiveName);

@@ -197,3 +197,11 @@ LONG InterlockedDecrement(volatile LONG* addend) {
 LONG InterlockedExchangeAdd(volatile LONG* addend, LONG value) {
   return __atomic_fetch_add(addend, value, __ATOMIC_SEQ_CST);
 }
+
+LONG InterlockedAdd(volatile LONG* addend, LONG value) {
+  return __atomic_add_fetch(addend, value, __ATOMIC_SEQ_CST);
+}
+
+LONG InterlockedExchange(volatile LONG* target, LONG value) {
+  return __atomic_exchange_n(target, value, __ATOMIC_SEQ_CST);
+}

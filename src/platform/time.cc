@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "clock_observer.h"
+#include "lumotools/platform/exception.h"
 #include "system_clock.h"
 
 namespace {
@@ -112,6 +113,21 @@ CTime::CTime(int nYear, int nMonth, int nDay, int nHour, int nMin, int nSec, int
   parts.minute = nMin;
   parts.second = nSec;
   m_time = lumo_platform::FromLocalTime(parts, nDST);
+}
+
+CTime::CTime(const FILETIME& fileTime, int) {
+  constexpr LONGLONG kIntervalsPerSecond = 10'000'000;
+  constexpr LONGLONG kSecondsFrom1601To1970 = 11'644'473'600;
+  constexpr LONGLONG kLastSecondOf3000 = 32'535'215'999;  // 3000-12-31 23:59:59 UTC
+  const auto intervals = static_cast<LONGLONG>(
+      (static_cast<ULONGLONG>(fileTime.dwHighDateTime) << 32) | fileTime.dwLowDateTime);
+  const LONGLONG seconds = intervals / kIntervalsPerSecond - kSecondsFrom1601To1970;
+  if (seconds < 0 && lumo_platform::ToLocalTime(seconds).year < 1900) {
+    m_time = 0;
+    return;
+  }
+  if (seconds < 0 || seconds > kLastSecondOf3000) AfxThrowInvalidArgException();
+  m_time = seconds;
 }
 
 CTime CTime::GetCurrentTime() {

@@ -2,9 +2,6 @@
 
 #include "lumotools/sync/win_timer.h"
 
-CString CTimerTrace::s_strIndent;
-int CTimerTrace::s_nSeq = 0;
-
 CTimerTrace::CTimerTrace(const char*) { Begin(); }
 
 CTimerTrace::CTimerTrace(const char*, int) { Begin(); }

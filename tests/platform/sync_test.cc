@@ -183,6 +183,10 @@ TEST(Sync, InterlockedArithmeticReturnsNewOrPreviousValueAndWraps) {
   EXPECT_EQ(InterlockedDecrement(&value), 5);
   EXPECT_EQ(InterlockedExchangeAdd(&value, 10), 5);
   EXPECT_EQ(value, 15);
+  EXPECT_EQ(InterlockedAdd(&value, 5), 20);
+  EXPECT_EQ(InterlockedExchange(&value, 3), 20);
+  EXPECT_EQ(value, 3);
+  value = 15;
   value = INT32_MAX;
   EXPECT_EQ(InterlockedIncrement(&value), INT32_MIN);
   EXPECT_EQ(InterlockedDecrement(&value), INT32_MAX);

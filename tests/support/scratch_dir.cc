@@ -1,7 +1,9 @@
 #include "support/scratch_dir.h"
 
 #include <filesystem>
+#include <fstream>
 #include <random>
+#include <stdexcept>
 #include <system_error>
 
 namespace lumo_test {
@@ -26,6 +28,15 @@ ScratchDir::~ScratchDir() {
 
 std::string ScratchDir::File(const std::string& name) const {
   return (std::filesystem::path(path_) / name).string();
+}
+
+std::string ScratchDir::WriteFile(const std::string& name, const std::string& content) const {
+  const std::filesystem::path path = std::filesystem::path(path_) / name;
+  std::filesystem::create_directories(path.parent_path());
+  std::ofstream out(path, std::ios::binary);
+  out.write(content.data(), static_cast<std::streamsize>(content.size()));
+  if (!out.flush()) throw std::runtime_error("cannot write " + path.string());
+  return path.string();
 }
 
 }  // namespace lumo_test

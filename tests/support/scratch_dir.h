@@ -16,6 +16,9 @@ class ScratchDir {
   const std::string& path() const { return path_; }
   // path() joined with name.
   std::string File(const std::string& name) const;
+  // Writes content as the file name (a relative path; missing directories are made) and returns
+  // its full path.
+  std::string WriteFile(const std::string& name, const std::string& content) const;
 
  private:
   std::string path_;

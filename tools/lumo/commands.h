@@ -17,11 +17,18 @@ class CommandFailure : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
+// Stopped by the user (Ctrl-C) after printing what was done: exit status 130.
+class CommandInterrupted : public std::runtime_error {
+ public:
+  CommandInterrupted() : std::runtime_error("interrupted") {}
+};
+
 void AddDemoCommand(CLI::App& app);
 void AddBagCommand(CLI::App& app);
 void AddCalcCommand(CLI::App& app);
 void AddClipCommand(CLI::App& app);
 void AddDumpCommand(CLI::App& app);
+void AddFilesCommand(CLI::App& app);
 
 // Reads a whole file; raises CommandFailure naming the file when it cannot.
 std::vector<unsigned char> ReadWholeFile(const std::string& path);

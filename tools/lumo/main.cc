@@ -1,5 +1,6 @@
 // lumo: inspects and exercises what the LumoTools library reads and writes.
-// Exit status: 0 on success, 1 on bad input (one line on standard error), 2 on misuse.
+// Exit status: 0 on success, 1 on bad input (one line on standard error), 2 on misuse, 130 when
+// interrupted.
 #include <iostream>
 
 #include "commands.h"
@@ -12,6 +13,7 @@ int main(int argc, char** argv) {
   lumo_cli::AddCalcCommand(app);
   lumo_cli::AddClipCommand(app);
   lumo_cli::AddDumpCommand(app);
+  lumo_cli::AddFilesCommand(app);
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp& e) {
@@ -24,6 +26,9 @@ int main(int argc, char** argv) {
   } catch (const lumo_cli::CommandFailure& e) {
     std::cerr << "lumo: " << e.what() << '\n';
     return 1;
+  } catch (const lumo_cli::CommandInterrupted& e) {
+    std::cerr << "lumo: " << e.what() << '\n';
+    return 130;
   }
   return 0;
 }

@@ -9,4 +9,7 @@
 // INT_MIN, as the Windows runtime does. REQUIRES: psz is not null.
 LUMO_PLATFORM_EXPORT int CrtAtoi(const char* psz);
 
+// _isatty: non-zero when the descriptor fd (0 input, 1 output, 2 error) is a terminal.
+LUMO_PLATFORM_EXPORT int CrtIsatty(int fd);
+
 #endif  // LUMOTOOLS_PLATFORM_CRT_H_

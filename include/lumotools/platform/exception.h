@@ -81,7 +81,14 @@ class LUMO_PLATFORM_EXPORT CFileException : public CException {
   CString m_strFileName;
 };
 
+// An argument outside what a framework class can hold (a time before 1970, ...).
+class LUMO_PLATFORM_EXPORT CInvalidArgException : public CException {
+ public:
+  CString GetDescription() const override;
+};
+
 [[noreturn]] LUMO_PLATFORM_EXPORT void AfxThrowMemoryException();
+[[noreturn]] LUMO_PLATFORM_EXPORT void AfxThrowInvalidArgException();
 [[noreturn]] LUMO_PLATFORM_EXPORT void AfxThrowArchiveException(int cause,
                                                                 LPCTSTR lpszArchiveName = nullptr);
 [[noreturn]] LUMO_PLATFORM_EXPORT void AfxThrowFileException(int cause, LONG lOsError = -1,

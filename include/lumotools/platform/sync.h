@@ -81,5 +81,9 @@ LUMO_PLATFORM_EXPORT BOOL CloseHandle(HANDLE hObject);
 LUMO_PLATFORM_EXPORT LONG InterlockedIncrement(volatile LONG* addend);
 LUMO_PLATFORM_EXPORT LONG InterlockedDecrement(volatile LONG* addend);
 LUMO_PLATFORM_EXPORT LONG InterlockedExchangeAdd(volatile LONG* addend, LONG value);
+// Adds value and returns the new value.
+LUMO_PLATFORM_EXPORT LONG InterlockedAdd(volatile LONG* addend, LONG value);
+// Stores value and returns the value before.
+LUMO_PLATFORM_EXPORT LONG InterlockedExchange(volatile LONG* target, LONG value);
 
 #endif  // LUMOTOOLS_PLATFORM_SYNC_H_

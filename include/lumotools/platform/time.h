@@ -91,6 +91,12 @@ class LUMO_PLATFORM_EXPORT CTime {
   // The given local date and time; nDST < 0 lets the system decide whether summer time applies.
   CTime(int nYear, int nMonth, int nDay, int nHour, int nMin, int nSec, int nDST = -1);
 
+  // The moment of a file time, to the second. A moment whose local year is before 1900 gives
+  // time 0; one before 1970-01-01 00:00:00 UTC or after the year 3000 raises
+  // CInvalidArgException, as the framework's time class cannot hold it. nDST is accepted for the
+  // framework's signature.
+  explicit CTime(const FILETIME& fileTime, int nDST = -1);
+
   // The process clock's calendar time, to the second.
   static CTime GetCurrentTime();
 

@@ -34,6 +34,13 @@ using LPCTSTR = const char*;
 using LPVOID = void*;
 using LPCVOID = const void*;
 
+// A moment as the system's file times give it: 100-nanosecond intervals since 1601-01-01 00:00:00
+// UTC, split into two 32-bit halves.
+struct FILETIME {
+  DWORD dwLowDateTime;
+  DWORD dwHighDateTime;
+};
+
 struct HWND__;
 struct HGLOBAL__;
 using HWND = HWND__*;

@@ -1,6 +1,8 @@
 // CFile over POSIX file descriptors.
 #include "lumotools/platform/file.h"
 
+#include "lumotools/platform/crt.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -178,6 +180,8 @@ void CFile::Abort() {
   ::close(Descriptor(m_hFile));
   m_hFile = hFileNull;
 }
+
+int CrtIsatty(int fd) { return ::isatty(fd); }
 
 CString CFile::GetFileName() const {
   const int slash = std::max(m_strFileName.ReverseFind('/'), m_strFileName.ReverseFind('\\'));

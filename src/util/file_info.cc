@@ -1,0 +1,289 @@
+#include "lumotools/util/file_info.h"
+
+#include <isa-l/crc.h>
+
+#include <algorithm>
+#include <cstring>
+
+#include "lumotools/platform/archive.h"
+#include "lumotools/platform/exception.h"
+#include "lumotools/platform/sync.h"
+
+namespace {
+
+constexpr ULONGLONG kFourGigabytes = 0x100000000ULL;
+
+bool Aborted(const volatile int* abortFlag) {
+  return abortFlag != nullptr && __atomic_load_n(abortFlag, __ATOMIC_ACQUIRE) != 0;
+}
+
+void AddProgress(volatile DWORD* progress, DWORD bytes) {
+  if (progress != nullptr && bytes != 0) {
+    InterlockedExchangeAdd(reinterpret_cast<volatile LONG*>(progress), static_cast<LONG>(bytes));
+  }
+}
+
+DWORD LittleEndianWord(const BYTE* p, size_t n) {
+  DWORD word = 0;
+  for (size_t i = 0; i < n; ++i) word |= static_cast<DWORD>(p[i]) << (8 * i);
+  return word;
+}
+
+// The sum modulo 2^32 of the little-endian words of p, a last partial word padded with zeros.
+DWORD SumWords(const BYTE* p, size_t n) {
+  DWORD sum = 0;
+  size_t i = 0;
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+  // Eight lanes in two independent accumulators keep the loads flowing.
+  typedef DWORD Lanes __attribute__((vector_size(16)));
+  Lanes a = {0, 0, 0, 0}, b = {0, 0, 0, 0}, c = {0, 0, 0, 0}, d = {0, 0, 0, 0};
+  for (; i + 64 <= n; i += 64) {
+    Lanes w, x, y, z;
+    std::memcpy(&w, p + i, 16);
+    std::memcpy(&x, p + i + 16, 16);
+    std::memcpy(&y, p + i + 32, 16);
+    std::memcpy(&z, p + i + 48, 16);
+    a += w;
+    b += x;
+    c += y;
+    d += z;
+  }
+  a += b + c + d;
+  sum = a[0] + a[1] + a[2] + a[3];
+#endif
+  for (; i + 4 <= n; i += 4) sum += LittleEndianWord(p + i, 4);
+  if (i < n) sum += LittleEndianWord(p + i, n - i);
+  return sum;
+}
+
+// Closes a file or search handle when it goes out of scope.
+class HandleCloser {
+ public:
+  HandleCloser(HANDLE h, BOOL (*close)(HANDLE)) : m_h(h), m_close(close) {}
+  ~HandleCloser() {
+    if (m_h != INVALID_HANDLE_VALUE) m_close(m_h);
+  }
+  HandleCloser(const HandleCloser&) = delete;
+  HandleCloser& operator=(const HandleCloser&) = delete;
+
+ private:
+  HANDLE m_h;
+  BOOL (*m_close)(HANDLE);
+};
+
+CString WithSeparator(const CString& dir) {
+  CString path(dir);
+  path += LUMO_PATH_SEPARATOR;
+  return path;
+}
+
+}  // namespace
+
+void CFileInfo::Create(const WIN32_FIND_DATAA* fd, CString dir, long userValue) {
+  m_sPath = dir + fd->cFileName;
+  m_nAttrib = fd->dwFileAttributes;
+  m_nSize = (static_cast<ULONGLONG>(fd->nFileSizeHigh) << 32) | fd->nFileSizeLow;
+  m_tCreated = CTime(fd->ftCreationTime);
+  m_tAccessed = CTime(fd->ftLastAccessTime);
+  m_tWritten = CTime(fd->ftLastWriteTime);
+  m_nUserValue = static_cast<LONG>(userValue);
+  m_nCrcDone = 0;
+  m_nChecksumDone = 0;
+}
+
+void CFileInfo::Create(CString path, long userValue) {
+  WIN32_FIND_DATAA fd;
+  HANDLE h = FindFirstFileA(path, &fd);
+  if (h == INVALID_HANDLE_VALUE) return;
+  HandleCloser closer(h, FindClose);
+  const int separator = std::max(path.ReverseFind('/'), path.ReverseFind('\\'));
+  Create(&fd, path.Left(separator + 1), userValue);
+}
+
+void CFileInfo::SplitPath(CString* drive, CString* dir, CString* title, CString* ext) const {
+  char driveBuf[_MAX_DRIVE], dirBuf[_MAX_DIR], titleBuf[_MAX_FNAME], extBuf[_MAX_EXT];
+  _splitpath_s(m_sPath, driveBuf, sizeof driveBuf, dirBuf, sizeof dirBuf, titleBuf, sizeof titleBuf,
+               extBuf, sizeof extBuf);
+  if (drive != nullptr) *drive = driveBuf;
+  if (dir != nullptr) *dir = dirBuf;
+  if (title != nullptr) *title = titleBuf;
+  if (ext != nullptr) *ext = extBuf;
+}
+
+CString CFileInfo::GetFileDrive() const {
+  CString drive;
+  SplitPath(&drive, nullptr, nullptr, nullptr);
+  return drive;
+}
+
+CString CFileInfo::GetFileDir() const {
+  CString dir;
+  SplitPath(nullptr, &dir, nullptr, nullptr);
+  return dir;
+}
+
+CString CFileInfo::GetFileTitle() const {
+  CString title;
+  SplitPath(nullptr, nullptr, &title, nullptr);
+  return title;
+}
+
+CString CFileInfo::GetFileExt() const {
+  CString ext;
+  SplitPath(nullptr, nullptr, nullptr, &ext);
+  return ext;
+}
+
+CString CFileInfo::GetFileRoot() const {
+  CString drive, dir;
+  SplitPath(&drive, &dir, nullptr, nullptr);
+  return drive + dir;
+}
+
+CString CFileInfo::GetFileName() const {
+  CString title, ext;
+  SplitPath(nullptr, nullptr, &title, &ext);
+  return title + ext;
+}
+
+template <class Use>
+bool CFileInfo::Run(ULONGLONG count, BOOL reset, const volatile int* abortFlag,
+                    volatile DWORD* progress, DWORD start, DWORD& value, DWORD& done, Use use) {
+  const ULONGLONG target = count == 0 || count > m_nSize ? m_nSize : (count + 3) & ~3ULL;
+  const bool large = target >= kFourGigabytes;
+  // The done-counters are 32 bits: a file of 4 GB or more is always run from its start.
+  if (reset || large) {
+    done = 0;
+    value = start;
+  }
+  if (!large && done >= target) return false;
+
+  HANDLE h = CreateFileA(m_sPath, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                         FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  HandleCloser closer(h, CloseHandle);
+  LONG high = 0;
+  if (SetFilePointer(h, static_cast<LONG>(done), &high, FILE_BEGIN) == INVALID_SET_FILE_POINTER) {
+    return false;
+  }
+
+  const DWORD chunk = target < kChunkSize ? static_cast<DWORD>(target) : kChunkSize;
+  BYTE buffer[kChunkSize];
+  bool atEnd = false;
+  ULONGLONG used = 0;
+  do {
+    DWORD got = 0;
+    const BYTE* bytes = nullptr;
+    if (!LumoReadFileView(h, buffer, chunk, &bytes, &got)) break;
+    if (got == 0) {
+      atEnd = true;
+      break;
+    }
+    if (Aborted(abortFlag)) break;
+    value = use(value, bytes, got);
+    AddProgress(progress, got);
+    done += got;
+    used += got;
+    if (got < chunk) atEnd = true;
+  } while (!atEnd && (large || done < target));
+  return large ? atEnd && used >= m_nSize : done >= m_nSize;
+}
+
+DWORD CFileInfo::GetChecksum(ULONGLONG count, BOOL reset, const volatile int* abortFlag,
+                             volatile DWORD* progress) {
+  Run(count, reset, abortFlag, progress, 0, m_nChecksum, m_nChecksumDone,
+      [](DWORD sum, const BYTE* p, DWORD n) { return sum + SumWords(p, n); });
+  return m_nChecksum;
+}
+
+DWORD CFileInfo::GetCRC(ULONGLONG count, BOOL reset, const volatile int* abortFlag,
+                        volatile DWORD* progress) {
+  // The library's CRC takes and returns the complemented register, as zlib's does.
+  const bool whole = Run(count, reset, abortFlag, progress, 0xFFFFFFFF, m_nCrc, m_nCrcDone,
+                         [](DWORD reg, const BYTE* p, DWORD n) {
+                           return ~static_cast<DWORD>(crc32_gzip_refl(~reg, p, n));
+                         });
+  if (whole) m_nCrc = ~m_nCrc;
+  return m_nCrc;
+}
+
+CFileInfoArray::CFileInfoArray() { SetSize(0, 50); }
+
+CFileInfoArray::~CFileInfoArray() = default;
+
+void CFileInfoArray::Serialize(CArchive&) {
+  AfxThrowArchiveException(CArchiveException::genericException);
+}
+
+int CFileInfoArray::AddDir(CString dir, CString mask, BOOL recurse, long order, BOOL withDirs,
+                           const volatile int* abortFlag, volatile DWORD* progress) {
+  int count = 0;
+  WIN32_FIND_DATAA fd;
+  // Subdirectories first, found whatever the mask.
+  HANDLE h =
+      FindFirstFileExA(dir + "*", FindExInfoBasic, &fd, FindExSearchLimitToDirectories, nullptr, 0);
+  if (h != INVALID_HANDLE_VALUE) {
+    HandleCloser closer(h, FindClose);
+    do {
+      if ((fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 ||
+          std::strcmp(fd.cFileName, ".") == 0 || std::strcmp(fd.cFileName, "..") == 0) {
+        continue;
+      }
+      if (withDirs) {
+        CFileInfo fi;
+        fi.Create(&fd, dir, 0);
+        AddFileInfo(fi, order);
+        ++count;
+        AddProgress(progress, 1);
+      }
+      // A link to a directory is not entered: it could lead back up the tree.
+      if (recurse && (fd.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0) {
+        count += AddDir(WithSeparator(dir + fd.cFileName), mask, recurse, order, withDirs,
+                        abortFlag, progress);
+      }
+    } while (!Aborted(abortFlag) && FindNextFileA(h, &fd));
+  }
+  if (Aborted(abortFlag)) return count;
+
+  h = FindFirstFileA(dir + mask, &fd);
+  if (h == INVALID_HANDLE_VALUE) return count;
+  HandleCloser closer(h, FindClose);
+  do {
+    if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+    CFileInfo fi;
+    fi.Create(&fd, dir, 0);
+    AddFileInfo(fi, order);
+    ++count;
+    AddProgress(progress, 1);
+  } while (!Aborted(abortFlag) && FindNextFileA(h, &fd));
+  return count;
+}
+
+INT_PTR CFileInfoArray::AddFile(CString path, long order) {
+  CFileInfo fi;
+  fi.Create(path, 0);
+  return AddFileInfo(fi, order);
+}
+
+INT_PTR CFileInfoArray::AddFileInfo(CFileInfo& fi, long order) {
+  const INT_PTR size = GetSize();
+  if (order < kBySizeAscending || order > kByPathDescending) return Add(fi);
+  INT_PTR at = 0;
+  auto goesBefore = [&fi, order](const CFileInfo& x) {
+    switch (order) {
+      case kBySizeAscending:
+        return x.GetLength64() >= fi.GetLength64();
+      case kBySizeDescending:
+        return x.GetLength64() <= fi.GetLength64();
+      case kByPathAscending:
+        return x.GetFilePath().Compare(fi.GetFilePath()) >= 0;
+      case kByPathDescending:
+        return x.GetFilePath().Compare(fi.GetFilePath()) <= 0;
+      default:
+        return false;
+    }
+  };
+  while (at < size && !goesBefore(GetAt(at))) ++at;
+  InsertAt(at, fi);
+  return at;
+}

@@ -1,0 +1,265 @@
+#include "lumotools/platform/file_system.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <set>
+#include <string>
+
+#include "lumotools/platform/exception.h"
+#include "lumotools/platform/sync.h"
+#include "lumotools/platform/time.h"
+#include "support/scratch_dir.h"
+
+namespace {
+
+using lumo_test::ScratchDir;
+
+std::set<std::string> Found(const std::string& pattern,
+                            FINDEX_SEARCH_OPS op = FindExSearchNameMatch) {
+  std::set<std::string> names;
+  WIN32_FIND_DATAA fd;
+  HANDLE h = FindFirstFileExA(pattern.c_str(), FindExInfoStandard, &fd, op, nullptr, 0);
+  if (h == INVALID_HANDLE_VALUE) return names;
+  do {
+    names.insert(fd.cFileName);
+  } while (FindNextFileA(h, &fd));
+  EXPECT_TRUE(FindClose(h));
+  return names;
+}
+
+using Names = std::set<std::string>;
+
+// The entry a search for path finds first.
+WIN32_FIND_DATAA Entry(const std::string& path) {
+  WIN32_FIND_DATAA fd{};
+  HANDLE h = FindFirstFileA(path.c_str(), &fd);
+  EXPECT_NE(INVALID_HANDLE_VALUE, h) << path;
+  if (h != INVALID_HANDLE_VALUE) FindClose(h);
+  return fd;
+}
+
+TEST(FileSearch, MasksMatchWithoutRegardToCase) {
+  ScratchDir dir;
+  for (const char* name : {"a.TXT", "b.txt", "c.txt.bak", "README", "x1.dat", "x22.dat"}) {
+    dir.WriteFile(name, "data");
+  }
+  const std::string base = dir.path() + "/";
+  EXPECT_EQ(Found(base + "*.txt"), (Names{"a.TXT", "b.txt"}));
+  EXPECT_EQ(Found(base + "x?.dat"), (Names{"x1.dat"}));
+  EXPECT_EQ(Found(base + "*.*"),
+            (Names{".", "..", "a.TXT", "b.txt", "c.txt.bak", "README", "x1.dat", "x22.dat"}));
+  EXPECT_EQ(Found(base + "readme.*"), (Names{"README"}));
+  EXPECT_EQ(Found(base + "*1*"), (Names{"x1.dat"}));
+  EXPECT_TRUE(Found(base + "*.none").empty());
+  // A name without wildcards is one entry; `\` reads as a separator.
+  EXPECT_EQ(Found(dir.path() + "\\B.TXT"), (Names{"b.txt"}));
+  EXPECT_EQ(Found(base + "b.txt"), (Names{"b.txt"}));
+  EXPECT_TRUE(Found(dir.path() + "/missing/*").empty());
+}
+
+TEST(FileSearch, DescribesEntries) {
+  ScratchDir dir;
+  const std::string file = dir.WriteFile("sub/.hidden", std::string(70000, 'x'));
+  ASSERT_EQ(0, ::chmod(file.c_str(), 0444));
+  WIN32_FIND_DATAA fd = Entry(dir.path() + "/sub/.hidden");
+  EXPECT_EQ(FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN, fd.dwFileAttributes);
+  EXPECT_EQ(0u, fd.nFileSizeHigh);
+  EXPECT_EQ(70000u, fd.nFileSizeLow);
+  const CTime written(fd.ftLastWriteTime);
+  EXPECT_LE(std::abs(static_cast<long long>(written.GetTime() - CTime::GetCurrentTime().GetTime())),
+            60);
+
+  fd = Entry(dir.path() + "/sub");
+  EXPECT_EQ(FILE_ATTRIBUTE_DIRECTORY, fd.dwFileAttributes);
+  EXPECT_EQ(0u, fd.nFileSizeLow);
+
+  dir.WriteFile("plain", "");
+  fd = Entry(dir.path() + "/plain");
+  EXPECT_EQ(FILE_ATTRIBUTE_NORMAL, fd.dwFileAttributes);
+}
+
+TEST(FileSearch, LimitToDirectoriesAndLinks) {
+  ScratchDir dir;
+  dir.WriteFile("d1/f", "1");
+  dir.WriteFile("f2", "2");
+  ASSERT_EQ(0, ::symlink((dir.path() + "/d1").c_str(), (dir.path() + "/link").c_str()));
+  ASSERT_EQ(0, ::symlink((dir.path() + "/gone").c_str(), (dir.path() + "/dangling").c_str()));
+  EXPECT_EQ(Found(dir.path() + "/*", FindExSearchLimitToDirectories),
+            (Names{".", "..", "d1", "link"}));
+  WIN32_FIND_DATAA fd = Entry(dir.path() + "/link");
+  EXPECT_EQ(FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT, fd.dwFileAttributes);
+  fd = Entry(dir.path() + "/dangling");
+  EXPECT_EQ(FILE_ATTRIBUTE_REPARSE_POINT, fd.dwFileAttributes);
+}
+
+TEST(FileSearch, BadHandlesAreRefused) {
+  WIN32_FIND_DATAA fd;
+  EXPECT_FALSE(FindNextFileA(INVALID_HANDLE_VALUE, &fd));
+  EXPECT_FALSE(FindClose(INVALID_HANDLE_VALUE));
+  EXPECT_FALSE(FindClose(nullptr));
+  HANDLE event = CreateEvent(nullptr, TRUE, FALSE, nullptr);
+  EXPECT_FALSE(FindClose(event));
+  EXPECT_FALSE(ReadFile(event, &fd, 1, &fd.dwReserved0, nullptr));
+  CloseHandle(event);
+}
+
+TEST(FileReading, ReadsSeeksAndRefusesWhatItCannotRead) {
+  ScratchDir dir;
+  const std::string path = dir.WriteFile("data", "0123456789");
+  HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                         FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+  ASSERT_NE(INVALID_HANDLE_VALUE, h);
+  char buf[16] = {};
+  DWORD got = 0;
+  EXPECT_EQ(4u, SetFilePointer(h, 4, nullptr, FILE_BEGIN));
+  EXPECT_TRUE(ReadFile(h, buf, sizeof buf, &got, nullptr));
+  EXPECT_EQ(6u, got);
+  EXPECT_EQ("456789", std::string(buf, got));
+  EXPECT_TRUE(ReadFile(h, buf, sizeof buf, &got, nullptr));
+  EXPECT_EQ(0u, got);
+  EXPECT_EQ(INVALID_SET_FILE_POINTER, SetFilePointer(h, -1, nullptr, FILE_BEGIN));
+  LONG high = 0;
+  EXPECT_EQ(8u, SetFilePointer(h, -2, &(high = -1), FILE_END));
+  EXPECT_EQ(0, high);
+  EXPECT_TRUE(CloseHandle(h));
+
+  for (const std::string& bad : {dir.path(), dir.File("missing")}) {
+    EXPECT_EQ(INVALID_HANDLE_VALUE,
+              CreateFileA(bad.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr))
+        << bad;
+  }
+  ASSERT_EQ(0, ::mkfifo(dir.File("pipe").c_str(), 0600));
+  EXPECT_EQ(INVALID_HANDLE_VALUE, CreateFileA(dir.File("pipe").c_str(), GENERIC_READ, 0, nullptr,
+                                              OPEN_EXISTING, 0, nullptr));
+  EXPECT_EQ(INVALID_HANDLE_VALUE, CreateFileA(path.c_str(), GENERIC_READ | 0x40000000, 0, nullptr,
+                                              OPEN_EXISTING, 0, nullptr));
+}
+
+TEST(FileReading, SequentialScanReadsAheadAndSeeksExactly) {
+  ScratchDir dir;
+  std::string content(300000, '\0');
+  for (size_t i = 0; i < content.size(); ++i) content[i] = static_cast<char>(i * 7 + i / 251);
+  const std::string path = dir.WriteFile("big", content);
+  HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                         FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+  ASSERT_NE(INVALID_HANDLE_VALUE, h);
+  std::string buf(400000, '\0');
+  DWORD got = 0;
+  size_t pos = 0;
+  auto readAndCheck = [&](DWORD n) {
+    ASSERT_TRUE(ReadFile(h, buf.data(), n, &got, nullptr));
+    ASSERT_EQ(std::min<size_t>(n, content.size() - pos), got);
+    EXPECT_EQ(content.substr(pos, got), buf.substr(0, got)) << "at " << pos;
+    pos += got;
+  };
+  readAndCheck(1000);
+  EXPECT_EQ(1010u, SetFilePointer(h, 10, nullptr, FILE_CURRENT));
+  pos = 1010;
+  readAndCheck(16384);
+  EXPECT_EQ(5u, SetFilePointer(h, 5, nullptr, FILE_BEGIN));
+  pos = 5;
+  readAndCheck(100);
+  readAndCheck(400000);  // larger than the read-ahead: the rest of the file
+  readAndCheck(10);
+  EXPECT_EQ(0u, got);
+  CloseHandle(h);
+
+  // Views in chunks that do not divide the read-ahead: every byte once, in order, fewer only at
+  // the end; a file opened without the sequential flag always reads into the given buffer.
+  for (DWORD flags : {FILE_FLAG_SEQUENTIAL_SCAN, DWORD{0}}) {
+    h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, flags,
+                    nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, h);
+    std::string seen;
+    const BYTE* data = nullptr;
+    do {
+      ASSERT_TRUE(LumoReadFileView(h, buf.data(), 7001, &data, &got));
+      if (flags == 0) {
+        EXPECT_EQ(reinterpret_cast<const BYTE*>(buf.data()), data);
+      }
+      if (got != 0 && got < 7001) {
+        EXPECT_EQ(content.size(), seen.size() + got);
+      }
+      seen.append(reinterpret_cast<const char*>(data), got);
+    } while (got != 0);
+    EXPECT_EQ(content, seen);
+    CloseHandle(h);
+  }
+}
+
+struct Split {
+  int result;
+  std::string drive, dir, fname, ext;
+};
+
+Split SplitPath(const char* path) {
+  char drive[_MAX_DRIVE], dir[_MAX_DIR], fname[_MAX_FNAME], ext[_MAX_EXT];
+  Split s;
+  s.result = _splitpath_s(path, drive, sizeof drive, dir, sizeof dir, fname, sizeof fname, ext,
+                          sizeof ext);
+  s.drive = drive;
+  s.dir = dir;
+  s.fname = fname;
+  s.ext = ext;
+  return s;
+}
+
+TEST(SplitPath, SplitsLikeTheRuntime) {
+  Split s = SplitPath("C:\\data\\sub/report.final.txt");
+  EXPECT_EQ(0, s.result);
+  EXPECT_EQ("C:", s.drive);
+  EXPECT_EQ("\\data\\sub/", s.dir);
+  EXPECT_EQ("report.final", s.fname);
+  EXPECT_EQ(".txt", s.ext);
+
+  s = SplitPath("/home/u/.profile");
+  EXPECT_EQ("", s.drive);
+  EXPECT_EQ("/home/u/", s.dir);
+  EXPECT_EQ("", s.fname);
+  EXPECT_EQ(".profile", s.ext);
+
+  s = SplitPath("name");
+  EXPECT_EQ("", s.dir);
+  EXPECT_EQ("name", s.fname);
+  EXPECT_EQ("", s.ext);
+
+  // A part that does not fit empties every part.
+  const std::string longDir = "/" + std::string(300, 'd') + "/file.txt";
+  s = SplitPath(longDir.c_str());
+  EXPECT_EQ(34, s.result);
+  EXPECT_EQ("", s.dir);
+  EXPECT_EQ("", s.fname);
+
+  char fname[8];
+  EXPECT_EQ(0, _splitpath_s("/a/b.c", nullptr, 0, nullptr, 0, fname, sizeof fname, nullptr, 0));
+  EXPECT_STREQ("b", fname);
+  EXPECT_EQ(22, _splitpath_s(nullptr, nullptr, 0, nullptr, 0, fname, sizeof fname, nullptr, 0));
+  EXPECT_EQ(22, _splitpath_s("/a", nullptr, 5, nullptr, 0, nullptr, 0, nullptr, 0));
+}
+
+FILETIME FileTimeOf(long long unixSeconds) {
+  const unsigned long long intervals =
+      static_cast<unsigned long long>(unixSeconds + 11644473600LL) * 10000000ULL + 9999999ULL;
+  return FILETIME{static_cast<DWORD>(intervals), static_cast<DWORD>(intervals >> 32)};
+}
+
+TEST(FileTime, ConvertsToCTimeWithTheFrameworkLimits) {
+  EXPECT_EQ(1700000000, CTime(FileTimeOf(1700000000)).GetTime());
+  EXPECT_EQ(0, CTime(FileTimeOf(0)).GetTime());
+  EXPECT_EQ(0, CTime(FILETIME{0, 0}).GetTime());             // 1601: before 1900
+  EXPECT_EQ(0, CTime(FileTimeOf(-2300000000LL)).GetTime());  // 1897
+  for (long long bad : {-1LL, -86400LL * 365 * 30, 32535216000LL}) {
+    try {
+      CTime t{FileTimeOf(bad)};
+      ADD_FAILURE() << bad << " gave " << t.GetTime();
+    } catch (CInvalidArgException* e) {
+      e->Delete();
+    }
+  }
+}
+
+}  // namespace

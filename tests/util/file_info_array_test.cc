@@ -1,0 +1,165 @@
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <random>
+#include <set>
+#include <string>
+
+#include "lumotools/platform/archive.h"
+#include "lumotools/platform/exception.h"
+#include "lumotools/platform/mem_file.h"
+#include "lumotools/util/file_info.h"
+#include "support/scratch_dir.h"
+
+namespace {
+
+using lumo_test::ScratchDir;
+
+// Exposes the insertion of ready-made entries.
+class TestArray : public CFileInfoArray {
+ public:
+  using CFileInfoArray::AddFileInfo;
+};
+
+std::set<std::string> Paths(const CFileInfoArray& array, const std::string& base) {
+  std::set<std::string> paths;
+  for (INT_PTR i = 0; i < array.GetSize(); ++i) {
+    paths.insert(std::string(array[i].GetFilePath()).substr(base.size()));
+  }
+  return paths;
+}
+
+using Names = std::set<std::string>;
+
+// top.txt, top.dat, a/one.txt, a/b/two.txt, a/b/skip.dat, c/ (empty)
+struct Tree {
+  Tree() {
+    dir.WriteFile("top.txt", "1");
+    dir.WriteFile("top.dat", "22");
+    dir.WriteFile("a/one.txt", "333");
+    dir.WriteFile("a/b/two.txt", "4444");
+    dir.WriteFile("a/b/skip.dat", "55555");
+    dir.WriteFile("c/.keep", "");
+    std::remove(dir.File("c/.keep").c_str());
+    base = dir.path() + "/";
+  }
+  ScratchDir dir;
+  std::string base;
+};
+
+TEST(FileInfoArray, RecursiveListingWithoutDirectories) {
+  Tree tree;
+  CFileInfoArray array;
+  DWORD progress = 0;
+  const int added = array.AddDir(tree.base.c_str(), "*.*", TRUE, 0, FALSE, nullptr, &progress);
+  EXPECT_EQ(Paths(array, tree.base),
+            (Names{"top.txt", "top.dat", "a/one.txt", "a/b/two.txt", "a/b/skip.dat"}));
+  EXPECT_EQ(5, added);
+  EXPECT_EQ(5u, progress);
+}
+
+TEST(FileInfoArray, MaskFiltersFilesOnlyAndDirectoriesOnRequest) {
+  Tree tree;
+  CFileInfoArray array;
+  EXPECT_EQ(6, array.AddDir(tree.base.c_str(), "*.TXT", TRUE, 0, TRUE));
+  EXPECT_EQ(Paths(array, tree.base),
+            (Names{"top.txt", "a", "a/one.txt", "a/b", "a/b/two.txt", "c"}));
+  CFileInfoArray flat;
+  EXPECT_EQ(4, flat.AddDir(tree.base.c_str(), "*", FALSE, 0, TRUE));
+  EXPECT_EQ(Paths(flat, tree.base), (Names{"top.txt", "top.dat", "a", "c"}));
+}
+
+TEST(FileInfoArray, NothingFoundAddsNothingAndAbortStops) {
+  Tree tree;
+  CFileInfoArray array;
+  EXPECT_EQ(0, array.AddDir((tree.base + "missing/").c_str(), "*", TRUE, 0, TRUE));
+  EXPECT_EQ(0, array.AddDir(tree.base.c_str(), "*.none", FALSE, 0, FALSE));
+  const int abort = 1;
+  EXPECT_EQ(0, array.AddDir(tree.base.c_str(), "*", TRUE, 0, FALSE, &abort));
+  EXPECT_EQ(0, array.GetSize());
+}
+
+TEST(FileInfoArray, LinkedDirectoriesAreNotEntered) {
+  Tree tree;
+  ASSERT_EQ(0, ::symlink(tree.base.c_str(), (tree.base + "a/up").c_str()));
+  CFileInfoArray array;
+  EXPECT_EQ(9, array.AddDir(tree.base.c_str(), "*", TRUE, 0, TRUE));
+  EXPECT_EQ(1u, Paths(array, tree.base).count("a/up"));
+}
+
+TEST(FileInfoArray, AddFileOfNothingAddsTheDefaultEntry) {
+  Tree tree;
+  CFileInfoArray array;
+  EXPECT_EQ(0, array.AddFile((tree.base + "top.dat").c_str(), 0));
+  EXPECT_EQ(1, array.AddFile((tree.base + "nothing").c_str(), 0));
+  EXPECT_EQ(CString(""), array[1].GetFilePath());
+  EXPECT_EQ(0xFFFFFFFFu, array[1].GetAttributes());
+  EXPECT_EQ(2u, array[0].GetLength());
+  EXPECT_EQ(50, array.GetGrowBy());
+}
+
+CFileInfo Entry(const char* name, ULONGLONG size, long user) {
+  WIN32_FIND_DATAA fd{};
+  fd.nFileSizeHigh = static_cast<DWORD>(size >> 32);
+  fd.nFileSizeLow = static_cast<DWORD>(size);
+  std::snprintf(fd.cFileName, sizeof fd.cFileName, "%s", name);
+  CFileInfo fi;
+  fi.Create(&fd, "", user);
+  return fi;
+}
+
+// Compares a with b in the direction of an ordering code: negative when a belongs before b.
+int InOrder(long order, const CFileInfo& a, const CFileInfo& b) {
+  int c;
+  if (order <= 3) {
+    c = a.GetLength64() < b.GetLength64() ? -1 : a.GetLength64() > b.GetLength64() ? 1 : 0;
+  } else {
+    c = a.GetFilePath().Compare(b.GetFilePath());
+  }
+  return order % 2 == 0 ? c : -c;
+}
+
+TEST(FileInfoArray, OrderingCodesPlaceEachEntry) {
+  std::mt19937 rng(5);
+  for (long order : {2L, 3L, 4L, 5L}) {
+    TestArray array;
+    for (int i = 0; i < 300; ++i) {
+      const ULONGLONG size = (static_cast<ULONGLONG>(rng() % 40) << 31) + rng() % 3;
+      CFileInfo fi = Entry(("n" + std::to_string(rng() % 50)).c_str(), size, i);
+      const INT_PTR at = array.AddFileInfo(fi, order);
+      ASSERT_EQ(i, array[at].GetUserValue());
+      // Strictly after what precedes it, so an equal entry goes before the ones already there.
+      if (at > 0) {
+        EXPECT_LT(InOrder(order, array[at - 1], fi), 0) << order;
+      }
+      if (at + 1 < array.GetSize()) {
+        EXPECT_GE(InOrder(order, array[at + 1], fi), 0) << order;
+      }
+    }
+    for (INT_PTR i = 1; i < array.GetSize(); ++i) {
+      EXPECT_LE(InOrder(order, array[i - 1], array[i]), 0) << order;
+    }
+  }
+  TestArray unordered;
+  CFileInfo big = Entry("b", 9, 0), small = Entry("a", 1, 1);
+  EXPECT_EQ(0, unordered.AddFileInfo(big, 7));
+  EXPECT_EQ(1, unordered.AddFileInfo(small, 7));
+}
+
+TEST(FileInfoArray, SerialisingIsRefused) {
+  CFileInfoArray array;
+  CMemFile file;
+  CArchive ar(&file, CArchive::store);
+  int cause = -1;
+  try {
+    array.Serialize(ar);
+  } catch (CArchiveException* e) {
+    cause = e->m_cause;
+    e->Delete();
+  }
+  EXPECT_EQ(CArchiveException::genericException, cause);
+}
+
+}  // namespace

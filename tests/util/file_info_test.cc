@@ -1,0 +1,233 @@
+#include "lumotools/util/file_info.h"
+
+#include <gtest/gtest.h>
+#include <zlib.h>
+
+#include <sys/time.h>
+
+#include <cstdio>
+#include <random>
+#include <string>
+#include <thread>
+
+#include "lumotools/platform/exception.h"
+#include "lumotools/platform/sync.h"
+#include "support/scratch_dir.h"
+
+namespace {
+
+using lumo_test::ScratchDir;
+
+std::string RandomBytes(size_t n, unsigned seed) {
+  std::mt19937 rng(seed);
+  std::string bytes(n, '\0');
+  for (char& c : bytes) c = static_cast<char>(rng());
+  return bytes;
+}
+
+DWORD ZlibCrc(const std::string& bytes, size_t n) {
+  return static_cast<DWORD>(
+      crc32_z(0, reinterpret_cast<const Bytef*>(bytes.data()), std::min(n, bytes.size())));
+}
+
+DWORD PlainSum(const std::string& bytes, size_t n) {
+  n = std::min(n, bytes.size());
+  DWORD sum = 0;
+  for (size_t i = 0; i < n; i += 4) {
+    DWORD word = 0;
+    for (size_t k = 0; k < 4 && i + k < n; ++k) {
+      word |= static_cast<DWORD>(static_cast<unsigned char>(bytes[i + k])) << (8 * k);
+    }
+    sum += word;
+  }
+  return sum;
+}
+
+// Runs action and tells whether it raised CInvalidArgException, which it deletes.
+template <class Action>
+bool RaisesInvalidArg(Action action) {
+  try {
+    action();
+  } catch (CInvalidArgException* e) {
+    e->Delete();
+    return true;
+  }
+  return false;
+}
+
+CFileInfo InfoFor(const std::string& path) {
+  CFileInfo fi;
+  fi.Create(CString(path.c_str()), 7);
+  return fi;
+}
+
+TEST(FileInfo, KnownChecksumsAndEmptyFile) {
+  ScratchDir dir;
+  CFileInfo digits = InfoFor(dir.WriteFile("digits", "123456789"));
+  EXPECT_EQ(0xCBF43926u, digits.GetCRC(0, TRUE));
+  EXPECT_EQ(0xCBF43926u, digits.GetCRC(0, FALSE));  // final value kept, not complemented again
+
+  CFileInfo words = InfoFor(dir.WriteFile("words", std::string("\x01\x00\x00\x00\x02", 5)));
+  EXPECT_EQ(3u, words.GetChecksum(0, TRUE));
+
+  CFileInfo empty = InfoFor(dir.WriteFile("empty", ""));
+  EXPECT_EQ(0u, empty.GetChecksum(0, TRUE));
+  EXPECT_EQ(0xFFFFFFFFu, empty.GetCRC(0, TRUE));
+}
+
+TEST(FileInfo, WholeFileSumsMatchTheReference) {
+  ScratchDir dir;
+  for (size_t size : {1u, 3u, 4u, 16383u, 16384u, 16385u, 100003u}) {
+    const std::string bytes = RandomBytes(size, static_cast<unsigned>(size));
+    CFileInfo fi = InfoFor(dir.WriteFile("f" + std::to_string(size), bytes));
+    DWORD progress = 0;
+    EXPECT_EQ(ZlibCrc(bytes, size), fi.GetCRC(0, TRUE, nullptr, &progress)) << size;
+    EXPECT_EQ(PlainSum(bytes, size), fi.GetChecksum(0, TRUE, nullptr, &progress)) << size;
+    EXPECT_EQ(2 * size, progress);
+  }
+}
+
+TEST(FileInfo, CountIsRoundedAndChunksMayPassIt) {
+  ScratchDir dir;
+  const std::string bytes = RandomBytes(40000, 1);
+  CFileInfo fi = InfoFor(dir.WriteFile("data", bytes));
+  DWORD progress = 0;
+  // 5 rounds up to 8.
+  EXPECT_EQ(PlainSum(bytes, 8), fi.GetChecksum(5, TRUE, nullptr, &progress));
+  EXPECT_EQ(8u, progress);
+  // A target of 20000 reads chunks of 16384 and so stops after 32768 bytes; the partial CRC is
+  // the uncomplemented register.
+  EXPECT_EQ(PlainSum(bytes, 32768), fi.GetChecksum(20000, TRUE));
+  EXPECT_EQ(~ZlibCrc(bytes, 32768), fi.GetCRC(20000, TRUE));
+  // Already past a smaller target: the running values come back without reading.
+  EXPECT_EQ(~ZlibCrc(bytes, 32768), fi.GetCRC(30000, FALSE));
+  // Continuing to the end completes the same CRC as one run.
+  EXPECT_EQ(ZlibCrc(bytes, 40000), fi.GetCRC(0, FALSE));
+  EXPECT_EQ(PlainSum(bytes, 40000), fi.GetChecksum(0, FALSE));
+  // A count beyond the size means the whole file.
+  EXPECT_EQ(ZlibCrc(bytes, 40000), fi.GetCRC(1u << 30, TRUE));
+}
+
+TEST(FileInfo, AbortKeepsTheRunningValueAndResumes) {
+  ScratchDir dir;
+  const std::string bytes = RandomBytes(50000, 2);
+  CFileInfo fi = InfoFor(dir.WriteFile("data", bytes));
+  int abort = 1;
+  DWORD progress = 0;
+  EXPECT_EQ(0xFFFFFFFFu, fi.GetCRC(0, TRUE, &abort, &progress));
+  EXPECT_EQ(0u, fi.GetChecksum(0, TRUE, &abort, &progress));
+  EXPECT_EQ(0u, progress);
+  abort = 0;
+  EXPECT_EQ(ZlibCrc(bytes, 50000), fi.GetCRC(0, FALSE, &abort, &progress));
+  EXPECT_EQ(PlainSum(bytes, 50000), fi.GetChecksum(0, FALSE, &abort, &progress));
+  EXPECT_EQ(100000u, progress);
+}
+
+TEST(FileInfo, AbortFromAnotherThreadMidFileThenComplete) {
+  ScratchDir dir;
+  constexpr size_t kSize = 48 << 20;
+  const std::string bytes = RandomBytes(kSize, 3);
+  CFileInfo fi = InfoFor(dir.WriteFile("big", bytes));
+  volatile int abort = 0;
+  volatile DWORD progress = 0;
+  std::thread watcher([&] {
+    while (__atomic_load_n(&progress, __ATOMIC_ACQUIRE) < (1u << 20)) std::this_thread::yield();
+    InterlockedExchange(reinterpret_cast<volatile LONG*>(&abort), 1);
+  });
+  const DWORD partial = fi.GetCRC(0, TRUE, &abort, &progress);
+  watcher.join();
+  const DWORD stoppedAt = __atomic_load_n(&progress, __ATOMIC_ACQUIRE);
+  ASSERT_LT(stoppedAt, kSize) << "the run ended before the abort arrived";
+  EXPECT_EQ(0u, stoppedAt % CFileInfo::kChunkSize);
+  EXPECT_EQ(~ZlibCrc(bytes, stoppedAt), partial);
+  InterlockedExchange(reinterpret_cast<volatile LONG*>(&abort), 0);
+  EXPECT_EQ(ZlibCrc(bytes, kSize), fi.GetCRC(0, FALSE, &abort, &progress));
+  EXPECT_EQ(kSize, __atomic_load_n(&progress, __ATOMIC_ACQUIRE));
+}
+
+TEST(FileInfo, UnreadableFileLeavesRunningValues) {
+  ScratchDir dir;
+  const std::string path = dir.WriteFile("gone", "abcdefgh");
+  CFileInfo fi = InfoFor(path);
+  const DWORD sum = fi.GetChecksum(4, TRUE);
+  std::remove(path.c_str());
+  EXPECT_EQ(sum, fi.GetChecksum(0, FALSE));
+  EXPECT_EQ(0xFFFFFFFFu, fi.GetCRC(0, TRUE));
+}
+
+TEST(FileInfo, CreateKeepsRunningValuesAndClearsProgress) {
+  ScratchDir dir;
+  const std::string path = dir.WriteFile("sub/name.tar.gz", "abcdabcd");
+  CFileInfo fi = InfoFor(path);
+  const DWORD sum = fi.GetChecksum();
+  fi.Create(CString(path.c_str()), 9);
+  EXPECT_EQ(2 * sum, fi.GetChecksum(0, FALSE));  // summed again on top of the running value
+  EXPECT_EQ(9, fi.GetUserValue());
+
+  EXPECT_EQ(CString(path.c_str()), fi.GetFilePath());
+  EXPECT_EQ(CString(""), fi.GetFileDrive());
+  EXPECT_EQ(CString((dir.path() + "/sub/").c_str()), fi.GetFileDir());
+  EXPECT_EQ(fi.GetFileDir(), fi.GetFileRoot());
+  EXPECT_EQ(CString("name.tar"), fi.GetFileTitle());
+  EXPECT_EQ(CString(".gz"), fi.GetFileExt());
+  EXPECT_EQ(CString("name.tar.gz"), fi.GetFileName());
+  EXPECT_EQ(8u, fi.GetLength());
+  EXPECT_FALSE(fi.IsDirectory());
+
+  const CFileInfo before = fi;
+  fi.Create(CString(dir.File("missing").c_str()), 1);
+  EXPECT_EQ(before.GetFilePath(), fi.GetFilePath());
+  EXPECT_EQ(9, fi.GetUserValue());
+}
+
+WIN32_FIND_DATAA FoundData(DWORD attributes, ULONGLONG size) {
+  WIN32_FIND_DATAA fd{};
+  fd.dwFileAttributes = attributes;
+  fd.nFileSizeHigh = static_cast<DWORD>(size >> 32);
+  fd.nFileSizeLow = static_cast<DWORD>(size);
+  std::snprintf(fd.cFileName, sizeof fd.cFileName, "%s", "entry");
+  const ULONGLONG t = (1700000000ULL + 11644473600ULL) * 10000000ULL;
+  fd.ftLastWriteTime = fd.ftLastAccessTime =
+      FILETIME{static_cast<DWORD>(t), static_cast<DWORD>(t >> 32)};
+  return fd;
+}
+
+TEST(FileInfo, FoundDataFillsFieldsAndAttributeTests) {
+  CFileInfo fresh;
+  EXPECT_EQ(0xFFFFFFFFu, fresh.GetAttributes());
+  EXPECT_FALSE(fresh.IsNormal());
+
+  WIN32_FIND_DATAA fd = FoundData(FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM, 0x123456789ULL);
+  CFileInfo fi;
+  fi.Create(&fd, "dir/", 4);
+  EXPECT_EQ(CString("dir/entry"), fi.GetFilePath());
+  EXPECT_EQ(0x123456789ULL, fi.GetLength64());
+  EXPECT_EQ(0x23456789u, fi.GetLength());
+  EXPECT_EQ(1700000000, fi.GetLastWriteTime().GetTime());
+  EXPECT_EQ(0, fi.GetCreationTime().GetTime());  // 1601 is before 1900
+  EXPECT_TRUE(fi.IsHidden());
+  EXPECT_TRUE(fi.IsSystem());
+  EXPECT_FALSE(fi.IsReadOnly() || fi.IsArchived() || fi.IsTemporary() || fi.IsCompressed());
+  EXPECT_FALSE(fi.IsNormal());
+  fd.dwFileAttributes = 0;
+  fi.Create(&fd, "", 0);
+  EXPECT_TRUE(fi.IsNormal());
+}
+
+TEST(FileInfo, TimeBefore1970RaisesTheFrameworkException) {
+  WIN32_FIND_DATAA fd = FoundData(0, 1);
+  const ULONGLONG t1960 = (11644473600ULL - 10ULL * 365 * 86400) * 10000000ULL;
+  fd.ftLastWriteTime = FILETIME{static_cast<DWORD>(t1960), static_cast<DWORD>(t1960 >> 32)};
+  CFileInfo fi;
+  EXPECT_TRUE(RaisesInvalidArg([&] { fi.Create(&fd, "", 0); }));
+
+  ScratchDir dir;
+  const std::string path = dir.WriteFile("old", "x");
+  const timeval times[2] = {{-315619200, 0}, {-315619200, 0}};  // 1960
+  ASSERT_EQ(0, ::utimes(path.c_str(), times));
+  CFileInfoArray array;
+  EXPECT_TRUE(RaisesInvalidArg([&] { array.AddFile(CString(path.c_str()), 0); }));
+  EXPECT_EQ(0, array.GetSize());
+}
+
+}  // namespace
