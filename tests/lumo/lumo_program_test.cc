@@ -28,7 +28,7 @@ TEST_F(LumoProgram, MisuseIsStatusTwoAndEverySubcommandHasHelp) {
   EXPECT_EQ(Run({}).status, 2);
   EXPECT_EQ(Run({"no-such-command"}).status, 2);
   EXPECT_EQ(Run({"dump"}).status, 2) << "a required argument is missing";
-  for (const char* sub : {"demo", "calc", "bag", "dump", "clip"}) {
+  for (const char* sub : {"demo", "calc", "bag", "dump", "clip", "files"}) {
     const LumoRun help = Run({sub, "--help"});
     EXPECT_EQ(help.status, 0) << sub;
     EXPECT_NE(help.out.find("Usage"), std::string::npos) << sub;
@@ -105,6 +105,25 @@ TEST_F(LumoProgram, ClipComputesAreasAndDrawsThem) {
   EXPECT_EQ(LineCount(bad.err), 1);
   EXPECT_NE(bad.err.find("bad.txt:2"), std::string::npos) << bad.err;
   EXPECT_EQ(Run({"clip", "nand", "a.txt", "b.txt"}).status, 2);
+}
+
+TEST_F(LumoProgram, FilesListsEntriesWithTheirSums) {
+  ScratchDir tree;
+  std::ofstream(tree.File("a.txt")) << "hello\n";
+  const LumoRun files = Run({"files", tree.path(), "--crc", "--order", "path"});
+  ASSERT_EQ(files.status, 0) << files.err;
+  EXPECT_NE(files.out.find("363A3020"), std::string::npos) << "the CRC-32 of \"hello\\n\"\n"
+                                                           << files.out;
+  EXPECT_NE(files.out.find(tree.File("a.txt")), std::string::npos);
+
+  const LumoRun masked = Run({"files", tree.path(), "--mask", "*.DAT"});
+  EXPECT_EQ(masked.status, 0);
+  EXPECT_EQ(masked.out.find("a.txt"), std::string::npos) << masked.out;
+
+  const LumoRun missing = Run({"files", tree.File("no-such-dir")});
+  EXPECT_EQ(missing.status, 1);
+  EXPECT_EQ(LineCount(missing.err), 1);
+  EXPECT_EQ(Run({"files", tree.path(), "--order", "sideways"}).status, 2);
 }
 
 TEST_F(LumoProgram, DemoWalksTheLibrary) {
