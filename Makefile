@@ -37,7 +37,7 @@ build: deps
 demo: deps
 	@$(CONFIGURE) -B $(BUILD) >/dev/null
 	@cmake --build $(BUILD) -j $(JOBS) --target lumo
-	$(BUILD)/tools/lumo/lumo demo
+	$(BUILD)/tools/lumo/lumo demo --out $(BUILD)/demo
 
 # The libraries, headers, lumo, the CMake package and the pkg-config file under PREFIX.
 install: build

@@ -173,8 +173,25 @@ std::string PathData(const gpc_polygon& p) {
   return d;
 }
 
-void WriteSvg(const std::string& path, const gpc_polygon& a, const gpc_polygon& b,
-              const gpc_polygon& result) {
+void RunClip(const ClipOptions& options) {
+  static const std::map<std::string, gpc_op> kOps = {
+      {"union", GPC_UNION}, {"diff", GPC_DIFF}, {"int", GPC_INT}, {"xor", GPC_XOR}};
+  const auto op = kOps.find(options.op);
+  if (op == kOps.end()) {
+    throw CommandFailure("unknown operation '" + options.op + "': use union, diff, int or xor");
+  }
+  Polygon a, b, result;
+  ReadContours(options.a, a.get());
+  ReadContours(options.b, b.get());
+  gpc_polygon_clip(op->second, a.get(), b.get(), result.get());
+  PrintResult(*result);
+  if (!options.svg.empty()) WriteClipSvg(options.svg, *a, *b, *result);
+}
+
+}  // namespace
+
+void WriteClipSvg(const std::string& path, const gpc_polygon& a, const gpc_polygon& b,
+                  const gpc_polygon& result) {
   double xmin = HUGE_VAL, ymin = HUGE_VAL, xmax = -HUGE_VAL, ymax = -HUGE_VAL;
   for (const gpc_polygon* p : {&a, &b, &result}) {
     for (int32_t c = 0; c < p->num_contours; ++c) {
@@ -219,23 +236,6 @@ void WriteSvg(const std::string& path, const gpc_polygon& a, const gpc_polygon& 
   svg += "</g>\n</svg>\n";
   WriteWholeFile(path, std::vector<unsigned char>(svg.begin(), svg.end()));
 }
-
-void RunClip(const ClipOptions& options) {
-  static const std::map<std::string, gpc_op> kOps = {
-      {"union", GPC_UNION}, {"diff", GPC_DIFF}, {"int", GPC_INT}, {"xor", GPC_XOR}};
-  const auto op = kOps.find(options.op);
-  if (op == kOps.end()) {
-    throw CommandFailure("unknown operation '" + options.op + "': use union, diff, int or xor");
-  }
-  Polygon a, b, result;
-  ReadContours(options.a, a.get());
-  ReadContours(options.b, b.get());
-  gpc_polygon_clip(op->second, a.get(), b.get(), result.get());
-  PrintResult(*result);
-  if (!options.svg.empty()) WriteSvg(options.svg, *a, *b, *result);
-}
-
-}  // namespace
 
 void AddClipCommand(CLI::App& app) {
   auto options = std::make_shared<ClipOptions>();

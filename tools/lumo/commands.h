@@ -9,6 +9,8 @@
 
 #include <CLI/CLI.hpp>
 
+#include "lumotools/geometry/polygon_clipper.h"
+
 namespace lumo_cli {
 
 // Bad input: reported as one line on standard error, exit status 1.
@@ -34,6 +36,11 @@ void AddFilesCommand(CLI::App& app);
 std::vector<unsigned char> ReadWholeFile(const std::string& path);
 // Writes bytes as the whole content of a file; raises CommandFailure when it cannot.
 void WriteWholeFile(const std::string& path, const std::vector<unsigned char>& bytes);
+// Draws a and b outlined and result filled (holes open) into an SVG file; raises CommandFailure
+// when the file cannot be written.
+void WriteClipSvg(const std::string& path, const gpc_polygon& a, const gpc_polygon& b,
+                  const gpc_polygon& result);
+
 // "01 02 FF".
 std::string HexBytes(const std::vector<unsigned char>& bytes);
 

@@ -1,14 +1,19 @@
-// lumo demo: a short walk through the library: a property edited and saved the way a host's
+// lumo demo [--out DIR]: a walk through the library: a property edited and saved the way a host's
 // property pane does it, hook-data texts, a colour item's text form, property values as archive
-// records, and a property bag.
+// records, a property bag, a slab with openings cut by the polygon clipper and drawn to SVG, and
+// the checksums of the files the walk wrote into DIR.
 #include <cstdio>
+#include <filesystem>
 #include <iostream>
+#include <memory>
 #include <string>
 
 #include "commands.h"
 #include "lumotools/color.h"
+#include "lumotools/geometry.h"
 #include "lumotools/platform.h"
 #include "lumotools/property.h"
+#include "lumotools/util.h"
 
 namespace lumo_cli {
 namespace {
@@ -168,7 +173,75 @@ void ShowBag() {
             << "  read back equal: " << (back == bag ? "yes" : "no") << '\n';
 }
 
-void RunDemo() {
+struct DemoOptions {
+  std::string out = "lumo-demo";
+};
+
+// Owns a clipper polygon.
+struct OwnedPolygon {
+  gpc_polygon p{0, nullptr, nullptr};
+  OwnedPolygon() = default;
+  OwnedPolygon(const OwnedPolygon&) = delete;
+  OwnedPolygon& operator=(const OwnedPolygon&) = delete;
+  ~OwnedPolygon() { gpc_free_polygon(&p); }
+};
+
+void AddRectangle(OwnedPolygon& polygon, double x0, double y0, double x1, double y1) {
+  gpc_vertex corners[] = {{x0, y0}, {x1, y0}, {x1, y1}, {x0, y1}};
+  gpc_vertex_list contour{4, corners};
+  gpc_add_contour(&polygon.p, &contour, 0);
+}
+
+double Area(const gpc_polygon& p) {
+  double total = 0.0;
+  for (int32_t c = 0; c < p.num_contours; ++c) {
+    const gpc_vertex_list& list = p.contour[c];
+    double twice = 0.0;
+    for (int32_t i = 0; i < list.num_vertices; ++i) {
+      const gpc_vertex& a = list.vertex[i];
+      const gpc_vertex& b = list.vertex[(i + 1) % list.num_vertices];
+      twice += a.x * b.y - b.x * a.y;
+    }
+    total += twice / 2.0;
+  }
+  return total;
+}
+
+// A floor slab of 12 m by 8 m less a stairwell inside it and a shaft at its edge: the concrete
+// area of the take-off, and a picture of it.
+void ShowSlabCut(const std::string& out) {
+  OwnedPolygon slab, openings, rest;
+  AddRectangle(slab, 0, 0, 12, 8);
+  AddRectangle(openings, 3, 3, 6, 5.5);  // stairwell, inside the slab
+  AddRectangle(openings, 10, 6, 13, 9);  // shaft, over the corner
+  gpc_polygon_clip(GPC_DIFF, &slab.p, &openings.p, &rest.p);
+  int holes = 0;
+  for (int32_t c = 0; c < rest.p.num_contours; ++c) holes += rest.p.hole[c];
+  const std::string svg = out + "/slab.svg";
+  WriteClipSvg(svg, slab.p, openings.p, rest.p);
+  std::printf(
+      "\nA slab of 12 x 8 m less a stairwell of 3 x 2.5 m and a shaft over its corner\n"
+      "  %d contours (%d of them holes), area %.2f m2 (96 - 7.5 - 4)\n  drawn to %s\n",
+      rest.p.num_contours, holes, Area(rest.p), svg.c_str());
+}
+
+// The checksums of what the walk wrote, as a take-off project keeps them for its files.
+void ShowChecksums(const std::string& out) {
+  CFileInfoArray files;
+  files.AddDir(CString(out + "/"), "*.*", FALSE, 0, FALSE);
+  std::cout << "\nFiles written to " << out << ", with their CRC-32 and additive checksum\n";
+  for (INT_PTR i = 0; i < files.GetSize(); ++i) {
+    CFileInfo& file = files[i];
+    std::printf("  %-40s %8llu bytes  crc %08X  sum %08X\n", file.GetFilePath().GetString(),
+                static_cast<unsigned long long>(file.GetLength64()), file.GetCRC(),
+                file.GetChecksum());
+  }
+}
+
+void RunDemo(const DemoOptions& options) {
+  std::error_code failed;
+  std::filesystem::create_directories(options.out, failed);
+  if (failed) throw CommandFailure("cannot create " + options.out + ": " + failed.message());
   // Message boxes of the library appear in the walk's output instead of on standard error.
   const AfxMessageBoxHandler previous =
       AfxSetMessageBoxHandler([](const CString& text, UINT, UINT) {
@@ -181,14 +254,20 @@ void RunDemo() {
   ShowColorItem();
   ShowArchiveRecords();
   ShowBag();
+  ShowSlabCut(options.out);
+  ShowChecksums(options.out);
   AfxSetMessageBoxHandler(previous);
 }
 
 }  // namespace
 
 void AddDemoCommand(CLI::App& app) {
-  app.add_subcommand("demo", "Walk through the library's values and their stored forms")
-      ->callback(RunDemo);
+  auto options = std::make_shared<DemoOptions>();
+  CLI::App* demo =
+      app.add_subcommand("demo", "Walk through the library, writing its files into a directory");
+  demo->add_option("--out", options->out, "Directory for the files the walk writes")
+      ->capture_default_str();
+  demo->callback([options] { RunDemo(*options); });
 }
 
 }  // namespace lumo_cli
