@@ -12,6 +12,9 @@ set_target_properties(Loki::loki PROPERTIES
 
 find_package(CLI11 REQUIRED)
 
+# unixODBC (the platform's ODBC facility links it; nothing above the platform includes it).
+find_package(ODBC REQUIRED)
+
 if(LUMO_BUILD_TESTS)
   find_package(GTest REQUIRED)
 endif()
