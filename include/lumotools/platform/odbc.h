@@ -144,6 +144,9 @@ class LUMO_PLATFORM_EXPORT CDatabase : public CObject {
   // closed.
   virtual void Close();
   BOOL IsOpen() const;
+  // FALSE when the driver knows the connection is lost (a server went away); TRUE otherwise,
+  // including when the driver cannot tell.
+  BOOL IsConnectionAlive() const;
   // The connect text the driver completed, prefixed with "ODBC;".
   const CString& GetConnect() const;
   // The engine's name as the driver reports it ("SQLite", "PostgreSQL"), empty when closed.

@@ -123,6 +123,14 @@ void CDatabase::Close() {
 
 BOOL CDatabase::IsOpen() const { return m_impl->open ? TRUE : FALSE; }
 
+BOOL CDatabase::IsConnectionAlive() const {
+  if (!m_impl->open) return FALSE;
+  SQLUINTEGER dead = SQL_CD_FALSE;
+  const SQLRETURN ret =
+      SQLGetConnectAttr(m_impl->dbc, SQL_ATTR_CONNECTION_DEAD, &dead, sizeof dead, nullptr);
+  return SQL_SUCCEEDED(ret) && dead == SQL_CD_TRUE ? FALSE : TRUE;
+}
+
 const CString& CDatabase::GetConnect() const { return m_impl->connect; }
 
 CString CDatabase::GetEngineName() const { return m_impl->engineName; }
