@@ -124,6 +124,8 @@ class LUMO_PLATFORM_EXPORT CDBVariant {
 
 // A connection to a database.
 class LUMO_PLATFORM_EXPORT CDatabase : public CObject {
+  DECLARE_DYNAMIC(CDatabase)
+
  public:
   enum { openExclusive = 0x01, openReadOnly = 0x02, useCursorLib = 0x04, noOdbcDialog = 0x08 };
 
@@ -215,6 +217,8 @@ LUMO_PLATFORM_EXPORT void RFX_LongBinary(CFieldExchange* pFX, LPCTSTR szName, CL
 // table) write back through the engine's row identity, so an update changes exactly the record
 // the recordset stands on.
 class LUMO_PLATFORM_EXPORT CRecordset : public CObject {
+  DECLARE_DYNAMIC(CRecordset)
+
  public:
   enum OpenType { dynaset = 0, snapshot = 1, forwardOnly = 2, dynamic = 3 };
   enum OpenOptions { none = 0, appendOnly = 0x1, readOnly = 0x4 };
@@ -269,7 +273,7 @@ class LUMO_PLATFORM_EXPORT CRecordset : public CObject {
   void SetFieldNull(void* pv, BOOL bNull = TRUE);
   BOOL IsFieldNull(void* pv);
 
-  // The statement text of the last Open, as sent.
+  // The statement text of the last Open, after the filter, the sort and the engine's rewriting.
   CString GetSQL() const;
   // The table of a single-table SELECT, empty otherwise.
   CString GetTableName() const;

@@ -52,6 +52,8 @@ void CDatabase::Impl::ApplyTimeout(SQLHSTMT stmt) const {
   }
 }
 
+IMPLEMENT_DYNAMIC(CDatabase, CObject)
+
 CDatabase::CDatabase() : m_impl(new Impl) {}
 
 CDatabase::~CDatabase() { Close(); }

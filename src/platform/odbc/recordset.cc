@@ -498,6 +498,8 @@ struct CRecordset::Impl {
   }
 };
 
+IMPLEMENT_DYNAMIC(CRecordset, CObject)
+
 CRecordset::CRecordset(CDatabase* pDatabase) : m_pDatabase(pDatabase), m_impl(new Impl) {}
 
 CRecordset::~CRecordset() { Close(); }
@@ -541,7 +543,7 @@ BOOL CRecordset::Open(UINT nOpenType, LPCTSTR lpszSQL, DWORD dwOptions) {
            sql.substr(select + 6);
     fresh.hasRowKey = true;
   }
-  fresh.sql = text;
+  fresh.sql = sql;
 
   fresh.stmt = std::make_unique<lumo_odbc::Statement>(db.dbc);
   db.ApplyTimeout(fresh.stmt->get());
