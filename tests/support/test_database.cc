@@ -102,7 +102,8 @@ PgServer::PgServer() : runAs_() {
     Run("chown " + account + " '" + dir_.path() + "'");
   }
   Run(runAs_ + "'" LUMO_TEST_PG_BINDIR "/initdb' -D '" + dir_.File("data") +
-      "' -A trust -U lumo -E UTF8 --no-sync >'" + dir_.File("initdb.log") + "' 2>&1");
+      "' -A trust -U lumo -E SQL_ASCII --locale=C --no-sync >'" + dir_.File("initdb.log") +
+      "' 2>&1");
   Start();
 }
 

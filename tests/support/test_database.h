@@ -4,7 +4,8 @@
 // scratch directory, postgres on a free loopback port) started on first use by a test program and
 // stopped when the program ends, with a fresh database per TestDatabase. When the tests run as
 // root, initdb and the server run as the unprivileged `postgres` account (or `nobody`) through
-// runuser, since PostgreSQL refuses to run as root.
+// runuser, since PostgreSQL refuses to run as root. The server's databases use the byte-transparent
+// encoding SQL_ASCII, as configuration databases must: their colour rows hold raw bytes.
 //
 // The ODBC drivers are made known to the driver manager without any system configuration: an
 // odbcinst.ini naming the driver libraries found at build time is written to a scratch directory

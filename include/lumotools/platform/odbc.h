@@ -8,7 +8,9 @@
 // SQL written for the Access engine is accepted on every engine: each connection learns its engine
 // once, when it opens, and from then on rewrites "Delete * From" as "DELETE FROM" and, where the
 // engine lacks them, bracketed identifiers ([ID]) as plain or quoted ones. Column names are matched
-// without regard to case.
+// without regard to case. Texts travel as the bytes CString holds, without conversion (on
+// PostgreSQL the client encoding is SQL_ASCII; a database that must hold bytes that are not UTF-8
+// is created with the encoding SQL_ASCII).
 //
 // Every failure of the driver or of the engine raises CDBException (thrown as a pointer, released
 // with Delete()) carrying the driver's diagnostics. A connection and the recordsets on it are used

@@ -107,6 +107,15 @@ BOOL CDatabase::OpenEx(LPCTSTR lpszConnectString, DWORD dwOptions) {
   m_impl->connect = CString("ODBC;") + reinterpret_cast<const char*>(completed);
   m_impl->engineName = reinterpret_cast<const char*>(name);
   m_impl->engine = lumo_odbc::EngineFromName(reinterpret_cast<const char*>(name));
+  if (m_impl->engine == lumo_odbc::Engine::kPostgres) {
+    // Texts travel as the bytes the strings hold, without conversion by the server.
+    try {
+      lumo_odbc::Statement(dbc).ExecDirect("SET client_encoding TO 'SQL_ASCII'");
+    } catch (...) {
+      Close();
+      throw;
+    }
+  }
   return TRUE;
 }
 
