@@ -132,8 +132,9 @@ void PgServer::Run(const std::string& command) const {
 
 void PgServer::Start() {
   // Another program may take the port between asking and listening: try a few.
+  // A restart keeps its port when it can, so that connect texts stay valid.
   for (int attempt = 0;; ++attempt) {
-    port_ = FreeLoopbackPort();
+    if (port_ == 0 || attempt > 0) port_ = FreeLoopbackPort();
     const std::string command = runAs_ + "'" LUMO_TEST_PG_BINDIR "/pg_ctl' start -w -t 60 -D '" +
                                 dir_.File("data") + "' -l '" + dir_.File("server.log") +
                                 "' -o \"-p " + std::to_string(port_) + " -k '" + dir_.path() +

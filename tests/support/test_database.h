@@ -48,6 +48,7 @@ class PgServer {
   // The server shared by the test program, started on first use, stopped at exit.
   static PgServer& Shared();
 
+  // Starts the server (again), on its earlier port when that is still free.
   void Start();
   // Stops the server at once, cutting every connection.
   void Stop();

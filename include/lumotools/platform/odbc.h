@@ -148,8 +148,9 @@ class LUMO_PLATFORM_EXPORT CDatabase : public CObject {
   // closed.
   virtual void Close();
   BOOL IsOpen() const;
-  // FALSE when the driver knows the connection is lost (a server went away); TRUE otherwise,
-  // including when the driver cannot tell.
+  // FALSE when the connection is known to be lost (a call failed because a server went away, or
+  // the driver says so); TRUE otherwise. A connection that has not been used since its server
+  // went away still counts as alive.
   BOOL IsConnectionAlive() const;
   // The connect text the driver completed, prefixed with "ODBC;".
   const CString& GetConnect() const;

@@ -130,12 +130,13 @@ void CDatabase::Close() {
   m_impl->engineName.Empty();
   m_impl->lastInsertKey.clear();
   m_impl->lastWasInsert = false;
+  m_impl->lost = false;
 }
 
 BOOL CDatabase::IsOpen() const { return m_impl->open ? TRUE : FALSE; }
 
 BOOL CDatabase::IsConnectionAlive() const {
-  if (!m_impl->open) return FALSE;
+  if (!m_impl->open || m_impl->lost) return FALSE;
   SQLUINTEGER dead = SQL_CD_FALSE;
   const SQLRETURN ret =
       SQLGetConnectAttr(m_impl->dbc, SQL_ATTR_CONNECTION_DEAD, &dead, sizeof dead, nullptr);
@@ -158,7 +159,7 @@ void CDatabase::ExecuteSQL(LPCTSTR lpszSQL) {
   const bool returning = insert && m_impl->engine == lumo_odbc::Engine::kPostgres &&
                          !ContainsNoCase(text, "returning");
   if (returning) text += " RETURNING ctid";
-  lumo_odbc::Statement stmt(m_impl->dbc);
+  lumo_odbc::Statement stmt(m_impl->dbc, &m_impl->lost);
   m_impl->ApplyTimeout(stmt.get());
   const SQLRETURN ret = stmt.ExecDirect(text);
   SQLLEN rows = -1;
@@ -184,7 +185,7 @@ CString CDatabase::GetLastInsertCondition() const {
   if (!m_impl->open || !m_impl->lastWasInsert) return CString();
   switch (m_impl->engine) {
     case lumo_odbc::Engine::kSqlite: {
-      lumo_odbc::Statement stmt(m_impl->dbc);
+      lumo_odbc::Statement stmt(m_impl->dbc, &m_impl->lost);
       stmt.ExecDirect("select last_insert_rowid()");
       SQLBIGINT rowid = 0;
       SQLLEN indicator = 0;
@@ -227,21 +228,26 @@ BOOL CDatabase::BeginTrans() {
 
 namespace {
 
-BOOL EndTransaction(CDatabase::Impl& impl, SQLSMALLINT completion) {
+BOOL EndTransaction(CDatabase& db, CDatabase::Impl& impl, SQLSMALLINT completion) {
   RequireOpen(impl);
+  // A driver may answer success on a lost connection, whose transaction the server dropped.
+  if (!db.IsConnectionAlive()) {
+    AfxThrowDBException(AFX_SQL_ERROR_CONNECT_FAIL,
+                        "the connection is lost; its transaction did not complete");
+  }
   const SQLRETURN ret = SQLEndTran(SQL_HANDLE_DBC, impl.dbc, completion);
   // Committing each statement resumes even when the end of the transaction failed.
   SQLSetConnectAttr(impl.dbc, SQL_ATTR_AUTOCOMMIT, reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_ON),
                     0);
-  lumo_odbc::Check(ret, SQL_HANDLE_DBC, impl.dbc);
+  if (!SQL_SUCCEEDED(ret)) lumo_odbc::ThrowDiagnostics(ret, SQL_HANDLE_DBC, impl.dbc, &impl.lost);
   return TRUE;
 }
 
 }  // namespace
 
-BOOL CDatabase::CommitTrans() { return EndTransaction(*m_impl, SQL_COMMIT); }
+BOOL CDatabase::CommitTrans() { return EndTransaction(*this, *m_impl, SQL_COMMIT); }
 
-BOOL CDatabase::Rollback() { return EndTransaction(*m_impl, SQL_ROLLBACK); }
+BOOL CDatabase::Rollback() { return EndTransaction(*this, *m_impl, SQL_ROLLBACK); }
 
 void CDatabase::SetLoginTimeout(DWORD dwSeconds) { m_impl->loginTimeout = dwSeconds; }
 

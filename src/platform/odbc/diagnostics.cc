@@ -1,6 +1,8 @@
 // The ODBC environment, statement handles, and the translation of driver diagnostics into
 // CDBException; the exception and value classes.
+#include <algorithm>
 #include <atomic>
+#include <cstring>
 #include <mutex>
 
 #include "odbc_internal.h"
@@ -24,6 +26,12 @@ void SplitOrigin(const std::string& message, std::string& origin, std::string& t
   }
 }
 
+// Connection exceptions (class 08) and the server's operator intervention (57P01 shutdown, 57P02
+// crash, 57P03 cannot connect now) end a connection.
+bool ShowsConnectionLost(const char* state) {
+  return std::strncmp(state, "08", 2) == 0 || std::strncmp(state, "57P0", 4) == 0;
+}
+
 }  // namespace
 
 namespace lumo_odbc {
@@ -41,9 +49,10 @@ SQLHENV Environment() {
   return env;
 }
 
-void ThrowDiagnostics(SQLRETURN ret, SQLSMALLINT handleType, SQLHANDLE handle) {
+void ThrowDiagnostics(SQLRETURN ret, SQLSMALLINT handleType, SQLHANDLE handle, bool* lost) {
   CString errors;
   CString stateLine;
+  std::vector<std::string> messages;
   for (SQLSMALLINT record = 1;; ++record) {
     SQLCHAR state[SQL_SQLSTATE_SIZE + 1] = {0};
     SQLINTEGER native = 0;
@@ -55,9 +64,16 @@ void ThrowDiagnostics(SQLRETURN ret, SQLSMALLINT handleType, SQLHANDLE handle) {
     }
     std::string origin, text;
     SplitOrigin(reinterpret_cast<const char*>(message), origin, text);
-    if (!errors.IsEmpty()) errors += '\n';
-    errors += text.c_str();
+    // Drivers repeat a message on several records; each is kept once.
+    if (std::find(messages.begin(), messages.end(), text) == messages.end()) {
+      if (!messages.empty()) errors += '\n';
+      errors += text.c_str();
+      messages.push_back(text);
+    }
     if (record == 1) {
+      if (lost != nullptr && ShowsConnectionLost(reinterpret_cast<const char*>(state))) {
+        *lost = true;
+      }
       stateLine.Format("State:%s,Native:%ld,Origin:%s", reinterpret_cast<const char*>(state),
                        static_cast<long>(native), origin.c_str());
     }
@@ -69,7 +85,7 @@ void ThrowDiagnostics(SQLRETURN ret, SQLSMALLINT handleType, SQLHANDLE handle) {
   throw new CDBException(static_cast<RETCODE>(ret), errors, stateLine);
 }
 
-Statement::Statement(SQLHDBC dbc) {
+Statement::Statement(SQLHDBC dbc, bool* lost) : m_lost(lost) {
   const SQLRETURN ret = SQLAllocHandle(SQL_HANDLE_STMT, dbc, &m_stmt);
   if (!SQL_SUCCEEDED(ret)) ThrowDiagnostics(ret, SQL_HANDLE_DBC, dbc);
   g_statements.fetch_add(1);
@@ -83,7 +99,7 @@ Statement::~Statement() {
 SQLRETURN Statement::ExecDirect(const std::string& text) {
   const SQLRETURN ret =
       SQLExecDirect(m_stmt, reinterpret_cast<SQLCHAR*>(const_cast<char*>(text.c_str())), SQL_NTS);
-  Check(ret, SQL_HANDLE_STMT, m_stmt);
+  Check(ret);
   return ret;
 }
 

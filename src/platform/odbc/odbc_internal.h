@@ -44,18 +44,21 @@ namespace lumo_odbc {
 SQLHENV Environment();
 
 // Raises the CDBException for a failed call: ret and the diagnostics of the handle. This is the
-// only place that turns driver diagnostics into an exception.
-[[noreturn]] void ThrowDiagnostics(SQLRETURN ret, SQLSMALLINT handleType, SQLHANDLE handle);
+// only place that turns driver diagnostics into an exception. When the diagnostics report a lost
+// connection (SQLSTATE class 08) and lost is given, *lost becomes true.
+[[noreturn]] void ThrowDiagnostics(SQLRETURN ret, SQLSMALLINT handleType, SQLHANDLE handle,
+                                   bool* lost = nullptr);
 
 // Raises when ret is an error; returns otherwise.
 inline void Check(SQLRETURN ret, SQLSMALLINT handleType, SQLHANDLE handle) {
   if (!SQL_SUCCEEDED(ret) && ret != SQL_NO_DATA) ThrowDiagnostics(ret, handleType, handle);
 }
 
-// A statement handle that is freed with its owner; counted in LumoOdbcStatementCount.
+// A statement handle that is freed with its owner; counted in LumoOdbcStatementCount. Failures
+// that show the connection lost set *lost (when given).
 class Statement {
  public:
-  explicit Statement(SQLHDBC dbc);
+  explicit Statement(SQLHDBC dbc, bool* lost = nullptr);
   ~Statement();
   Statement(const Statement&) = delete;
   Statement& operator=(const Statement&) = delete;
@@ -63,10 +66,16 @@ class Statement {
   SQLHSTMT get() const { return m_stmt; }
   // Runs text; raises on failure. Returns SQL_NO_DATA when a searched statement changed nothing.
   SQLRETURN ExecDirect(const std::string& text);
-  [[noreturn]] void Throw(SQLRETURN ret) const { ThrowDiagnostics(ret, SQL_HANDLE_STMT, m_stmt); }
+  // Raises when ret is an error.
+  void Check(SQLRETURN ret) const {
+    if (!SQL_SUCCEEDED(ret) && ret != SQL_NO_DATA) {
+      ThrowDiagnostics(ret, SQL_HANDLE_STMT, m_stmt, m_lost);
+    }
+  }
 
  private:
   SQLHSTMT m_stmt = SQL_NULL_HSTMT;
+  bool* m_lost;
 };
 
 // What an engine accepts of the Access SQL dialect, and how its rows are identified.
@@ -103,6 +112,7 @@ struct CDatabase::Impl {
   long lastRowCount = -1;
   std::string lastInsertKey;  // PostgreSQL: the ctid RETURNING gave for the last INSERT
   bool lastWasInsert = false;
+  bool lost = false;                    // a failure showed the connection lost
   std::vector<CRecordset*> recordsets;  // open on this connection
 
   void Unregister(CRecordset* rs);

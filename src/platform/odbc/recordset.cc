@@ -460,7 +460,7 @@ struct CRecordset::Impl {
       row.clear();
       return;
     }
-    lumo_odbc::Check(ret, SQL_HANDLE_STMT, stmt->get());
+    stmt->Check(ret);
     const SQLUSMALLINT first = hasRowKey ? 2 : 1;
     if (hasRowKey) {
       ColumnValue key;
@@ -545,7 +545,7 @@ BOOL CRecordset::Open(UINT nOpenType, LPCTSTR lpszSQL, DWORD dwOptions) {
   }
   fresh.sql = sql;
 
-  fresh.stmt = std::make_unique<lumo_odbc::Statement>(db.dbc);
+  fresh.stmt = std::make_unique<lumo_odbc::Statement>(db.dbc, &db.lost);
   db.ApplyTimeout(fresh.stmt->get());
   fresh.stmt->ExecDirect(text);
 
@@ -696,7 +696,7 @@ BOOL CRecordset::Update() {
   }
   text = lumo_odbc::TranslateAccessSql(db.engine, text);
 
-  lumo_odbc::Statement stmt(db.dbc);
+  lumo_odbc::Statement stmt(db.dbc, &db.lost);
   db.ApplyTimeout(stmt.get());
   std::vector<Parameter> params(changed.size());
   std::vector<HGLOBAL> locked;
@@ -753,7 +753,7 @@ BOOL CRecordset::Update() {
         break;
       }
     }
-    lumo_odbc::Check(ret, SQL_HANDLE_STMT, stmt.get());
+    stmt.Check(ret);
   }
   const SQLRETURN ret = stmt.ExecDirect(text);
   SQLLEN rows = 0;
