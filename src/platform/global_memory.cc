@@ -3,7 +3,6 @@
 #include <atomic>
 #include <cstdint>
 #include <cstdlib>
-#include <cstring>
 #include <new>
 
 namespace {
@@ -31,10 +30,11 @@ void* BytesOf(BlockHeader* header) { return header + 1; }
 
 HGLOBAL GlobalAlloc(UINT uFlags, SIZE_T dwBytes) {
   if (dwBytes > SIZE_MAX - sizeof(BlockHeader)) return nullptr;
-  void* raw = std::malloc(sizeof(BlockHeader) + dwBytes);
+  // calloc zeroes without touching memory the system already gives zeroed.
+  void* raw = (uFlags & GMEM_ZEROINIT) ? std::calloc(1, sizeof(BlockHeader) + dwBytes)
+                                       : std::malloc(sizeof(BlockHeader) + dwBytes);
   if (raw == nullptr) return nullptr;
   auto* header = new (raw) BlockHeader{dwBytes, uFlags, {0}};
-  if (uFlags & GMEM_ZEROINIT) std::memset(BytesOf(header), 0, dwBytes);
   if (uFlags & GMEM_MOVEABLE) {
     return reinterpret_cast<HGLOBAL>(reinterpret_cast<std::uintptr_t>(header) | kMoveableTag);
   }

@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <limits>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -34,7 +35,11 @@ struct ColumnValue {
   long long integer = 0;
   double real = 0.0;
   CDBTimestamp date;
-  std::string bytes;  // text or binary
+  std::string bytes;  // text
+  // A binary value, in global memory so that a bound field can take the block over instead of
+  // copying it; movedTo is the field that took it.
+  std::shared_ptr<CLongBinary> binary;
+  const CLongBinary* movedTo = nullptr;
 };
 
 struct Column {
@@ -106,6 +111,48 @@ bool ReadLong(SQLHSTMT stmt, SQLUSMALLINT column, SQLSMALLINT cType, std::string
     }
     out.resize(had + piece - terminator);
   }
+}
+
+// Reads a binary column into a block of global memory: the first piece tells the length, and the
+// rest comes straight into the block. Returns false for NULL.
+bool ReadBinary(SQLHSTMT stmt, SQLUSMALLINT column, ColumnValue& value) {
+  unsigned char first[8192];
+  SQLLEN indicator = 0;
+  SQLRETURN ret = SQLGetData(stmt, column, SQL_C_BINARY, first, sizeof first, &indicator);
+  value.binary = std::make_shared<CLongBinary>();
+  if (ret == SQL_NO_DATA) indicator = 0;
+  lumo_odbc::Check(ret == SQL_NO_DATA ? SQL_SUCCESS : ret, SQL_HANDLE_STMT, stmt);
+  if (indicator == SQL_NULL_DATA) return false;
+  std::string rest;
+  size_t total = static_cast<size_t>(indicator);
+  if (ret == SQL_SUCCESS_WITH_INFO && indicator == SQL_NO_TOTAL) {
+    ReadLong(stmt, column, SQL_C_BINARY, rest);  // the rest, in pieces
+    total = sizeof first + rest.size();
+  }
+  const size_t head = ret == SQL_SUCCESS_WITH_INFO ? sizeof first : total;
+  HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, total);
+  if (block == nullptr) AfxThrowMemoryException();
+  value.binary->m_hData = block;
+  value.binary->m_dwDataLength = total;
+  auto* bytes = static_cast<unsigned char*>(GlobalLock(block));
+  std::memcpy(bytes, first, head);
+  if (!rest.empty()) {
+    std::memcpy(bytes + head, rest.data(), rest.size());
+  } else if (total > head) {
+    SQLLEN got = 0;
+    ret = SQLGetData(stmt, column, SQL_C_BINARY, bytes + head, static_cast<SQLLEN>(total - head),
+                     &got);
+    GlobalUnlock(block);
+    lumo_odbc::Check(ret, SQL_HANDLE_STMT, stmt);
+    return true;
+  }
+  GlobalUnlock(block);
+  return true;
+}
+
+// The bytes of a binary value, wherever they are now.
+const CLongBinary& BinaryOf(const ColumnValue& value) {
+  return value.movedTo != nullptr ? *value.movedTo : *value.binary;
 }
 
 template <class T>
@@ -190,7 +237,7 @@ void ReadValue(SQLHSTMT stmt, SQLUSMALLINT column, SQLSMALLINT sqlType, ColumnVa
     case SQL_VARBINARY:
     case SQL_LONGVARBINARY:
       value.kind = ValueKind::kBinary;
-      present = ReadLong(stmt, column, SQL_C_BINARY, value.bytes);
+      present = ReadBinary(stmt, column, value);
       break;
     default:
       value.kind = ValueKind::kString;
@@ -226,12 +273,15 @@ std::string TextOf(const ColumnValue& value) {
       return value.bytes;
     case ValueKind::kBinary: {
       static const char kDigits[] = "0123456789ABCDEF";
+      const CLongBinary& binary = BinaryOf(value);
+      const auto* bytes = static_cast<const unsigned char*>(GlobalLock(binary.m_hData));
       std::string hex;
-      hex.reserve(value.bytes.size() * 2);
-      for (unsigned char b : value.bytes) {
-        hex += kDigits[b >> 4];
-        hex += kDigits[b & 15];
+      hex.reserve(binary.m_dwDataLength * 2);
+      for (size_t i = 0; i < binary.m_dwDataLength; ++i) {
+        hex += kDigits[bytes[i] >> 4];
+        hex += kDigits[bytes[i] & 15];
       }
+      GlobalUnlock(binary.m_hData);
       return hex;
     }
   }
@@ -266,15 +316,19 @@ double RealOf(const ColumnValue& value) {
   }
 }
 
-void SetBinary(CLongBinary& target, const std::string& bytes) {
+// Replaces target's block with a copy of source's bytes.
+void CopyBinary(CLongBinary& target, const CLongBinary& source) {
   if (target.m_hData != nullptr) target.m_hData = GlobalFree(target.m_hData);
   target.m_dwDataLength = 0;
-  HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, bytes.size());
+  HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, source.m_dwDataLength);
   if (block == nullptr) AfxThrowMemoryException();
-  if (!bytes.empty()) std::memcpy(GlobalLock(block), bytes.data(), bytes.size());
-  GlobalUnlock(block);
+  if (source.m_dwDataLength != 0) {
+    std::memcpy(GlobalLock(block), GlobalLock(source.m_hData), source.m_dwDataLength);
+    GlobalUnlock(source.m_hData);
+    GlobalUnlock(block);
+  }
   target.m_hData = block;
-  target.m_dwDataLength = bytes.size();
+  target.m_dwDataLength = source.m_dwDataLength;
 }
 
 void ToVariant(const ColumnValue& value, CDBVariant& var) {
@@ -316,7 +370,7 @@ void ToVariant(const ColumnValue& value, CDBVariant& var) {
       break;
     case ValueKind::kBinary: {
       auto binary = std::make_unique<CLongBinary>();
-      SetBinary(*binary, value.bytes);
+      CopyBinary(*binary, BinaryOf(value));
       var.m_pbinary = binary.release();
       var.m_dwType = DBVT_BINARY;
       break;
@@ -341,7 +395,7 @@ std::string SnapshotOf(const FieldRef& field) {
   return std::string();
 }
 
-void LoadField(FieldRef& field, const ColumnValue* value) {
+void LoadField(FieldRef& field, ColumnValue* value) {
   static const ColumnValue kNullValue;
   const ColumnValue& v = value != nullptr ? *value : kNullValue;
   field.null = v.kind == ValueKind::kNull;
@@ -360,11 +414,28 @@ void LoadField(FieldRef& field, const ColumnValue* value) {
       break;
     case FieldKind::kLongBinary: {
       auto& binary = *static_cast<CLongBinary*>(field.ptr);
-      if (field.null) {
+      if (!field.null && v.kind != ValueKind::kBinary) {
+        // A column of another type: its text form, as bytes.
+        const std::string text = TextOf(v);
+        CLongBinary bytes;
+        bytes.m_hData = GlobalAlloc(GMEM_MOVEABLE, text.size());
+        if (bytes.m_hData == nullptr) AfxThrowMemoryException();
+        bytes.m_dwDataLength = text.size();
+        if (!text.empty()) std::memcpy(GlobalLock(bytes.m_hData), text.data(), text.size());
+        GlobalUnlock(bytes.m_hData);
+        CopyBinary(binary, bytes);
+      } else if (field.null || value->movedTo != nullptr) {
         if (binary.m_hData != nullptr) binary.m_hData = GlobalFree(binary.m_hData);
         binary.m_dwDataLength = 0;
+        if (!field.null) CopyBinary(binary, BinaryOf(v));
       } else {
-        SetBinary(binary, v.bytes);
+        // The field takes the block over; the record's value now lives in the field.
+        if (binary.m_hData != nullptr) GlobalFree(binary.m_hData);
+        binary.m_hData = value->binary->m_hData;
+        binary.m_dwDataLength = value->binary->m_dwDataLength;
+        value->binary->m_hData = nullptr;
+        value->binary->m_dwDataLength = 0;
+        value->movedTo = &binary;
       }
       break;
     }
