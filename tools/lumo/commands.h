@@ -20,6 +20,7 @@ class CommandFailure : public std::runtime_error {
 void AddDemoCommand(CLI::App& app);
 void AddBagCommand(CLI::App& app);
 void AddCalcCommand(CLI::App& app);
+void AddColorsCommand(CLI::App& app);
 
 // Reads a whole file; raises CommandFailure naming the file when it cannot.
 std::vector<unsigned char> ReadWholeFile(const std::string& path);

@@ -10,6 +10,7 @@ int main(int argc, char** argv) {
   lumo_cli::AddDemoCommand(app);
   lumo_cli::AddBagCommand(app);
   lumo_cli::AddCalcCommand(app);
+  lumo_cli::AddColorsCommand(app);
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp& e) {
