@@ -67,17 +67,11 @@ std::string Lower(const std::string& s) {
   return out;
 }
 
-std::string StripBrackets(const std::string& name) {
-  if (name.size() >= 2 && name.front() == '[' && name.back() == ']') {
-    return name.substr(1, name.size() - 2);
-  }
-  return name;
-}
-
 // Reads a character or binary column in pieces. Returns false for NULL.
 bool ReadLong(SQLHSTMT stmt, SQLUSMALLINT column, SQLSMALLINT cType, std::string& out) {
   const size_t terminator = cType == SQL_C_CHAR ? 1 : 0;
-  char buffer[8192];
+  // Small: some drivers pad the whole buffer of a short text.
+  char buffer[256];
   SQLLEN indicator = 0;
   SQLRETURN ret = SQLGetData(stmt, column, cType, buffer, sizeof buffer, &indicator);
   out.clear();
@@ -503,10 +497,22 @@ struct CRecordset::Impl {
   CFieldExchange::Fields fields;
   Mode mode = Mode::kNone;
 
-  int FindColumn(const std::string& name) const {
-    const std::string wanted = Lower(StripBrackets(name));
+  int FindColumn(const char* name) const {
+    // The name without brackets, compared with the ASCII letters folded.
+    size_t length = std::strlen(name);
+    if (length >= 2 && name[0] == '[' && name[length - 1] == ']') {
+      ++name;
+      length -= 2;
+    }
     for (size_t i = 0; i < columns.size(); ++i) {
-      if (Lower(columns[i].name) == wanted) return static_cast<int>(i);
+      const std::string& column = columns[i].name;
+      if (column.size() != length) continue;
+      size_t k = 0;
+      while (k < length && std::tolower(static_cast<unsigned char>(column[k])) ==
+                               std::tolower(static_cast<unsigned char>(name[k]))) {
+        ++k;
+      }
+      if (k == length) return static_cast<int>(i);
     }
     return -1;
   }
@@ -538,8 +544,13 @@ struct CRecordset::Impl {
       ReadValue(stmt->get(), 1, SQL_VARCHAR, key);
       rowKey = key.bytes;
     }
-    row.assign(columns.size(), ColumnValue());
+    row.resize(columns.size());
     for (size_t i = 0; i < columns.size(); ++i) {
+      ColumnValue& value = row[i];  // reused from the last record, its text capacity kept
+      value.kind = ValueKind::kNull;
+      value.bytes.clear();
+      value.binary.reset();
+      value.movedTo = nullptr;
       ReadValue(stmt->get(), static_cast<SQLUSMALLINT>(first + i), columns[i].sqlType, row[i]);
     }
     for (FieldRef& f : fields.list) {
@@ -633,7 +644,7 @@ BOOL CRecordset::Open(UINT nOpenType, LPCTSTR lpszSQL, DWORD dwOptions) {
   }
   int position = 0;
   for (FieldRef& f : fresh.fields.list) {
-    f.column = fresh.FindColumn(f.name);
+    f.column = fresh.FindColumn(f.name.c_str());
     if (f.column < 0 && position < static_cast<int>(fresh.columns.size())) f.column = position;
     ++position;
   }
