@@ -2,8 +2,9 @@
 // - CSqlInsert::ExecuteSQL of a row of five fields, against SQLExecDirect of the same text;
 // - a 16 MiB long binary written and read back through CDataRecordset (bytes processed are the
 //   bytes written plus the bytes read);
-// - CDbVisualColorMrg::LoadFromDB of 10,000 rows, against fetching the same rows with SQLFetch
-//   and SQLGetData.
+// - CDbVisualColorMrg::LoadFromDB of 10,000 rows (which opens and closes its connection through
+//   the database factory), against fetching the same rows with SQLFetch and SQLGetData, both on a
+//   connection held open and on one opened for each read.
 // The databases are files in a temporary directory, reached through the SQLite3 driver that the
 // libsqliteodbc package registers; both sides use the same connect text (with synchronous writes
 // off, so that the work measured is the layer's, not the disk's). The bare side is in

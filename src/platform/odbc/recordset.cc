@@ -61,6 +61,9 @@ struct FieldRef {
 
 const char kRowKeyAlias[] = "lumo_row_key";
 
+// The ASCII letters folded to lower case; other bytes as they are.
+char FoldAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
 std::string Lower(const std::string& s) {
   std::string out(s);
   for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
@@ -508,10 +511,7 @@ struct CRecordset::Impl {
       const std::string& column = columns[i].name;
       if (column.size() != length) continue;
       size_t k = 0;
-      while (k < length && std::tolower(static_cast<unsigned char>(column[k])) ==
-                               std::tolower(static_cast<unsigned char>(name[k]))) {
-        ++k;
-      }
+      while (k < length && FoldAscii(column[k]) == FoldAscii(name[k])) ++k;
       if (k == length) return static_cast<int>(i);
     }
     return -1;
