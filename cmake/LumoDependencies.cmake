@@ -21,6 +21,9 @@ set_target_properties(ISAL::isal PROPERTIES
   INTERFACE_INCLUDE_DIRECTORIES "${ISAL_INCLUDE_DIR}")
 find_package(CLI11 REQUIRED)
 
+# unixODBC (the platform's ODBC facility links it; nothing above the platform includes it).
+find_package(ODBC REQUIRED)
+
 if(LUMO_BUILD_TESTS)
   find_package(GTest REQUIRED)
 endif()

@@ -21,15 +21,23 @@ function(lumo_library name kind)
   set_target_properties(${name} PROPERTIES VERSION ${PROJECT_VERSION} SOVERSION ${PROJECT_VERSION_MAJOR})
 endfunction()
 
-# lumo_test(NAME SOURCES ... DEPS ... [LABELS ...]): a GoogleTest program whose tests CTest lists
-# one by one, carrying the given CTest labels.
+# lumo_test(NAME SOURCES ... DEPS ... [LABELS ...] [WHOLE_PROGRAM]): a GoogleTest program whose
+# tests CTest lists one by one, carrying the given CTest labels. WHOLE_PROGRAM makes the program
+# one CTest test instead, for suites that share an expensive fixture (a database server) across
+# the program.
 function(lumo_test name)
-  cmake_parse_arguments(ARG "" "" "SOURCES;DEPS;LABELS" ${ARGN})
+  cmake_parse_arguments(ARG "WHOLE_PROGRAM" "" "SOURCES;DEPS;LABELS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   target_compile_options(${name} PRIVATE ${LUMO_WARNINGS})
   target_link_libraries(${name} PRIVATE ${ARG_DEPS} lumo_test_support GTest::gmock GTest::gtest_main)
-  gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST
-    PROPERTIES ENVIRONMENT "LUMO_TEST_DATA=${PROJECT_SOURCE_DIR}/tests/data" LABELS "${ARG_LABELS}")
+  set(environment "LUMO_TEST_DATA=${PROJECT_SOURCE_DIR}/tests/data")
+  if(ARG_WHOLE_PROGRAM)
+    add_test(NAME ${name} COMMAND ${name})
+    set_tests_properties(${name} PROPERTIES ENVIRONMENT "${environment}" LABELS "${ARG_LABELS}")
+  else()
+    gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST
+      PROPERTIES ENVIRONMENT "${environment}" LABELS "${ARG_LABELS}")
+  endif()
 endfunction()
 
 # lumo_benchmark(NAME SOURCES ... DEPS ...): a Google Benchmark program.

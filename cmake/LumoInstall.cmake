@@ -4,7 +4,7 @@
 include(GNUInstallDirs)
 include(CMakePackageConfigHelpers)
 
-set(LUMO_INSTALLED_LIBRARIES lumo_platform shapekit lumotools)
+set(LUMO_INSTALLED_LIBRARIES lumo_platform shapekit hostkit lumotools)
 set(LUMO_PACKAGE_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/LumoTools)
 
 # Installed programs and libraries find the libraries beside them.
@@ -19,6 +19,7 @@ install(TARGETS lumo RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/include/lumotools
   DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/lib/shapekit/include/shapekit
+  ${PROJECT_SOURCE_DIR}/lib/hostkit/include/hostkit
   DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
 
 install(EXPORT LumoToolsTargets NAMESPACE LumoTools:: DESTINATION ${LUMO_PACKAGE_DIR})

@@ -1,6 +1,7 @@
 #include "lumotools/platform/time.h"
 
 #include <atomic>
+#include <cmath>
 #include <mutex>
 #include <utility>
 
@@ -145,4 +146,80 @@ int CTime::GetDayOfWeek() const { return lumo_platform::ToLocalTime(m_time).dayO
 
 CString CTime::Format(LPCTSTR pszFormat) const {
   return CString(lumo_platform::FormatLocalTime(m_time, pszFormat));
+}
+
+namespace {
+
+// Days from 1970-01-01 to the civil date (proleptic Gregorian), and back.
+LONGLONG DaysFromCivil(LONGLONG y, unsigned m, unsigned d) {
+  y -= m <= 2;
+  const LONGLONG era = (y >= 0 ? y : y - 399) / 400;
+  const unsigned yoe = static_cast<unsigned>(y - era * 400);
+  const unsigned doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
+  const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+  return era * 146097 + static_cast<LONGLONG>(doe) - 719468;
+}
+
+void CivilFromDays(LONGLONG z, int& year, int& month, int& day) {
+  z += 719468;
+  const LONGLONG era = (z >= 0 ? z : z - 146096) / 146097;
+  const unsigned doe = static_cast<unsigned>(z - era * 146097);
+  const unsigned yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+  const unsigned doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+  const unsigned mp = (5 * doy + 2) / 153;
+  day = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
+  month = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
+  year = static_cast<int>(static_cast<LONGLONG>(yoe) + era * 400 + (month <= 2));
+}
+
+// 1899-12-30, the day OLE dates count from, in days since 1970-01-01.
+constexpr LONGLONG kOleEpochDays = -25569;
+constexpr LONGLONG kSecondsPerDay = 86400;
+
+}  // namespace
+
+COleDateTime::COleDateTime(int nYear, int nMonth, int nDay, int nHour, int nMin, int nSec) {
+  SetDateTime(nYear, nMonth, nDay, nHour, nMin, nSec);
+}
+
+int COleDateTime::SetDateTime(int nYear, int nMonth, int nDay, int nHour, int nMin, int nSec) {
+  static const int kMonthDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  const bool leap = (nYear % 4 == 0 && nYear % 100 != 0) || nYear % 400 == 0;
+  const bool ok = nYear >= 100 && nYear <= 9999 && nMonth >= 1 && nMonth <= 12 && nDay >= 1 &&
+                  nDay <= kMonthDays[nMonth - 1] + (nMonth == 2 && leap ? 1 : 0) && nHour >= 0 &&
+                  nHour <= 23 && nMin >= 0 && nMin <= 59 && nSec >= 0 && nSec <= 59;
+  if (!ok) {
+    m_dt = 0.0;
+    m_status = invalid;
+    return 1;
+  }
+  const LONGLONG days =
+      DaysFromCivil(nYear, static_cast<unsigned>(nMonth), static_cast<unsigned>(nDay)) -
+      kOleEpochDays;
+  const double fraction = (nHour * 3600.0 + nMin * 60.0 + nSec) / kSecondsPerDay;
+  // Before the epoch the fraction counts away from zero, as OLE dates do.
+  m_dt = days >= 0 ? static_cast<double>(days) + fraction : static_cast<double>(days) - fraction;
+  m_status = valid;
+  return 0;
+}
+
+bool COleDateTime::Parts(int parts[6]) const {
+  if (m_status != valid) return false;
+  const double whole = m_dt < 0 ? std::ceil(m_dt) : std::floor(m_dt);
+  LONGLONG days = static_cast<LONGLONG>(whole);
+  LONGLONG seconds = std::llround(std::fabs(m_dt - whole) * kSecondsPerDay);
+  if (seconds >= kSecondsPerDay) {
+    seconds -= kSecondsPerDay;
+    days += m_dt < 0 ? -1 : 1;
+  }
+  CivilFromDays(days + kOleEpochDays, parts[0], parts[1], parts[2]);
+  parts[3] = static_cast<int>(seconds / 3600);
+  parts[4] = static_cast<int>(seconds / 60 % 60);
+  parts[5] = static_cast<int>(seconds % 60);
+  return true;
+}
+
+int COleDateTime::Part(int index) const {
+  int parts[6];
+  return Parts(parts) ? parts[index] : -1;
 }

@@ -31,6 +31,7 @@ void AddCalcCommand(CLI::App& app);
 void AddClipCommand(CLI::App& app);
 void AddDumpCommand(CLI::App& app);
 void AddFilesCommand(CLI::App& app);
+void AddColorsCommand(CLI::App& app);
 
 // Reads a whole file; raises CommandFailure naming the file when it cannot.
 std::vector<unsigned char> ReadWholeFile(const std::string& path);

@@ -14,6 +14,7 @@ int main(int argc, char** argv) {
   lumo_cli::AddClipCommand(app);
   lumo_cli::AddDumpCommand(app);
   lumo_cli::AddFilesCommand(app);
+  lumo_cli::AddColorsCommand(app);
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp& e) {

@@ -45,9 +45,15 @@ class LUMO_PLATFORM_EXPORT CString {
   void SetAt(int nIndex, char ch) { m_str[static_cast<size_t>(nIndex)] = ch; }
   char operator[](int nIndex) const { return GetAt(nIndex); }
 
-  CString& operator+=(const CString& s) { m_str += s.m_str; return *this; }
+  CString& operator+=(const CString& s) {
+    m_str += s.m_str;
+    return *this;
+  }
   CString& operator+=(const char* psz);
-  CString& operator+=(char ch) { m_str += ch; return *this; }
+  CString& operator+=(char ch) {
+    m_str += ch;
+    return *this;
+  }
   void Append(const char* psz) { *this += psz; }
   void Append(const char* pch, int nLength);
   void Append(const CString& s) { m_str += s.m_str; }

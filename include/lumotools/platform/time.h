@@ -126,4 +126,40 @@ class LUMO_PLATFORM_EXPORT CTime {
   LONGLONG m_time = 0;
 };
 
+// A calendar date and time as days since 1899-12-30 00:00 (the fraction is the time of day), the
+// form the framework's OLE automation dates take. No time zone: the parts are what was set.
+class LUMO_PLATFORM_EXPORT COleDateTime {
+ public:
+  enum DateTimeStatus { valid = 0, invalid = 1, null = 2 };
+
+  COleDateTime() = default;
+  explicit COleDateTime(double dtSrc) : m_dt(dtSrc) {}
+  COleDateTime(int nYear, int nMonth, int nDay, int nHour, int nMin, int nSec);
+
+  // Sets the date and time; returns 0 and makes the object valid, or returns 1 and makes it
+  // invalid when a part is out of range (year 100-9999, month 1-12, day within the month, hour
+  // 0-23, minute and second 0-59).
+  int SetDateTime(int nYear, int nMonth, int nDay, int nHour, int nMin, int nSec);
+  DateTimeStatus GetStatus() const { return m_status; }
+
+  // Parts of a valid value, rounded to the second; -1 for an invalid one.
+  int GetYear() const { return Part(0); }
+  int GetMonth() const { return Part(1); }
+  int GetDay() const { return Part(2); }
+  int GetHour() const { return Part(3); }
+  int GetMinute() const { return Part(4); }
+  int GetSecond() const { return Part(5); }
+
+  bool operator==(const COleDateTime& other) const { return m_dt == other.m_dt; }
+  bool operator!=(const COleDateTime& other) const { return m_dt != other.m_dt; }
+
+  double m_dt = 0.0;
+  DateTimeStatus m_status = valid;
+
+ private:
+  // year, month, day, hour, minute, second; false for an invalid value.
+  bool Parts(int parts[6]) const;
+  int Part(int index) const;
+};
+
 #endif  // LUMOTOOLS_PLATFORM_TIME_H_

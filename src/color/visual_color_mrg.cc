@@ -1,0 +1,223 @@
+#include "lumotools/color/visual_color_mrg.h"
+
+#include <cstring>
+#include <filesystem>
+#include <system_error>
+#include <vector>
+
+#include "hostkit/db_factory.h"
+
+namespace {
+
+constexpr int kColorBytes = 32;
+constexpr unsigned char kSixtySix = 0x66;  // the letter f, stored with a marker like zero
+
+// The 32 bytes of an item in their stored order, each word lowest byte first.
+void ToBytes(const CVisualColorItem& item, unsigned char bytes[kColorBytes]) {
+  for (int part = 0; part < 4; ++part) {
+    const DWORD words[2] = {item.m_subItems[part].m_dwColor,
+                            item.m_subItems[part].m_dwTransparency};
+    for (int w = 0; w < 2; ++w) {
+      for (int b = 0; b < 4; ++b) {
+        bytes[part * 8 + w * 4 + b] = static_cast<unsigned char>(words[w] >> (8 * b));
+      }
+    }
+  }
+}
+
+CVisualColorItem FromBytes(const unsigned char bytes[kColorBytes]) {
+  CVisualColorItem item;
+  for (int part = 0; part < 4; ++part) {
+    DWORD words[2] = {0, 0};
+    for (int w = 0; w < 2; ++w) {
+      for (int b = 0; b < 4; ++b) {
+        words[w] |= static_cast<DWORD>(bytes[part * 8 + w * 4 + b]) << (8 * b);
+      }
+    }
+    item.m_subItems[part].m_dwColor = words[0];
+    item.m_subItems[part].m_dwTransparency = words[1];
+  }
+  return item;
+}
+
+CDbFactoryT<CDatabase>& Factory() { return CDbFactoryT<CDatabase>::instance(); }
+
+int IntegerField(CLumoRecordset& rs, const char* name) {
+  int value = 0;
+  rs.fGetFieldValue(name, value);
+  return value;
+}
+
+// The entry of key, or the first entry when key has none.
+const CVisualColorItem* FindOrFirst(const CDbVisualColorMrg::ColorMap& map, int key) {
+  if (map.empty()) return nullptr;
+  const auto found = map.find(key);
+  return &(found != map.end() ? found->second : map.begin()->second).m_colorItem;
+}
+
+const CVisualColorItem* Find(const CDbVisualColorMrg::ColorMap& map, int key) {
+  const auto found = map.find(key);
+  return found == map.end() ? nullptr : &found->second.m_colorItem;
+}
+
+CString TextForm(const CVisualColorItem* item) {
+  return item == nullptr ? CString() : item->GetColorStr();
+}
+
+bool Replace(CDbVisualColorMrg::ColorMap& map, int key, const CVisualColorItem& item) {
+  const auto found = map.find(key);
+  if (found == map.end()) return false;
+  found->second.m_colorItem = item;
+  return true;
+}
+
+bool Add(CDbVisualColorMrg::ColorMap& map, int key, int special, const CVisualColorItem& item) {
+  return map.emplace(key, CDbVisualColorItem(key, special, item)).second;
+}
+
+// Adds the keys only reference has, then removes the keys reference lacks.
+template <class AddFn>
+void TrimMap(CDbVisualColorMrg::ColorMap& map, const CDbVisualColorMrg::ColorMap& reference,
+             AddFn add) {
+  for (const auto& entry : reference) add(entry.first, entry.second.m_colorItem);
+  std::vector<int> extra;
+  for (const auto& entry : map) {
+    if (reference.find(entry.first) == reference.end()) extra.push_back(entry.first);
+  }
+  for (int key : extra) map.erase(key);
+}
+
+}  // namespace
+
+CDbVisualColorItem::CDbVisualColorItem(CLumoRecordset& rs)
+    : m_nRelateID(IntegerField(rs, "RelateID")),
+      m_nIsSpecialColor(IntegerField(rs, "IsSpecialColor")) {
+  CString text;
+  rs.fGetFieldValue("ColorData", text);
+  m_colorItem = DecodeColorData(text);
+}
+
+CDbVisualColorItem::CDbVisualColorItem(long relateId, int isSpecialColor, CVisualColorItem item)
+    : m_nRelateID(relateId), m_nIsSpecialColor(isSpecialColor), m_colorItem(item) {}
+
+CString CDbVisualColorItem::EncodeColorData(const CVisualColorItem& item) {
+  unsigned char bytes[kColorBytes];
+  ToBytes(item, bytes);
+  char text[2 * kColorBytes];
+  for (int i = 0; i < kColorBytes; ++i) {
+    const unsigned char b = bytes[i];
+    text[i] = (b == 0 || b == kSixtySix) ? 'T' : static_cast<char>(b);
+    text[kColorBytes + i] = b == 0 ? 'z' : b == kSixtySix ? 'x' : 'c';
+  }
+  return CString(text, 2 * kColorBytes);
+}
+
+CVisualColorItem CDbVisualColorItem::DecodeColorData(const CString& text) {
+  unsigned char buffer[66] = {0};
+  std::memcpy(buffer, text.GetString(),
+              static_cast<size_t>(text.GetLength() < 64 ? text.GetLength() : 64));
+  for (int i = 0; i < kColorBytes; ++i) {
+    if (buffer[kColorBytes + i] == 'z') buffer[i] = 0;
+    if (buffer[kColorBytes + i] == 'x') buffer[i] = kSixtySix;
+  }
+  return FromBytes(buffer);
+}
+
+void CDbVisualColorItem::InsertToDB(CDatabase* db) const {
+  CString data = EncodeColorData(m_colorItem);
+  data.Replace("'", "''");
+  CString sql;
+  sql.Format("Insert Into %s(relateID, IsSpecialColor, ColorData) values (%ld,%d,'%s')",
+             GetTableName().GetString(), m_nRelateID, m_nIsSpecialColor, data.GetString());
+  db->ExecuteSQL(sql);
+}
+
+CDbVisualColorMrg::CDbVisualColorMrg(const CString& path) { LoadFromDB(path); }
+
+CDbVisualColorMrg::~CDbVisualColorMrg() = default;
+
+CDbVisualColorMrg& CDbVisualColorMrg::instance() {
+  static CDbVisualColorMrg manager(GetDBPath());
+  return manager;
+}
+
+const CVisualColorItem* CDbVisualColorMrg::GetColorByFigId(int id) const {
+  return FindOrFirst(m_mapGJColor, id);
+}
+
+const CVisualColorItem* CDbVisualColorMrg::GetColorBySpecialId(SpecialColorKind kind) const {
+  return Find(m_mapSpecialColor, kind);
+}
+
+CString CDbVisualColorMrg::GetColorStrByFigId(int id) const {
+  return TextForm(GetColorByFigId(id));
+}
+
+CString CDbVisualColorMrg::GetColorStrBySpecialId(SpecialColorKind kind) const {
+  return TextForm(GetColorBySpecialId(kind));
+}
+
+bool CDbVisualColorMrg::SetFigColor(int id, const CVisualColorItem& item) {
+  return Replace(m_mapGJColor, id, item);
+}
+
+bool CDbVisualColorMrg::SetSpecialColor(SpecialColorKind kind, const CVisualColorItem& item) {
+  return Replace(m_mapSpecialColor, kind, item);
+}
+
+bool CDbVisualColorMrg::AddFigColor(int id, const CVisualColorItem& item) {
+  return Add(m_mapGJColor, id, 0, item);
+}
+
+bool CDbVisualColorMrg::AddSpecialColor(SpecialColorKind kind, const CVisualColorItem& item) {
+  return Add(m_mapSpecialColor, kind, 1, item);
+}
+
+void CDbVisualColorMrg::LoadFromDB(const CString& path) {
+  m_mapGJColor.clear();
+  m_mapSpecialColor.clear();
+  CDatabase* db = Factory().GetDB(path);
+  CString sql;
+  sql.Format("Select * From %s", CDbVisualColorItem::GetTableName().GetString());
+  CLumoRecordset rs(db);
+  rs.Open(CRecordset::forwardOnly, sql, CRecordset::readOnly);
+  for (; !rs.IsEOF(); rs.MoveNext()) {
+    CDbVisualColorItem row(rs);
+    ColorMap& map = row.m_nIsSpecialColor != 0 ? m_mapSpecialColor : m_mapGJColor;
+    map.emplace(static_cast<int>(row.m_nRelateID), row);
+  }
+  rs.Close();
+  Factory().CloseDB(path);
+}
+
+void CDbVisualColorMrg::SaveToDB(const CString& path) const {
+  CDatabase* db = Factory().GetDB(path);
+  CString sql;
+  sql.Format("Delete * From %s", CDbVisualColorItem::GetTableName().GetString());
+  db->ExecuteSQL(sql);
+  for (const ColorMap* map : {&m_mapGJColor, &m_mapSpecialColor}) {
+    for (const auto& entry : *map) entry.second.InsertToDB(db);
+  }
+  Factory().CloseDB(path);
+}
+
+void CDbVisualColorMrg::TrimValue(const CDbVisualColorMrg& reference) {
+  TrimMap(m_mapGJColor, reference.m_mapGJColor,
+          [this](int key, const CVisualColorItem& item) { AddFigColor(key, item); });
+  TrimMap(m_mapSpecialColor, reference.m_mapSpecialColor,
+          [this](int key, const CVisualColorItem& item) {
+            AddSpecialColor(static_cast<SpecialColorKind>(key), item);
+          });
+}
+
+CString CDbVisualColorMrg::GetCurDir() {
+  std::error_code error;
+  const std::string dir = std::filesystem::current_path(error).string();
+  return error ? CString() : CString(dir);
+}
+
+CString CDbVisualColorMrg::GetDBPath() { return GetCurDir() + "\\system\\sys_config.mdb"; }
+
+CString CDbVisualColorMrg::GetDefaultDBPath() {
+  return GetCurDir() + "\\system\\sys_config_default.mdb";
+}

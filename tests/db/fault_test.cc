@@ -1,0 +1,125 @@
+// Faults the database layer must survive: the server going away in the middle of a session, and
+// long runs of failing opens.
+#include <malloc.h>
+
+#include <fstream>
+
+#include <gmock/gmock.h>
+
+#include "db/db_fixture.h"
+#include "hostkit/db_factory.h"
+#include "lumotools/color.h"
+
+namespace {
+
+using lumo_test::DbErrorOf;
+
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kCountsHeapBytes = false;  // the sanitizer's own allocator (and leak check) rules
+#else
+constexpr bool kCountsHeapBytes = true;
+#endif
+
+size_t HeapBytesInUse() { return mallinfo2().uordblks; }
+
+TEST(ServerFault, EveryCallRaisesWhileTheServerIsDownAndCommittedRowsSurvive) {
+  lumo_test::PgServer server;
+  lumo_test::TestDatabase db(server);
+  db.Execute({"CREATE TABLE Parts (ID INTEGER, Name VARCHAR(20))"});
+  auto conn = db.Connect();
+  for (int id = 1; id <= 3; ++id) {
+    CSqlInsert insert;
+    insert.AddFieldValue("ID", id);
+    insert.AddFieldValue("Name", CString("kept"));
+    insert.ExecuteSQL(conn.get(), "Parts");
+  }
+  conn->BeginTrans();
+  conn->ExecuteSQL("INSERT INTO Parts VALUES (99, 'uncommitted')");
+  CLumoRecordset open(conn.get());
+  open.Open(CRecordset::forwardOnly, "select * from Parts", CRecordset::readOnly);
+
+  lumo_test::ScratchDir dir;
+  const std::string link = dir.File("config.mdb");
+  std::ofstream(link) << "ODBC;" << db.connectText() << "\n";
+  CDbFactoryT<CDatabase>::instance().GetDB(link.c_str());  // cached before the fault
+
+  server.Stop();
+  EXPECT_NE(DbErrorOf([&] { conn->ExecuteSQL("INSERT INTO Parts VALUES (4, 'lost')"); }), "");
+  EXPECT_NE(DbErrorOf([&] { conn->ExecuteSQL("SELECT 1"); }), "");
+  EXPECT_NE(DbErrorOf([&] { CLumoRecordset::GetMaxId(conn.get(), "Parts", "ID", 0); }), "");
+  EXPECT_NE(DbErrorOf([&] { CDbOperateTool::GetRecordCount(conn.get(), "Parts", "ID", 1L); }), "");
+  EXPECT_FALSE(CDbOperateTool::CheckTableExistFromDatabase(conn.get(), "Parts"));
+  EXPECT_NE(DbErrorOf([&] { conn->CommitTrans(); }), "");
+  EXPECT_NE(DbErrorOf([&] { CDatabase().OpenEx(db.connectText().c_str()); }), "");
+  CDbVisualColorMrg colors;
+  EXPECT_NE(DbErrorOf([&] { colors.LoadFromDB(link.c_str()); }), "");
+  open.Close();
+  conn->Close();
+
+  server.Start();
+  auto fresh = db.Connect();
+  CLumoRecordset rs(fresh.get());
+  rs.Open(CRecordset::forwardOnly, "select ID from Parts order by ID", CRecordset::readOnly);
+  std::vector<long> ids;
+  for (; !rs.IsEOF(); rs.MoveNext()) {
+    long id = 0;
+    rs.fGetFieldValue("ID", id);
+    ids.push_back(id);
+  }
+  EXPECT_EQ(ids, std::vector<long>({1, 2, 3}));
+  rs.Close();
+  // The factory replaces its dead connection with a new one.
+  CDatabase* again = CDbFactoryT<CDatabase>::instance().GetDB(link.c_str());
+  again->ExecuteSQL("SELECT 1");
+  CDbFactoryT<CDatabase>::instance().CloseDB(link.c_str());
+}
+
+class FailingOpenTest : public lumo_test::DbFamilyTest {};
+
+TEST_P(FailingOpenTest, TenThousandFailingOpensLeakNothing) {
+  const long statements = LumoOdbcStatementCount();
+  auto failOnce = [&] {
+    CLumoRecordset rs(conn_.get());
+    try {
+      rs.Open(CRecordset::forwardOnly, "select * from NoSuchTable", CRecordset::readOnly);
+    } catch (CDBException* e) {
+      e->Delete();
+      return;
+    }
+    ADD_FAILURE() << "the open succeeded";
+  };
+  for (int i = 0; i < 100; ++i) failOnce();  // let the drivers reach their steady state
+  const size_t heap = HeapBytesInUse();
+  for (int i = 0; i < 10000; ++i) failOnce();
+  EXPECT_EQ(LumoOdbcStatementCount(), statements);
+  if (kCountsHeapBytes) {
+    EXPECT_LT(HeapBytesInUse(), heap + 64 * 1024);
+  }
+  // The connection is still good.
+  conn_->ExecuteSQL("CREATE TABLE Fine (a INTEGER)");
+}
+
+LUMO_INSTANTIATE_FOR_EVERY_ENGINE(FailingOpenTest);
+
+TEST(FailingConnect, TenThousandFailingConnectionsLeakNothing) {
+  lumo_test::ScratchDir dir;
+  const std::string text = lumo_test::SqliteConnectText(dir.File("no/such/dir/x.db"));
+  auto failOnce = [&] {
+    CDatabase db;
+    try {
+      db.OpenEx(text.c_str());
+    } catch (CDBException* e) {
+      e->Delete();
+      return;
+    }
+    ADD_FAILURE() << "the connection opened";
+  };
+  for (int i = 0; i < 100; ++i) failOnce();
+  const size_t heap = HeapBytesInUse();
+  for (int i = 0; i < 10000; ++i) failOnce();
+  if (kCountsHeapBytes) {
+    EXPECT_LT(HeapBytesInUse(), heap + 64 * 1024);
+  }
+}
+
+}  // namespace

@@ -1,0 +1,280 @@
+#include "lumotools/platform/odbc.h"
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "support/test_database.h"
+
+namespace {
+
+using lumo_test::DbEngine;
+using lumo_test::DbErrorOf;
+using lumo_test::TestDatabase;
+using ::testing::HasSubstr;
+using ::testing::StartsWith;
+
+// A recordset with bound members, as the library's record classes are written.
+class ItemRecordset : public CRecordset {
+ public:
+  explicit ItemRecordset(CDatabase* db) : CRecordset(db) { m_nFields = 3; }
+  void DoFieldExchange(CFieldExchange* pFX) override {
+    pFX->SetFieldType(CFieldExchange::outputColumn);
+    RFX_Long(pFX, "[Num]", m_num);
+    RFX_Text(pFX, "[Name]", m_name);
+    RFX_LongBinary(pFX, "[Data]", m_data);
+  }
+  void SetData(const std::string& bytes) {
+    if (m_data.m_hData != nullptr) m_data.m_hData = GlobalFree(m_data.m_hData);
+    m_data.m_hData = GlobalAlloc(GMEM_MOVEABLE, bytes.size());
+    std::memcpy(GlobalLock(m_data.m_hData), bytes.data(), bytes.size());
+    GlobalUnlock(m_data.m_hData);
+    m_data.m_dwDataLength = bytes.size();
+    SetFieldDirty(&m_data);
+    SetFieldNull(&m_data, FALSE);
+  }
+  std::string Data() {
+    const auto* p = static_cast<const char*>(GlobalLock(m_data.m_hData));
+    std::string bytes(p, m_data.m_dwDataLength);
+    GlobalUnlock(m_data.m_hData);
+    return bytes;
+  }
+
+  long m_num = 0;
+  CString m_name;
+  CLongBinary m_data;
+};
+
+class OdbcTest : public ::testing::TestWithParam<DbEngine> {
+ protected:
+  OdbcTest() : db_(GetParam()) {
+    db_.Execute({"CREATE TABLE Items (" + db_.AutoNumberId() +
+                 ", Num INTEGER, Ratio DOUBLE PRECISION, Name VARCHAR(80), Data " +
+                 db_.LongBinaryType() + ")"});
+    conn_ = db_.Connect();
+  }
+
+  // Every Num of the table in ID order, with its Name.
+  std::vector<std::string> Rows() {
+    std::vector<std::string> rows;
+    CRecordset rs(conn_.get());
+    rs.Open(CRecordset::forwardOnly, "select Num, Name from Items order by ID",
+            CRecordset::readOnly);
+    for (; !rs.IsEOF(); rs.MoveNext()) {
+      CString num, name;
+      rs.GetFieldValue("Num", num);
+      rs.GetFieldValue("Name", name);
+      rows.push_back(num.str() + ":" + name.str());
+    }
+    return rows;
+  }
+
+  TestDatabase db_;
+  std::unique_ptr<CDatabase> conn_;
+};
+
+TEST_P(OdbcTest, ReadsFieldsWithTheDefaultTypeOfEachColumn) {
+  conn_->ExecuteSQL("INSERT INTO Items(Num, Ratio, Name) VALUES(-7, 2.5, 'abc')");
+  CRecordset rs(conn_.get());
+  rs.Open(CRecordset::forwardOnly, "select * from Items", CRecordset::readOnly);
+  ASSERT_FALSE(rs.IsEOF());
+  EXPECT_EQ(rs.GetODBCFieldCount(), 5);
+  CDBVariant v;
+  rs.GetFieldValue("num", v);  // names match without regard to case
+  ASSERT_EQ(v.m_dwType, static_cast<DWORD>(DBVT_LONG));
+  EXPECT_EQ(v.m_lVal, -7);
+  rs.GetFieldValue("RATIO", v);
+  ASSERT_EQ(v.m_dwType, static_cast<DWORD>(DBVT_DOUBLE));
+  EXPECT_EQ(v.m_dblVal, 2.5);
+  rs.GetFieldValue("Name", v);
+  ASSERT_EQ(v.m_dwType, static_cast<DWORD>(DBVT_STRING));
+  EXPECT_EQ(*v.m_pstring, "abc");
+  rs.GetFieldValue("Data", v);
+  EXPECT_EQ(v.m_dwType, static_cast<DWORD>(DBVT_NULL));
+  CString text;
+  rs.GetFieldValue("Ratio", text);
+  EXPECT_EQ(text, "2.5");
+  rs.GetFieldValue("Data", text);
+  EXPECT_EQ(text, "");
+  rs.MoveNext();
+  EXPECT_TRUE(rs.IsEOF());
+  EXPECT_FALSE(rs.IsBOF());
+}
+
+TEST_P(OdbcTest, CountAndMaximumReadAsLongOnEveryEngine) {
+  conn_->ExecuteSQL("INSERT INTO Items(Num) VALUES(4)");
+  conn_->ExecuteSQL("INSERT INTO Items(Num) VALUES(9)");
+  CRecordset rs(conn_.get());
+  rs.Open(CRecordset::forwardOnly, "SELECT COUNT(Num) AS CT, max(Num) as M FROM Items",
+          CRecordset::readOnly);
+  CDBVariant v;
+  rs.GetFieldValue("CT", v);
+  ASSERT_EQ(v.m_dwType, static_cast<DWORD>(DBVT_LONG));
+  EXPECT_EQ(v.m_lVal, 2);
+  rs.GetFieldValue("m", v);
+  ASSERT_EQ(v.m_dwType, static_cast<DWORD>(DBVT_LONG));
+  EXPECT_EQ(v.m_lVal, 9);
+}
+
+TEST_P(OdbcTest, AcceptsTheAccessFormsOfDeleteAndBrackets) {
+  conn_->ExecuteSQL("INSERT INTO Items([Num], [Name]) VALUES(1, 'keep [this]')");
+  conn_->ExecuteSQL("INSERT INTO Items([Num], [Name]) VALUES(2, 'b')");
+  conn_->ExecuteSQL("Delete * From Items Where [Num] = 2");
+  EXPECT_EQ(Rows(), std::vector<std::string>({"1:keep [this]"}));
+  conn_->ExecuteSQL("Delete * From Items");
+  EXPECT_TRUE(Rows().empty());
+}
+
+TEST_P(OdbcTest, EngineErrorsCarryTheDriversDiagnostics) {
+  CDBException* caught = nullptr;
+  try {
+    conn_->ExecuteSQL("SELECT * FROM NoSuchTable");
+  } catch (CDBException* e) {
+    caught = e;
+  }
+  ASSERT_NE(caught, nullptr);
+  EXPECT_THAT(caught->m_strError.str(),
+              HasSubstr(GetParam() == DbEngine::kSqlite ? "no such table" : "does not exist"));
+  EXPECT_THAT(caught->m_strStateNativeOrigin.str(), StartsWith("State:"));
+  EXPECT_THAT(caught->m_strStateNativeOrigin.str(), HasSubstr(",Native:"));
+  EXPECT_LT(caught->m_nRetCode, 0);
+  caught->Delete();
+
+  // A quote inside a text value ends the literal early: a syntax error, nothing written.
+  DbErrorOf([&] { conn_->ExecuteSQL("INSERT INTO Items(Name) VALUES('O'Brien')"); });
+  EXPECT_TRUE(Rows().empty());
+  conn_->ExecuteSQL("INSERT INTO Items(Num) VALUES(1)");
+  EXPECT_THAT(DbErrorOf([&] {
+                CRecordset rs(conn_.get());
+                rs.Open(CRecordset::forwardOnly, "select Num from Items", CRecordset::readOnly);
+                CDBVariant v;
+                rs.GetFieldValue("Missing", v);
+              }),
+              HasSubstr("Missing"));
+}
+
+TEST_P(OdbcTest, AddNewAndEditWriteBoundFieldsIncludingLongBinaries) {
+  {
+    ItemRecordset rs(conn_.get());
+    rs.Open(CRecordset::dynaset, "select Num, Name, Data from Items where 1=0 ");
+    ASSERT_TRUE(rs.CanUpdate());
+    for (long n : {1, 2, 3}) {
+      rs.AddNew();
+      rs.m_num = n;
+      rs.m_name = "same";
+      rs.SetData(std::string(20000, static_cast<char>('a' + n)));  // read back in pieces
+      ASSERT_TRUE(rs.Update());
+    }
+  }
+  // Editing the second of three equal-looking records changes only that one.
+  {
+    ItemRecordset rs(conn_.get());
+    rs.Open(CRecordset::dynaset, "select Num, Name, Data from Items where Num = 2");
+    ASSERT_FALSE(rs.IsEOF());
+    EXPECT_EQ(rs.Data(), std::string(20000, 'c'));
+    rs.Edit();
+    rs.m_name = "edited";
+    rs.SetData(std::string("\x00\x01\x02", 3));
+    EXPECT_TRUE(rs.Update());
+    rs.Edit();  // a second edit of the same record finds it again
+    rs.m_name = "twice";
+    EXPECT_TRUE(rs.Update());
+    rs.Edit();
+    EXPECT_FALSE(rs.Update());  // nothing changed
+  }
+  EXPECT_EQ(Rows(), std::vector<std::string>({"1:same", "2:twice", "3:same"}));
+  ItemRecordset rs(conn_.get());
+  rs.Open(CRecordset::forwardOnly, "select Num, Name, Data from Items where Num = 2",
+          CRecordset::readOnly);
+  EXPECT_EQ(rs.Data(), std::string("\x00\x01\x02", 3));
+  EXPECT_FALSE(rs.CanUpdate());
+  EXPECT_NE(DbErrorOf([&] { rs.Edit(); }), "");
+}
+
+TEST_P(OdbcTest, FieldsBindByNameWhateverTheColumnOrder) {
+  conn_->ExecuteSQL("INSERT INTO Items(Num, Name) VALUES(5, 'five')");
+  ItemRecordset rs(conn_.get());
+  rs.Open(CRecordset::snapshot, "select * from Items");
+  EXPECT_EQ(rs.m_num, 5);
+  EXPECT_EQ(rs.m_name, "five");
+  EXPECT_TRUE(rs.IsFieldNull(&rs.m_data));
+}
+
+TEST_P(OdbcTest, RollbackDiscardsAndCommitKeeps) {
+  ASSERT_TRUE(conn_->CanTransact());
+  conn_->BeginTrans();
+  conn_->ExecuteSQL("INSERT INTO Items(Num, Name) VALUES(1, 'gone')");
+  conn_->Rollback();
+  EXPECT_TRUE(Rows().empty());
+  conn_->BeginTrans();
+  conn_->ExecuteSQL("INSERT INTO Items(Num, Name) VALUES(2, 'kept')");
+  conn_->CommitTrans();
+  EXPECT_EQ(Rows(), std::vector<std::string>({"2:kept"}));
+}
+
+TEST_P(OdbcTest, LastInsertConditionSelectsTheRecordJustInserted) {
+  conn_->ExecuteSQL("INSERT INTO Items(Num, Name) VALUES(1, 'x')");
+  conn_->ExecuteSQL("INSERT INTO Items(Num, Name) VALUES(2, 'x')");
+  const CString condition = conn_->GetLastInsertCondition();
+  ASSERT_FALSE(condition.IsEmpty());
+  conn_->ExecuteSQL("INSERT INTO Items(Num, Name) VALUES(3, 'x')");
+  CRecordset rs(conn_.get());
+  rs.m_strFilter = condition;
+  rs.Open(CRecordset::forwardOnly, "select Num from Items", CRecordset::readOnly);
+  ASSERT_FALSE(rs.IsEOF());
+  CString num;
+  rs.GetFieldValue(static_cast<short>(0), num);
+  EXPECT_EQ(num, "2");
+  rs.MoveNext();
+  EXPECT_TRUE(rs.IsEOF());
+}
+
+TEST_P(OdbcTest, ClosingTheDatabaseClosesItsRecordsets) {
+  const long before = LumoOdbcStatementCount();
+  CRecordset rs(conn_.get());
+  rs.Open(CRecordset::forwardOnly, "select * from Items", CRecordset::readOnly);
+  EXPECT_EQ(LumoOdbcStatementCount(), before + 1);
+  conn_->Close();
+  EXPECT_FALSE(rs.IsOpen());
+  EXPECT_EQ(LumoOdbcStatementCount(), before);
+}
+
+INSTANTIATE_TEST_SUITE_P(Engines, OdbcTest, ::testing::ValuesIn(lumo_test::AllEngines()),
+                         lumo_test::EngineParamName);
+
+TEST(OdbcConnect, FailureRaisesTheDriversMessage) {
+  lumo_test::ScratchDir dir;
+  CDatabase db;
+  const std::string text = DbErrorOf(
+      [&] { db.OpenEx(lumo_test::SqliteConnectText(dir.File("missing/dir/x.db")).c_str()); });
+  EXPECT_FALSE(text.empty());
+  EXPECT_FALSE(db.IsOpen());
+  EXPECT_NE(DbErrorOf([&] { db.OpenEx("Driver=NoSuchDriver;"); }), "");
+}
+
+TEST(GlobalMemory, FixedAndMoveableBlocks) {
+  HGLOBAL fixed = GlobalAlloc(GPTR, 16);
+  ASSERT_NE(fixed, nullptr);
+  EXPECT_EQ(GlobalLock(fixed), static_cast<void*>(fixed));
+  EXPECT_EQ(GlobalSize(fixed), 16u);
+  const auto* bytes = static_cast<const unsigned char*>(GlobalLock(fixed));
+  for (int i = 0; i < 16; ++i) EXPECT_EQ(bytes[i], 0);
+  EXPECT_FALSE(GlobalUnlock(fixed));
+  EXPECT_EQ(GlobalFree(fixed), nullptr);
+
+  HGLOBAL moveable = GlobalAlloc(GHND, 3);
+  void* p = GlobalLock(moveable);
+  EXPECT_NE(p, static_cast<void*>(moveable));
+  EXPECT_EQ(GlobalLock(moveable), p);
+  EXPECT_TRUE(GlobalUnlock(moveable));   // one lock remains
+  EXPECT_FALSE(GlobalUnlock(moveable));  // none remains
+  EXPECT_EQ(GlobalSize(moveable), 3u);
+  GlobalFree(moveable);
+  EXPECT_EQ(GlobalSize(nullptr), 0u);
+  EXPECT_EQ(GlobalLock(nullptr), nullptr);
+}
+
+}  // namespace
