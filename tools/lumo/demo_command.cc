@@ -9,7 +9,9 @@
 #include <string>
 
 #include "commands.h"
+#include "hostkit/db_factory.h"
 #include "lumotools/color.h"
+#include "lumotools/db.h"
 #include "lumotools/geometry.h"
 #include "lumotools/platform.h"
 #include "lumotools/property.h"
@@ -29,7 +31,7 @@ std::vector<unsigned char> FileBytes(CMemFile& file) {
 
 // A property pane's round: styles registered with their kinds and unit factors, items built from
 // texts, shown in the user's unit, edited through a transfer box, saved and loaded back.
-void ShowTypicalRequest() {
+std::vector<unsigned char> ShowTypicalRequest() {
   enum : long { kLength = 101, kBars = 102, kGrade = 103, kHook = 104 };
   CAnyPropertyStyleIdCache& styles = CAnyPropertyStyleIdCache::Instance();
   styles.AddID_StyleBaseInfo(kLength, BAT_DOUBLE, 1000.0);  // shown in m, stored in mm
@@ -83,6 +85,7 @@ void ShowTypicalRequest() {
   }
   std::cout << "Loaded back: " << same << " of " << group.GetPropertyItems().size()
             << " items equal to the saved ones\n\n";
+  return bytes;
 }
 
 void ShowHookData() {
@@ -207,6 +210,88 @@ double Area(const gpc_polygon& p) {
   return total;
 }
 
+// The group archive kept as the data object of an object-table record in an SQLite project
+// database, and read back from there.
+void ShowDataObject(const std::string& out, const std::vector<unsigned char>& groupBytes) {
+  const std::string path = out + "/project.db";
+  std::filesystem::remove(path);
+  auto& factory = CDbFactoryT<CDatabase>::instance();
+  factory.CreateDB(path.c_str());
+  CDatabase* db = factory.GetDB(path.c_str());
+  db->ExecuteSQL(
+      "CREATE TABLE TB_ENT (ID INTEGER, ParentID INTEGER, PropID INTEGER, DataObj BLOB)");
+  CObjID id;
+  id.SetTableID(TB_ENT);
+  id.SetID(1);
+  id.SetParentID(0);
+  id.SetPropID(7);
+  {
+    CDataRecordset rs(db);
+    rs.OpenForAppend("TB_ENT");
+    rs.AddNew();
+    rs.SetObjID(id);
+    rs.WriteDataObj(groupBytes);
+    rs.Update();
+  }
+  std::vector<unsigned char> stored;
+  {
+    CDataRecordset rs(db);
+    rs.OpenTable(CRecordset::snapshot, id.BuildSql(), CRecordset::readOnly);
+    if (!rs.IsEOF()) rs.ReadDataObj(stored);
+  }
+  CAnyPropertyGroup group;
+  CMemFile file(stored.data(), static_cast<UINT>(stored.size()), 0);
+  {
+    CArchive ar(&file, CArchive::load);
+    group.Serialize(ar);
+  }
+  file.Detach();
+  factory.CloseDB(path.c_str());
+  std::printf(
+      "\nThe group archive stored as the data object of record %ld of TB_ENT in %s\n"
+      "  query: %s\n  read back %zu bytes (%s), %zu items\n",
+      id.GetID(), path.c_str(), id.BuildSql().GetString(), stored.size(),
+      stored == groupBytes ? "the same bytes" : "DIFFERENT bytes", group.GetPropertyItems().size());
+}
+
+// A configuration database with the ColorDef table: two figure colours and one special colour
+// saved by the colour manager and loaded back by a second one.
+void ShowColorTable(const std::string& out) {
+  const std::string path = out + "/sys_config.db";
+  std::filesystem::remove(path);
+  auto& factory = CDbFactoryT<CDatabase>::instance();
+  factory.CreateDB(path.c_str());
+  factory.GetDB(path.c_str())
+      ->ExecuteSQL(
+          "CREATE TABLE ColorDef (relateID INTEGER, IsSpecialColor INTEGER, ColorData "
+          "VARCHAR(64))");
+  CVisualColorItem wall;
+  wall.SetColor(VCK_LINE, 0x202020);
+  wall.SetColor(VCK_FACE, 0xC0C0C0);
+  CVisualColorItem rebar;
+  rebar.SetColor(VCK_LINE, 0x0000FF);
+  rebar.SetTransparency(VCK_FACE, 0x303030);
+  CVisualColorItem selected;
+  selected.SetColor(VCK_EDGE, 0x00FFFF);
+  CDbVisualColorMrg colors;
+  colors.AddFigColor(1, wall);
+  colors.AddFigColor(2, rebar);
+  colors.AddSpecialColor(static_cast<SpecialColorKind>(1), selected);
+  colors.SaveToDB(path.c_str());
+  const CDbVisualColorMrg loaded(path.c_str());
+  factory.CloseDB(path.c_str());
+  std::cout << "\nThe colour table (ColorDef) of " << path << ", loaded back\n";
+  for (const auto& entry : loaded.GetGJColorMap()) {
+    std::cout << "  figure " << entry.first << ": "
+              << entry.second.m_colorItem.GetColorStr_OnlyColor(VCK_LINE, VCK_FACE, VCK_END).str()
+              << '\n';
+  }
+  for (const auto& entry : loaded.GetSpecialColorMap()) {
+    std::cout << "  special " << entry.first << ": "
+              << entry.second.m_colorItem.GetColorStr_OnlyColor(VCK_EDGE, VCK_END).str() << '\n';
+  }
+}
+
 // A floor slab of 12 m by 8 m less a stairwell inside it and a shaft at its edge: the concrete
 // area of the take-off, and a picture of it.
 void ShowSlabCut(const std::string& out) {
@@ -249,11 +334,19 @@ void RunDemo(const DemoOptions& options) {
         return IDOK;
       });
   std::cout << "LumoTools demo\n\n";
-  ShowTypicalRequest();
+  const std::vector<unsigned char> groupBytes = ShowTypicalRequest();
   ShowHookData();
   ShowColorItem();
   ShowArchiveRecords();
   ShowBag();
+  try {
+    ShowDataObject(options.out, groupBytes);
+    ShowColorTable(options.out);
+  } catch (CDBException* e) {
+    const std::string reason = e->m_strError.str();
+    e->Delete();
+    throw CommandFailure("database: " + reason);
+  }
   ShowSlabCut(options.out);
   ShowChecksums(options.out);
   AfxSetMessageBoxHandler(previous);
