@@ -28,7 +28,7 @@ TEST_F(LumoProgram, MisuseIsStatusTwoAndEverySubcommandHasHelp) {
   EXPECT_EQ(Run({}).status, 2);
   EXPECT_EQ(Run({"no-such-command"}).status, 2);
   EXPECT_EQ(Run({"dump"}).status, 2) << "a required argument is missing";
-  for (const char* sub : {"demo", "calc", "bag", "dump", "clip", "files"}) {
+  for (const char* sub : {"demo", "calc", "bag", "dump", "clip", "files", "colors"}) {
     const LumoRun help = Run({sub, "--help"});
     EXPECT_EQ(help.status, 0) << sub;
     EXPECT_NE(help.out.find("Usage"), std::string::npos) << sub;
@@ -79,6 +79,14 @@ TEST_F(LumoProgram, DumpGuessesTheRecordKindAndListsOffsets) {
   EXPECT_EQ(guessed.status, 1);
   EXPECT_EQ(LineCount(guessed.err), 1);
   EXPECT_EQ(Run({"dump", "--as", "nonsense", "g.rec"}).status, 2);
+
+  // An object identifier: format 1, table 5, id 42, parent 7, property 3.
+  WriteBytes(dir.File("id.rec"),
+             FromHex("01 00 00 00 05 00 00 00 2A 00 00 00 07 00 00 00 03 00 00 00"));
+  const LumoRun oid = Run({"dump", "id.rec"});
+  ASSERT_EQ(oid.status, 0) << oid.err;
+  EXPECT_NE(oid.out.find("table 5 (TB_ENT), id 42, parent 7, property 3"), std::string::npos)
+      << oid.out;
 }
 
 TEST_F(LumoProgram, ClipComputesAreasAndDrawsThem) {
@@ -126,10 +134,33 @@ TEST_F(LumoProgram, FilesListsEntriesWithTheirSums) {
   EXPECT_EQ(Run({"files", tree.path(), "--order", "sideways"}).status, 2);
 }
 
-TEST_F(LumoProgram, DemoWalksTheLibrary) {
-  const LumoRun demo = Run({"demo"});
-  EXPECT_EQ(demo.status, 0) << demo.err;
-  EXPECT_GT(LineCount(demo.out), 10);
+TEST_F(LumoProgram, ColorsKeepAConfigurationDatabase) {
+  ASSERT_EQ(Run({"colors", "init", "cfg.db"}).status, 0);
+  EXPECT_EQ(Run({"colors", "init", "cfg.db"}).status, 1) << "the table is there already";
+  ASSERT_EQ(Run({"colors", "set", "cfg.db", "figure", "3", "line=0x0000FF"}).status, 0);
+  const LumoRun get = Run({"colors", "get", "cfg.db", "figure", "9"});
+  ASSERT_EQ(get.status, 0) << get.err;
+  EXPECT_NE(get.out.find("r=1.0"), std::string::npos) << "figure 9 falls back to 3: " << get.out;
+  ASSERT_EQ(Run({"colors", "export", "cfg.db", "colors.txt"}).status, 0);
+  ASSERT_EQ(Run({"colors", "init", "other.db"}).status, 0);
+  ASSERT_EQ(Run({"colors", "import", "other.db", "colors.txt"}).status, 0);
+  EXPECT_EQ(Run({"colors", "list", "other.db"}).out, Run({"colors", "list", "cfg.db"}).out);
+
+  const LumoRun missing = Run({"colors", "list", "nowhere.db"});
+  EXPECT_EQ(missing.status, 1);
+  EXPECT_EQ(LineCount(missing.err), 1);
+  EXPECT_NE(missing.err.find("nowhere.db"), std::string::npos);
+}
+
+TEST_F(LumoProgram, DemoWalksTheLibraryAndSaysWhereItWrote) {
+  const LumoRun demo = Run({"demo", "--out", "walk"});
+  ASSERT_EQ(demo.status, 0) << demo.err;
+  for (const char* file : {"walk/project.db", "walk/sys_config.db", "walk/slab.svg"}) {
+    EXPECT_NE(demo.out.find(file), std::string::npos) << file;
+    EXPECT_TRUE(std::ifstream(dir.File(file)).good()) << file;
+  }
+  EXPECT_NE(demo.out.find("the same bytes"), std::string::npos) << demo.out;
+  EXPECT_NE(demo.out.find("area 84.50"), std::string::npos);
 }
 
 }  // namespace

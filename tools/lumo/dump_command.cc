@@ -1,8 +1,9 @@
 // lumo dump FILE [--as KIND]   decodes an archive record file into a listing with byte offsets
 //
-// KIND is group, item, var or value; a file holds one or more records of its kind, one after
-// another. Without --as each kind is tried in that order and the first that reads the whole file
-// is taken. A file no kind reads is reported with the offset where reading failed.
+// KIND is group, item, var, value or oid (an object identifier); a file holds one or more records
+// of its kind, one after another. Without --as each kind is tried in that order and the first that
+// reads the whole file is taken. A file no kind reads is reported with the offset where reading
+// failed.
 #include <iomanip>
 #include <iostream>
 #include <memory>
@@ -13,6 +14,7 @@
 #include <boost/any.hpp>
 
 #include "commands.h"
+#include "lumotools/db.h"
 #include "lumotools/platform.h"
 #include "lumotools/property.h"
 
@@ -120,13 +122,26 @@ void DecodeGroup(RecordReader& in, std::ostream& out) {
   }
 }
 
+void DecodeObjId(RecordReader& in, std::ostream& out) {
+  const ULONGLONG start = in.Offset();
+  CObjID id;
+  id.Serialize(in.ar());
+  const CString table = DbTableName(id.GetTableID());
+  out << OffsetText(start) << "  object identifier: table " << static_cast<int>(id.GetTableID())
+      << (table.IsEmpty() ? "" : " (" + table.str() + ")") << ", id " << id.GetID() << ", parent "
+      << id.GetParentID() << ", property " << id.GetPropID() << '\n';
+}
+
 struct Kind {
   const char* name;
   Decoder decode;
 };
 
-const Kind kKinds[] = {
-    {"group", DecodeGroup}, {"item", DecodeItem}, {"var", DecodeVar}, {"value", DecodeValue}};
+const Kind kKinds[] = {{"group", DecodeGroup},
+                       {"item", DecodeItem},
+                       {"var", DecodeVar},
+                       {"value", DecodeValue},
+                       {"oid", DecodeObjId}};
 
 struct Attempt {
   bool whole = false;  // the record read and nothing was left
@@ -184,10 +199,10 @@ void Dump(const DumpOptions& options) {
 void AddDumpCommand(CLI::App& app) {
   auto options = std::make_shared<DumpOptions>();
   CLI::App* dump = app.add_subcommand(
-      "dump", "Decode an archive record file (group, item, var or value) with byte offsets");
+      "dump", "Decode an archive record file (group, item, var, value or oid) with byte offsets");
   dump->add_option("file", options->file, "Record file to read")->required();
   dump->add_option("--as", options->kind, "Read the file as this kind instead of guessing")
-      ->check(CLI::IsMember({"group", "item", "var", "value"}));
+      ->check(CLI::IsMember({"group", "item", "var", "value", "oid"}));
   dump->callback([options] { Dump(*options); });
 }
 
