@@ -9,6 +9,7 @@
 
 class LUMO_PLATFORM_EXPORT CEdit : public CWnd {
  public:
+  using CWnd::Create;
   // Creates the edit window (class "EDIT") with dwStyle, as a child of pParentWnd with id nID.
   // FALSE when creation fails.
   virtual BOOL Create(DWORD dwStyle, const RECT& rect, CWnd* pParentWnd, UINT nID);
@@ -26,6 +27,7 @@ class LUMO_PLATFORM_EXPORT CEdit : public CWnd {
 
 class LUMO_PLATFORM_EXPORT CButton : public CWnd {
  public:
+  using CWnd::Create;
   // Creates the button window (class "BUTTON") with the caption. FALSE when creation fails.
   virtual BOOL Create(LPCTSTR lpszCaption, DWORD dwStyle, const RECT& rect, CWnd* pParentWnd,
                       UINT nID);
@@ -33,6 +35,7 @@ class LUMO_PLATFORM_EXPORT CButton : public CWnd {
 
 class LUMO_PLATFORM_EXPORT CListBox : public CWnd {
  public:
+  using CWnd::Create;
   // Creates the list window (class "LISTBOX"). FALSE when creation fails.
   virtual BOOL Create(DWORD dwStyle, const RECT& rect, CWnd* pParentWnd, UINT nID);
   // Appends an item; returns its index, LB_ERR without a window.
