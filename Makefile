@@ -4,6 +4,8 @@
 
 JOBS ?= $(shell nproc)
 FUZZ_SECONDS ?= 60
+# Fuzz targets run at once by make fuzz.
+FUZZ_JOBS ?= 1
 CMAKE_GENERATOR ?= Ninja
 CONFIGURE = cmake -G $(CMAKE_GENERATOR) -S . -Wno-dev
 
@@ -91,13 +93,7 @@ fuzz: deps
 	@CXX=clang++ $(CONFIGURE) -B $(BUILD_FUZZ) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 	  -DLUMO_BUILD_FUZZERS=ON -DLUMO_BUILD_TESTS=OFF -DLUMO_BUILD_BENCHMARKS=OFF >/dev/null
 	@cmake --build $(BUILD_FUZZ) -j $(JOBS)
-	@for f in $(FUZZERS); do \
-	  echo "== $$f ($(FUZZ_SECONDS) s)"; \
-	  mkdir -p $(BUILD_FUZZ)/corpus/$$f; \
-	  $(BUILD_FUZZ)/fuzz/$$f -max_total_time=$(FUZZ_SECONDS) -rss_limit_mb=1024 -malloc_limit_mb=64 -print_final_stats=1 \
-	    $(BUILD_FUZZ)/corpus/$$f fuzz/corpus/$$f 2>$(BUILD_FUZZ)/$$f.log || { tail -40 $(BUILD_FUZZ)/$$f.log; exit 1; }; \
-	  grep -E '^stat::(number_of_executed_units|peak_rss_mb)|cov:' $(BUILD_FUZZ)/$$f.log | tail -3; \
-	done
+	@printf "%s\n" $(FUZZERS) | xargs -P $(FUZZ_JOBS) -I{} scripts/run-fuzzer $(BUILD_FUZZ) $(FUZZ_SECONDS) {}
 
 clean:
 	rm -rf $(BUILD) $(BUILD_ASAN) $(BUILD_TSAN) $(BUILD_BENCH) $(BUILD_FUZZ)
