@@ -2,14 +2,9 @@
 //                                 xor) and prints the result contours with their areas; --svg
 //                                 also draws the inputs (outlined) and the result (filled)
 //
-// Contour files: one vertex "x y" per line, a blank line between contours, a line "hole" before a
-// contour that is a hole; lines starting with '#' are comments. The printed result uses the same
-// form, so it can be read back.
+// The contour files and the printed result are in the text form of contour_file.h.
 #include <algorithm>
-#include <cerrno>
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
 #include <iostream>
 #include <map>
 #include <memory>
@@ -17,6 +12,7 @@
 #include <vector>
 
 #include "commands.h"
+#include "contour_file.h"
 #include "lumotools/geometry/polygon_clipper.h"
 
 namespace lumo_cli {
@@ -28,137 +24,6 @@ struct ClipOptions {
   std::string b;
   std::string svg;
 };
-
-// Owns a gpc_polygon.
-class Polygon {
- public:
-  Polygon() = default;
-  Polygon(const Polygon&) = delete;
-  Polygon& operator=(const Polygon&) = delete;
-  ~Polygon() { gpc_free_polygon(&p_); }
-  gpc_polygon* get() { return &p_; }
-  const gpc_polygon& operator*() const { return p_; }
-
- private:
-  gpc_polygon p_{0, nullptr, nullptr};
-};
-
-std::string Trim(const std::string& text) {
-  const size_t first = text.find_first_not_of(" \t\r");
-  if (first == std::string::npos) return "";
-  const size_t last = text.find_last_not_of(" \t\r");
-  return text.substr(first, last - first + 1);
-}
-
-// Parses "x y"; false unless the line is exactly two finite numbers.
-bool ParseVertex(const std::string& line, gpc_vertex* v) {
-  const char* p = line.c_str();
-  char* end = nullptr;
-  errno = 0;
-  v->x = std::strtod(p, &end);
-  if (end == p || (*end != ' ' && *end != '\t')) return false;
-  p = end;
-  v->y = std::strtod(p, &end);
-  if (end == p || errno == ERANGE) return false;
-  while (*end == ' ' || *end == '\t') ++end;
-  return *end == '\0' && std::isfinite(v->x) && std::isfinite(v->y);
-}
-
-// Reads a contour file into polygon; raises CommandFailure naming the file and line on bad input.
-void ReadContours(const std::string& path, gpc_polygon* polygon) {
-  const std::vector<unsigned char> bytes = ReadWholeFile(path);
-  const std::string text(bytes.begin(), bytes.end());
-  std::vector<gpc_vertex> contour;
-  bool hole = false;
-  int hole_line = 0;
-  int first_line = 0;
-  auto finish = [&]() {
-    if (contour.empty()) {
-      if (hole) {
-        throw CommandFailure(path + ":" + std::to_string(hole_line) +
-                             ": 'hole' is not followed by a contour");
-      }
-      return;
-    }
-    if (contour.size() < 3) {
-      throw CommandFailure(path + ":" + std::to_string(first_line) + ": the contour has " +
-                           std::to_string(contour.size()) +
-                           (contour.size() == 1 ? " vertex" : " vertices") +
-                           "; a contour needs at least 3");
-    }
-    gpc_vertex_list list{static_cast<int32_t>(contour.size()), contour.data()};
-    gpc_add_contour(polygon, &list, hole ? 1 : 0);
-    contour.clear();
-    hole = false;
-  };
-  size_t start = 0;
-  int line_number = 0;
-  while (start < text.size()) {
-    size_t stop = text.find('\n', start);
-    if (stop == std::string::npos) stop = text.size();
-    const std::string line = Trim(text.substr(start, stop - start));
-    start = stop + 1;
-    ++line_number;
-    if (line.empty()) {
-      finish();
-    } else if (line[0] == '#') {
-      continue;
-    } else if (line == "hole") {
-      if (!contour.empty() || hole) {
-        throw CommandFailure(path + ":" + std::to_string(line_number) +
-                             ": 'hole' must come before a contour's first vertex, after a blank "
-                             "line");
-      }
-      hole = true;
-      hole_line = line_number;
-    } else {
-      gpc_vertex v;
-      if (!ParseVertex(line, &v)) {
-        throw CommandFailure(path + ":" + std::to_string(line_number) + ": expected 'x y', got '" +
-                             line + "'");
-      }
-      if (contour.empty()) first_line = line_number;
-      contour.push_back(v);
-    }
-  }
-  finish();
-}
-
-// The shortest of 15 or 17 significant digits that reads back as the same double.
-std::string Number(double value) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%.15g", value);
-  if (std::strtod(text, nullptr) != value) std::snprintf(text, sizeof text, "%.17g", value);
-  return text;
-}
-
-double SignedArea(const gpc_vertex_list& c) {
-  double twice = 0;
-  for (int32_t i = 0; i < c.num_vertices; ++i) {
-    const gpc_vertex& a = c.vertex[i];
-    const gpc_vertex& b = c.vertex[i + 1 == c.num_vertices ? 0 : i + 1];
-    twice += (a.x - b.x) * (a.y + b.y);
-  }
-  return twice / 2;
-}
-
-void PrintResult(const gpc_polygon& result) {
-  double total = 0;
-  for (int32_t c = 0; c < result.num_contours; ++c) {
-    const gpc_vertex_list& list = result.contour[c];
-    const double area = std::fabs(SignedArea(list));
-    total += result.hole[c] ? -area : area;
-    if (c > 0) std::cout << '\n';
-    if (result.hole[c]) std::cout << "hole\n";
-    std::cout << "# " << (result.hole[c] ? "hole" : "outer contour") << ", " << list.num_vertices
-              << " vertices, area " << Number(area) << '\n';
-    for (int32_t v = 0; v < list.num_vertices; ++v) {
-      std::cout << Number(list.vertex[v].x) << ' ' << Number(list.vertex[v].y) << '\n';
-    }
-  }
-  if (result.num_contours > 0) std::cout << '\n';
-  std::cout << "# " << result.num_contours << " contours, total area " << Number(total) << '\n';
-}
 
 // One SVG path of every contour of p; with the even-odd fill rule holes stay open.
 std::string PathData(const gpc_polygon& p) {
@@ -180,11 +45,13 @@ void RunClip(const ClipOptions& options) {
   if (op == kOps.end()) {
     throw CommandFailure("unknown operation '" + options.op + "': use union, diff, int or xor");
   }
-  Polygon a, b, result;
-  ReadContours(options.a, a.get());
-  ReadContours(options.b, b.get());
+  OwnedPolygon a, b, result;
+  for (auto [path, polygon] : {std::pair{&options.a, a.get()}, std::pair{&options.b, b.get()}}) {
+    const std::vector<unsigned char> bytes = ReadWholeFile(*path);
+    ParseContours(std::string(bytes.begin(), bytes.end()), *path, polygon);
+  }
   gpc_polygon_clip(op->second, a.get(), b.get(), result.get());
-  PrintResult(*result);
+  std::cout << FormatContours(*result);
   if (!options.svg.empty()) WriteClipSvg(options.svg, *a, *b, *result);
 }
 

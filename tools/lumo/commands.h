@@ -3,27 +3,15 @@
 #ifndef LUMOTOOLS_TOOLS_LUMO_COMMANDS_H_
 #define LUMOTOOLS_TOOLS_LUMO_COMMANDS_H_
 
-#include <stdexcept>
 #include <string>
 #include <vector>
 
 #include <CLI/CLI.hpp>
 
+#include "command_failure.h"
 #include "lumotools/geometry/polygon_clipper.h"
 
 namespace lumo_cli {
-
-// Bad input: reported as one line on standard error, exit status 1.
-class CommandFailure : public std::runtime_error {
- public:
-  using std::runtime_error::runtime_error;
-};
-
-// Stopped by the user (Ctrl-C) after printing what was done: exit status 130.
-class CommandInterrupted : public std::runtime_error {
- public:
-  CommandInterrupted() : std::runtime_error("interrupted") {}
-};
 
 void AddDemoCommand(CLI::App& app);
 void AddBagCommand(CLI::App& app);

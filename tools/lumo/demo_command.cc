@@ -9,6 +9,7 @@
 #include <string>
 
 #include "commands.h"
+#include "contour_file.h"
 #include "hostkit/db_factory.h"
 #include "lumotools/color.h"
 #include "lumotools/db.h"
@@ -180,34 +181,10 @@ struct DemoOptions {
   std::string out = "lumo-demo";
 };
 
-// Owns a clipper polygon.
-struct OwnedPolygon {
-  gpc_polygon p{0, nullptr, nullptr};
-  OwnedPolygon() = default;
-  OwnedPolygon(const OwnedPolygon&) = delete;
-  OwnedPolygon& operator=(const OwnedPolygon&) = delete;
-  ~OwnedPolygon() { gpc_free_polygon(&p); }
-};
-
 void AddRectangle(OwnedPolygon& polygon, double x0, double y0, double x1, double y1) {
   gpc_vertex corners[] = {{x0, y0}, {x1, y0}, {x1, y1}, {x0, y1}};
   gpc_vertex_list contour{4, corners};
-  gpc_add_contour(&polygon.p, &contour, 0);
-}
-
-double Area(const gpc_polygon& p) {
-  double total = 0.0;
-  for (int32_t c = 0; c < p.num_contours; ++c) {
-    const gpc_vertex_list& list = p.contour[c];
-    double twice = 0.0;
-    for (int32_t i = 0; i < list.num_vertices; ++i) {
-      const gpc_vertex& a = list.vertex[i];
-      const gpc_vertex& b = list.vertex[(i + 1) % list.num_vertices];
-      twice += a.x * b.y - b.x * a.y;
-    }
-    total += twice / 2.0;
-  }
-  return total;
+  gpc_add_contour(polygon.get(), &contour, 0);
 }
 
 // The group archive kept as the data object of an object-table record in an SQLite project
@@ -299,15 +276,15 @@ void ShowSlabCut(const std::string& out) {
   AddRectangle(slab, 0, 0, 12, 8);
   AddRectangle(openings, 3, 3, 6, 5.5);  // stairwell, inside the slab
   AddRectangle(openings, 10, 6, 13, 9);  // shaft, over the corner
-  gpc_polygon_clip(GPC_DIFF, &slab.p, &openings.p, &rest.p);
+  gpc_polygon_clip(GPC_DIFF, slab.get(), openings.get(), rest.get());
   int holes = 0;
-  for (int32_t c = 0; c < rest.p.num_contours; ++c) holes += rest.p.hole[c];
+  for (int32_t c = 0; c < rest->num_contours; ++c) holes += rest->hole[c];
   const std::string svg = out + "/slab.svg";
-  WriteClipSvg(svg, slab.p, openings.p, rest.p);
+  WriteClipSvg(svg, *slab, *openings, *rest);
   std::printf(
       "\nA slab of 12 x 8 m less a stairwell of 3 x 2.5 m and a shaft over its corner\n"
       "  %d contours (%d of them holes), area %.2f m2 (96 - 7.5 - 4)\n  drawn to %s\n",
-      rest.p.num_contours, holes, Area(rest.p), svg.c_str());
+      rest->num_contours, holes, NetArea(*rest), svg.c_str());
 }
 
 // The checksums of what the walk wrote, as a take-off project keeps them for its files.
