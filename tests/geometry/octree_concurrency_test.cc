@@ -11,6 +11,7 @@
 #include "lumotools/sync/auto_lock.h"
 #include "lumotools/sync/global_lock.h"
 #include "support/random_geometry.h"
+#include "support/soak.h"
 
 namespace {
 
@@ -19,7 +20,7 @@ using P3 = shapekit::point3d<double>;
 const OctBox kDomain(P3(0, 0, 0), P3(100, 100, 100));
 const OctBox kEverything(P3(-1e7, -1e7, -1e7), P3(1e7, 1e7, 1e7));
 
-TEST(OctreeConcurrency, WritersAndReadersShareTrees) {
+void WritersAndReadersShareTrees(unsigned seed) {
   constexpr int kWriters = 3;
   constexpr DWORD kPerWriter = 1000;
   COctTree shared(kDomain);
@@ -30,7 +31,7 @@ TEST(OctreeConcurrency, WritersAndReadersShareTrees) {
   std::vector<std::thread> threads;
   for (int w = 0; w < kWriters; ++w) {
     threads.emplace_back([&, w] {
-      lumo_test::RandomBoxes random(100 + w);
+      lumo_test::RandomBoxes random(seed + 100 + w);
       const DWORD base = static_cast<DWORD>(w) * 100000;
       for (DWORD i = 0; i < kPerWriter; ++i) {
         // Some boxes leave the extent, so rebuilds run while others read.
@@ -46,7 +47,7 @@ TEST(OctreeConcurrency, WritersAndReadersShareTrees) {
   }
   for (int r = 0; r < 2; ++r) {
     threads.emplace_back([&, r] {
-      lumo_test::RandomBoxes random(200 + r);
+      lumo_test::RandomBoxes random(seed + 200 + r);
       while (writing.load()) {
         // Holding the octree lock keeps the objects found alive while they are looked at.
         CAutoReadLockT<CReaderWriterLock> hold(CGlobalLockMgr::__GetGlobalLock(GLOBAL_LOCK_OCTREE));
@@ -83,6 +84,10 @@ TEST(OctreeConcurrency, WritersAndReadersShareTrees) {
   EXPECT_EQ(ids, expected);
   COctNode::DataMap rest;
   EXPECT_EQ(other.GetNodesByBox(kEverything, rest), static_cast<int>(kWriters * kPerWriter / 2));
+}
+
+TEST(OctreeStress, WritersAndReadersShareTrees) {
+  lumo_test::RunStressRounds(0, WritersAndReadersShareTrees);
 }
 
 }  // namespace
