@@ -139,6 +139,25 @@ TEST(Sync, AutoResetEventReleasesOneWaiterPerSignal) {
   CloseHandle(event);
 }
 
+// The reader-writer locks close an event as soon as the waiter it released has moved on, while
+// the thread that set it may still be inside SetEvent; under AddressSanitizer a setter that still
+// touched the event then would fail here.
+TEST(Sync, ReleasedWaiterMayCloseTheEventAtOnce) {
+  for (int round = 0; round < 2000; ++round) {
+    HANDLE event = CreateEvent(nullptr, round % 2 == 0, FALSE, nullptr);
+    ASSERT_NE(event, nullptr);
+    std::atomic<bool> waiting{false};
+    std::thread waiter([&] {
+      waiting = true;
+      EXPECT_EQ(WaitForSingleObject(event, kPatienceMs), WAIT_OBJECT_0);
+      CloseHandle(event);
+    });
+    while (!waiting) std::this_thread::yield();
+    SetEvent(event);
+    waiter.join();
+  }
+}
+
 TEST(Sync, WaitTimesOutAfterTheGivenMilliseconds) {
   HANDLE event = CreateEvent(nullptr, FALSE, FALSE, nullptr);
   const auto start = std::chrono::steady_clock::now();
