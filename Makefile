@@ -21,7 +21,8 @@ FUZZERS := archive_string_fuzzer prop_reg_map_fuzzer super_prop_fuzzer property_
 SOAK_SECONDS ?= 120
 # The suites that need no database server, for the memory checker.
 VALGRIND_SUITES := platform_test property_test formula_test color_test sync_test util_test \
-  claimed_length_test
+  claimed_length_test shapekit_test geometry_test geometry_concurrency_test clipper_test \
+  clipper_allocation_failure_test labeledit_test length_test module_test obj_id_test
 
 PREFIX ?= /usr/local
 

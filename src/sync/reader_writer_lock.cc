@@ -1,7 +1,5 @@
 #include "lumotools/sync/reader_writer_lock.h"
 
-#include <cstddef>
-
 #include "lumotools/platform/time.h"
 
 namespace {
@@ -12,9 +10,6 @@ constexpr DWORD kGuardSpinCount = 400;
 constexpr DWORD kOneRead = 0x1;
 constexpr DWORD kOneWrite = 0x10000;
 constexpr DWORD kReadMask = 0xFFFF;
-
-// Room reserved in the thread map: threads that commonly hold the lock at once.
-constexpr std::size_t kTypicalHolders = 8;
 
 }  // namespace
 
@@ -248,25 +243,27 @@ int CReaderWriterLockNonReentrance::_UpgradeToWriterLockAndLeaveCS(DWORD dwTimeo
   return upgraded;
 }
 
-CReaderWriterLock::CReaderWriterLock() { m_mapThreadState.reserve(kTypicalHolders); }
+CReaderWriterLock::CReaderWriterLock() = default;
 
 CReaderWriterLock::~CReaderWriterLock() = default;
 
 int CReaderWriterLock::AcquireReaderLock(DWORD dwTimeout) {
   const DWORD self = GetCurrentThreadId();
   EnterCS();
-  auto entry = m_mapThreadState.find(self);
-  if (entry != m_mapThreadState.end()) {
+  auto entry = m_mapThreadState.lower_bound(self);
+  if (entry != m_mapThreadState.end() && entry->first == self) {
     entry->second += kOneRead;
     LeaveCS();
     return 1;
   }
-  int acquired = 1;
   if (Writers() == 0) {
     AddReaderUnderGuard();
-  } else {
-    acquired = dwTimeout != 0 && _ReaderWait(dwTimeout);
+    m_mapThreadState.emplace_hint(entry, self, kOneRead);
+    LeaveCS();
+    return 1;
   }
+  // Waiting leaves the guard, so other threads' entries may come and go meanwhile.
+  const int acquired = dwTimeout != 0 && _ReaderWait(dwTimeout);
   if (acquired) m_mapThreadState.emplace(self, kOneRead);
   LeaveCS();
   return acquired;

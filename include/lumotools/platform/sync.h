@@ -24,8 +24,9 @@ LUMO_PLATFORM_EXPORT DWORD GetCurrentThreadId();
 
 // A recursive mutual-exclusion section. The storage belongs to the caller; its content is private
 // to the platform. Initialise before the first use, delete after the last.
+// The size is the system's (40 bytes on 64-bit), so that objects holding one keep their layout.
 struct CRITICAL_SECTION {
-  alignas(8) unsigned char opaque[128];
+  alignas(8) unsigned char opaque[40];
 };
 using LPCRITICAL_SECTION = CRITICAL_SECTION*;
 

@@ -14,9 +14,13 @@
 #define LUMOTOOLS_SYNC_READER_WRITER_LOCK_H_
 
 #include <atomic>
+#include <cstddef>
 #include <cstdint>
+#include <functional>
+#include <utility>
 
 #include <boost/container/flat_map.hpp>
+#include <boost/container/small_vector.hpp>
 
 #include "lumotools/export.h"
 #include "lumotools/platform/sync.h"
@@ -91,9 +95,6 @@ class LUMO_EXPORT CReaderWriterLockNonReentrance {
   // Readers that hold the lock.
   DWORD ReadersIn() const { return static_cast<DWORD>(m_state.load() & kReaderMask); }
 
-  // Readers waiting on m_hReaderSignal.
-  DWORD m_nReadersWaiting = 0;
-
  private:
   friend class ::ReaderWriterLockTestPeer;
 
@@ -109,12 +110,17 @@ class LUMO_EXPORT CReaderWriterLockNonReentrance {
 
   // Writers (high half) and readers in (low half). Readers change it without the guard while no
   // writer holds or waits; the writer count changes only under the guard.
-  std::atomic<std::uint64_t> m_state{0};
+  // It starts a cache line, which it shares with the guard and no other object.
+  alignas(64) std::atomic<std::uint64_t> m_state{0};
   mutable CRITICAL_SECTION m_csGuard;
   // Auto-reset; exists only while a writer waits.
   HANDLE m_hWriterSignal = nullptr;
   // Manual-reset; exists only while m_nReadersWaiting > 0.
   HANDLE m_hReaderSignal = nullptr;
+
+ protected:
+  // Readers waiting on m_hReaderSignal.
+  DWORD m_nReadersWaiting = 0;
 };
 
 // A reader-writer lock that a thread may take again while holding it: read inside read, read
@@ -149,10 +155,17 @@ class LUMO_EXPORT CReaderWriterLock : public CReaderWriterLockNonReentrance {
  private:
   friend class ::ReaderWriterLockTestPeer;
 
+  // Room kept inside the lock for the thread map: threads that commonly hold the lock at once.
+  static constexpr std::size_t kTypicalHolders = 4;
+
   // Thread id -> recursion state, in thread id order. An entry exists exactly while its thread
-  // holds the lock; entries are read and written under the guard. Kept in one block that keeps its
-  // room, so that taking the lock does not allocate.
-  boost::container::flat_map<DWORD, DWORD> m_mapThreadState;
+  // holds the lock; entries are read and written under the guard. Up to kTypicalHolders entries
+  // live inside the lock object, next to the guard, so that taking the lock neither allocates nor
+  // touches memory elsewhere.
+  boost::container::flat_map<
+      DWORD, DWORD, std::less<DWORD>,
+      boost::container::small_vector<std::pair<DWORD, DWORD>, kTypicalHolders>>
+      m_mapThreadState;
 };
 
 #endif  // LUMOTOOLS_SYNC_READER_WRITER_LOCK_H_
