@@ -398,10 +398,10 @@ Event Sweep::Pop() {
   return e;
 }
 
-// Neighbours left and right, in this order from scanline `from - 1` on, either cross inside a
-// beam or meet at a point of a scanline, first at the scanline where `right` is no longer right
-// of `left`. Their difference in abscissa is linear in height, so that scanline is found by
-// bisection.
+// Queues what next happens to the neighbours `left` and `right` (in this order on scanline
+// from - 1): on the first scanline from `from` on where `right` is no longer right of `left`, they
+// either meet at one point or have crossed inside the beam below it. Their gap is linear in
+// height, so that scanline is found by bisection.
 void Sweep::Predict(int32_t left, int32_t right, int32_t from) {
   if (left == kNone || right == kNone) return;
   const int32_t last = std::min(bundles_[left].top, bundles_[right].top);
