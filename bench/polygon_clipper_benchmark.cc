@@ -6,14 +6,19 @@
 //   of a 32 x 32 grid over [0, 1e6]^2 (so a set does not overlap itself; the two sets overlap).
 // - Concentric/n (union only): two random star polygons of n vertices about one centre, radii
 //   from 0.5 R to R: few crossings (k about n) but a horizontal line meets a fixed share of the
-//   edges, so every scanbeam has O(n) active edges; up to 10,000 vertices.
-// Boost.Geometry runs up to 10,000 vertices: its union of the 100,000-vertex stars (150,000
-// result contours) had not finished after ten minutes.
+//   edges, so every scanbeam has O(n) active edges.
+// - Apart/n (union only): two random star polygons of n vertices, radii from 0.5 R to R, one
+//   above the other 3 R apart: no crossing at all, the same x range, O(n) active edges per beam.
+// Concentric and Apart show growth on input with few crossings: compare the time per vertex
+// (s_per_vertex) from 1,000 to 100,000 vertices. Their 100,000-vertex cases run once.
+// Boost.Geometry runs the stars up to 10,000 vertices: its union of the 100,000-vertex stars
+// (150,000 result contours) had not finished after ten minutes.
 // Clipper 6 works on integers: it gets the coordinates times 1000, rounded, which keeps them below
 // 2^30, on its fast path. Input building is outside the timed part; freeing the result is inside.
 #include <benchmark/benchmark.h>
 
 #include <cmath>
+#include <map>
 #include <random>
 #include <vector>
 
@@ -74,22 +79,31 @@ Inputs Squares() {
   return in;
 }
 
-Inputs Concentric(int n) {
+// Two stars of n vertices, radii from 0.5 R to R, the second centred dy above the first.
+Inputs FewCrossings(int n, double dy) {
   std::mt19937_64 rng(static_cast<uint64_t>(n) + 1);
   return Inputs{{lumo_test::RandomStar(rng, n, 0, 0, 0.5 * kRadius, kRadius)},
-                {lumo_test::RandomStar(rng, n, 0, 0, 0.5 * kRadius, kRadius)}};
+                {lumo_test::RandomStar(rng, n, 0, dy, 0.5 * kRadius, kRadius)}};
 }
 
-// Inputs by range: 0 the squares, n the stars of n vertices, -n the concentric stars.
+constexpr int kApart = 1;  // taken from -n for the stars apart
+
+// Inputs by range: 0 the squares, n the stars of n vertices, -n the concentric stars, -n - 1 the
+// stars one above the other. The few-crossing inputs are built on first use.
 const Inputs& Cached(int n) {
   static const Inputs squares = Squares();
   static const Inputs s1k = Stars(1000), s10k = Stars(10000), s100k = Stars(100000);
-  static const Inputs c1k = Concentric(1000), c10k = Concentric(10000);
+  if (n < 0) {
+    static std::map<int, Inputs> few;
+    auto it = few.find(n);
+    if (it == few.end()) {
+      const bool apart = (-n) % 10 == kApart;
+      const int size = apart ? -n - kApart : -n;
+      it = few.emplace(n, FewCrossings(size, apart ? 3 * kRadius : 0)).first;
+    }
+    return it->second;
+  }
   switch (n) {
-    case -1000:
-      return c1k;
-    case -10000:
-      return c10k;
     case 0:
       return squares;
     case 1000:
@@ -107,6 +121,14 @@ size_t Vertices(const Contours& contours) {
   return n;
 }
 
+// The input size and the time per input vertex.
+void PerVertex(benchmark::State& state, const Inputs& in) {
+  const double n = static_cast<double>(Vertices(in.a) + Vertices(in.b));
+  state.counters["vertices"] = n;
+  state.counters["s_per_vertex"] = benchmark::Counter(
+      n, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
+
 void Ours(benchmark::State& state, Op op) {
   const Inputs& in = Cached(static_cast<int>(state.range(0)));
   GpcPolygon a(in.a), b(in.b);
@@ -119,7 +141,7 @@ void Ours(benchmark::State& state, Op op) {
     gpc_free_polygon(&r);
   }
   state.counters["contours"] = static_cast<double>(out);
-  state.counters["vertices"] = static_cast<double>(Vertices(in.a) + Vertices(in.b));
+  PerVertex(state, in);
 }
 
 ClipperLib::Paths ToClipper(const Contours& contours) {
@@ -151,6 +173,7 @@ void Clipper6(benchmark::State& state, Op op) {
     out = solution.size();
   }
   state.counters["contours"] = static_cast<double>(out);
+  PerVertex(state, in);
 }
 
 BgMulti ToBoost(const Contours& contours) {
@@ -179,6 +202,7 @@ void BoostGeometry(benchmark::State& state, Op op) {
     out = result.size();
   }
   state.counters["contours"] = static_cast<double>(out);
+  PerVertex(state, in);
 }
 
 // Range 0 is the squares; the others the number of vertices of each star.
@@ -194,6 +218,19 @@ void ConcentricSizes(benchmark::internal::Benchmark* b) {
   b->Arg(-1000)->Arg(-10000)->Unit(benchmark::kMillisecond);
 }
 
+void ApartSizes(benchmark::internal::Benchmark* b) {
+  b->Arg(-1000 - kApart)->Arg(-10000 - kApart)->Unit(benchmark::kMillisecond);
+}
+
+// The 100,000-vertex few-crossing cases, run once.
+void LargeConcentric(benchmark::internal::Benchmark* b) {
+  b->Arg(-100000)->Iterations(1)->Unit(benchmark::kMillisecond);
+}
+
+void LargeApart(benchmark::internal::Benchmark* b) {
+  b->Arg(-100000 - kApart)->Iterations(1)->Unit(benchmark::kMillisecond);
+}
+
 #define LUMO_CLIP_BENCHMARKS(name, op)                                             \
   BENCHMARK_CAPTURE(Ours, name, op)->Apply(Sizes)->Name("BM_Gpc_" #name);          \
   BENCHMARK_CAPTURE(Clipper6, name, op)->Apply(Sizes)->Name("BM_Clipper6_" #name); \
@@ -202,12 +239,14 @@ void ConcentricSizes(benchmark::internal::Benchmark* b) {
 LUMO_CLIP_BENCHMARKS(Union, Op::kUnion);
 LUMO_CLIP_BENCHMARKS(Difference, Op::kDifference);
 LUMO_CLIP_BENCHMARKS(Intersection, Op::kIntersection);
-BENCHMARK_CAPTURE(Ours, Concentric, Op::kUnion)->Apply(ConcentricSizes)->Name("BM_Gpc_Concentric");
-BENCHMARK_CAPTURE(Clipper6, Concentric, Op::kUnion)
-    ->Apply(ConcentricSizes)
-    ->Name("BM_Clipper6_Concentric");
-BENCHMARK_CAPTURE(BoostGeometry, Concentric, Op::kUnion)
-    ->Apply(ConcentricSizes)
-    ->Name("BM_Boost_Concentric");
+#define LUMO_FEW_CROSSING_BENCHMARKS(name, sizes)                                          \
+  BENCHMARK_CAPTURE(Ours, name, Op::kUnion)->Apply(sizes)->Name("BM_Gpc_" #name);          \
+  BENCHMARK_CAPTURE(Clipper6, name, Op::kUnion)->Apply(sizes)->Name("BM_Clipper6_" #name); \
+  BENCHMARK_CAPTURE(BoostGeometry, name, Op::kUnion)->Apply(sizes)->Name("BM_Boost_" #name)
+
+LUMO_FEW_CROSSING_BENCHMARKS(Concentric, ConcentricSizes);
+LUMO_FEW_CROSSING_BENCHMARKS(Concentric, LargeConcentric);
+LUMO_FEW_CROSSING_BENCHMARKS(Apart, ApartSizes);
+LUMO_FEW_CROSSING_BENCHMARKS(Apart, LargeApart);
 
 }  // namespace

@@ -3,7 +3,8 @@
 // array of trivially copyable values kept in such memory.
 //
 // A build with LUMO_CLIPPER_FAULT_INJECTION defined can make a chosen allocation fail, so the
-// failure path can be tested.
+// failure path can be tested. A build with LUMO_CLIPPER_COUNT_WORK defined counts the sweep's
+// work, so its growth can be tested.
 #ifndef LUMOTOOLS_SRC_GEOMETRY_CLIPPER_GPC_MEMORY_H_
 #define LUMOTOOLS_SRC_GEOMETRY_CLIPPER_GPC_MEMORY_H_
 
@@ -24,6 +25,11 @@ void* Reallocate(void* p, size_t bytes, const char* what);
 void FailAllocationAfter(long count);
 // How many allocations may still succeed before the chosen one fails.
 long AllocationsBeforeFailure();
+#endif
+
+#if defined(LUMO_CLIPPER_COUNT_WORK)
+// How many abscissas of edges on a scanline the sweep has computed: its unit of work.
+extern long abscissas_computed;
 #endif
 
 // A vector of trivially copyable T in checked memory; `what` names its allocations.

@@ -1,4 +1,4 @@
-// Vatti's scanbeam clipping.
+// Vatti's scanbeam clipping, driven by events.
 //
 // Terms used below:
 // - Scanline: a height at which some input edge starts or ends. Consecutive scanlines bound a
@@ -6,16 +6,23 @@
 // - Local minima table: the input edges sorted by their lower end, so that the sweep takes the
 //   edges starting on each scanline from its front.
 // - Active edge table (AET): the edges crossing the current scanbeam, ordered left to right.
-//   Edges that run on the same line through the whole beam form one bundle, which changes the
-//   subject/clip parity by the xor of its members' types: shared edges cancel or merge.
-// - Intersection table: the pairs of adjacent bundles that swap places inside a scanbeam, each
-//   with the point where they cross, processed bottom to top.
+//   Edges that run on the same line through the beam form one bundle, which changes the
+//   subject/clip parity by the xor of its members' types: shared edges cancel or merge. The
+//   bundles are kept in a list threaded through a treap (positional: its in-order is the list
+//   order), so that a starting edge finds its place in O(log n). Each bundle keeps the
+//   subject/clip parity just right of it, so a bundle's neighbourhood is classified from its left
+//   neighbour alone.
+// - Event queue: a heap of what happens on a scanline (an edge ends, two bundles meet at one
+//   point, a bundle's members part) or inside a beam (two neighbouring bundles cross). Events are
+//   predicted for neighbours only, when they become neighbours, so a scanline or a crossing costs
+//   O(log n) plus the bundles at its point, and a clip costs O((n + k) log n).
 // - Output chain: a partial result contour, a list of vertices grown at both ends and joined to
 //   other chains, until its two ends meet and it closes.
 //
 // Horizontal input edges take no part: a region's inside is the even-odd parity of the
 // non-horizontal edges left of a point. Horizontal result edges come from comparing the result
-// just below and just above each scanline.
+// just below and just above each scanline; they run from a point where the two differ to the
+// next point where they agree, across the bundles in between.
 //
 // Every place where result boundaries meet (a vertex on a scanline, or a crossing inside a beam)
 // is handled the same way: the result boundaries at the point are listed counter-clockwise, each
@@ -35,6 +42,10 @@
 using lumo_gpc::Allocate;
 using lumo_gpc::Buffer;
 
+#if defined(LUMO_CLIPPER_COUNT_WORK)
+long lumo_gpc::abscissas_computed = 0;
+#endif
+
 namespace {
 
 constexpr uint8_t kSubject = 1;
@@ -47,35 +58,81 @@ bool SameX(double a, double b) {
   return a == b || std::fabs(a - b) <= kSamePointTolerance * std::max(std::fabs(a), std::fabs(b));
 }
 
-// An input edge, or its copy in the active edge table.
+// An input edge.
 struct Edge {
   double xb, yb;  // lower end
   double xt, yt;  // upper end; yt > yb
   double slope;   // dx / dy
-  double x;       // abscissa on the current scanline
-  double xnext;   // abscissa on the next scanline
-  int32_t id;     // place in the input edge list
+  int32_t top;    // scanline of the upper end
   uint8_t type;   // kSubject or kClip
 };
 
 double XAt(const Edge& e, double y) {
+#if defined(LUMO_CLIPPER_COUNT_WORK)
+  ++lumo_gpc::abscissas_computed;
+#endif
   if (y >= e.yt) return e.xt;
   return e.xb + (y - e.yb) * e.slope;
 }
 
-// Edges ordered by abscissa on a scanline and, at one point, by slope upwards.
-bool Before(const Edge& a, const Edge& b) { return a.x < b.x || (a.x == b.x && a.slope < b.slope); }
+// An edge on a scanline, ordered by abscissa and, at one point, by slope upwards.
+struct Placed {
+  double x, slope;
+  int32_t edge;
+};
 
-// A bundle of the active edge table: the edges [first, first + count) of the scanline's edge list,
-// running on one line through the beam.
+bool Before(const Placed& a, const Placed& b) {
+  return a.x < b.x || (a.x == b.x && a.slope < b.slope);
+}
+
+// A bundle of the active edge table: the input edges members_[first, first + count), running on
+// one line through the beam, ordered by slope.
 struct Bundle {
-  double x;      // abscissa at the bottom of the beam
-  double xnext;  // abscissa at the top of the beam
   int32_t first;
   int32_t count;
+  int32_t top;    // the lowest scanline where a member ends
   int32_t end;    // chain end held by the bundle, or kNone
+  int32_t slot;   // place in the list
+  int32_t mark;   // scanline + 1 when it was last a seed of a scanline
+  int32_t done;   // scanline + 1 when it was made or replaced on a scanline
   uint8_t mask;   // xor of the member types
   uint8_t right;  // subject/clip parity just right of the bundle
+  bool alive;
+};
+
+// A place in the active edge table: a list node and a treap node.
+struct Slot {
+  int32_t bundle;
+  int32_t prev, next;
+  int32_t parent, left, right;
+  uint32_t priority;
+};
+
+// Something that happens on scanline `scan` (phase 0), or inside the beam above it at height t
+// (phase 1, 0 bottom to 1 top), to bundles a and b (b may be kNone). Crossings at one height go
+// by the abscissas of b and a at the bottom of the beam, so that several lines through one point
+// swap in one order.
+struct Event {
+  int32_t scan;
+  int32_t phase;
+  double t;
+  double xb, xa;
+  int32_t a, b;
+};
+
+bool Later(const Event& p, const Event& q) {
+  if (p.scan != q.scan) return p.scan > q.scan;
+  if (p.phase != q.phase) return p.phase > q.phase;
+  if (p.t != q.t) return p.t > q.t;
+  if (p.xb != q.xb) return p.xb > q.xb;
+  return p.xa > q.xa;
+}
+
+// What a scanline starts from: a bundle to visit or an edge starting there, at abscissa x.
+struct Seed {
+  double x;
+  int32_t bundle;
+  int32_t edge;
 };
 
 struct VertexNode {
@@ -101,11 +158,6 @@ struct Item {
   int32_t edge;       // input edge (a bundle's first), or kNone for a horizontal result edge
   int32_t end;
   int32_t* out;
-};
-
-struct Crossing {
-  int32_t left, right;  // bundles, the left one at the bottom of the beam
-  double t;             // height in the beam, 0 bottom to 1 top
 };
 
 int32_t EndOf(int32_t chain, bool tail) { return chain * 2 + (tail ? 1 : 0); }
@@ -137,11 +189,29 @@ class Sweep {
   void Emit(gpc_polygon* result);
 
  private:
-  void StartScanline(double y);
-  void BundleAbove(double ynext);
-  void ConnectScanline(double y);
-  void ProcessBeam(double y, double ynext);
-  void Cross(const Crossing& c, double y, double ynext);
+  // Active edge table.
+  double XOf(int32_t bundle, double y) const {
+    return XAt(input_[members_[bundles_[bundle].first]], y);
+  }
+  int32_t Next(int32_t bundle) const;
+  int32_t Prev(int32_t bundle) const;
+  int32_t Extreme(bool last) const;
+  int32_t Locate(double x, double y) const;
+  void InsertAfter(int32_t bundle, int32_t after);
+  void Remove(int32_t bundle);
+  void RotateUp(int32_t slot);
+
+  // Events.
+  void Push(const Event& e);
+  Event Pop();
+  void Predict(int32_t left, int32_t right, int32_t from);
+  void PredictParting(int32_t bundle, int32_t from);
+
+  void Scanline(int32_t j);
+  int32_t Group(int32_t first, int32_t below, const int32_t* starting, size_t starting_count,
+                int32_t anchor);
+  void Beam(int32_t j);
+  void Cross(int32_t left, int32_t right, double t, int32_t j);
   void Connect(double x, double y);
 
   int32_t NewChain(double x, double y);
@@ -154,23 +224,27 @@ class Sweep {
   Buffer<Edge> input_{"edge table creation"};
   Buffer<int32_t> lmt_{"LMT insertion"};
   Buffer<double> scanlines_{"sbt creation"};
-  // The active edge table of the beam below the scanline (edges_below_, bundles_below_ in the
-  // order order_below_) and of the beam above it (edges_, bundles_, order_).
-  Buffer<Edge> edges_below_{"ST insertion"};
-  Buffer<Bundle> bundles_below_{"ST insertion"};
-  Buffer<int32_t> order_below_{"ST insertion"};
-  Buffer<Edge> edges_{"ST insertion"};
+  Buffer<int32_t> members_{"ST insertion"};
   Buffer<Bundle> bundles_{"ST insertion"};
-  Buffer<int32_t> order_{"ST insertion"};     // bundles left to right
-  Buffer<int32_t> position_{"ST insertion"};  // bundle -> place in order_
-  Buffer<Crossing> crossings_{"IT insertion"};
+  Buffer<Slot> slots_{"ST insertion"};
+  Buffer<Event> events_{"IT insertion"};
+  Buffer<Seed> seeds_{"IT insertion"};
+  Buffer<int32_t> starting_{"LMT insertion"};
+  Buffer<Placed> placed_{"ST insertion"};
   Buffer<Item> items_{"IT insertion"};
   Buffer<Item> incoming_{"IT insertion"};
   Buffer<Item> outgoing_{"IT insertion"};
   Buffer<VertexNode> nodes_{"vertex node creation"};
   Buffer<Chain> chains_{"polygon node creation"};
   Buffer<ClosedChain> closed_{"polygon node creation"};
+  int32_t root_ = kNone;
+  uint32_t random_ = 0x9e3779b9u;
   size_t next_new_ = 0;
+  // The scanline being processed, its height and the next one's.
+  int32_t scan_ = 0;
+  double y_ = 0, ynext_ = 0;
+  // Subject/clip parity just below and just above the scanline, left of the point at hand.
+  unsigned below_state_ = 0, above_state_ = 0;
   int32_t pending_ = kNone;  // end of the horizontal result edge running right along a scanline
 };
 
@@ -190,11 +264,209 @@ void Sweep::AddContour(const gpc_vertex_list& c, uint8_t type) {
     e.xt = b.x;
     e.yt = b.y;
     e.slope = (b.x - a.x) / (b.y - a.y);
-    e.x = a.x;
-    e.id = static_cast<int32_t>(input_.size());
     e.type = type;
     input_.push_back(e);
   }
+}
+
+// The bundle after `bundle` (kNone: the first one), or kNone.
+int32_t Sweep::Next(int32_t bundle) const {
+  if (bundle == kNone) return Extreme(false);
+  const int32_t s = slots_[bundles_[bundle].slot].next;
+  return s == kNone ? kNone : slots_[s].bundle;
+}
+
+int32_t Sweep::Prev(int32_t bundle) const {
+  const int32_t s = slots_[bundles_[bundle].slot].prev;
+  return s == kNone ? kNone : slots_[s].bundle;
+}
+
+// The first or the last bundle of the table, or kNone.
+int32_t Sweep::Extreme(bool last) const {
+  int32_t s = root_;
+  if (s == kNone) return kNone;
+  for (;;) {
+    const int32_t child = last ? slots_[s].right : slots_[s].left;
+    if (child == kNone) return slots_[s].bundle;
+    s = child;
+  }
+}
+
+// The first bundle that is not left of abscissa x on scanline y, or kNone.
+int32_t Sweep::Locate(double x, double y) const {
+  int32_t found = kNone;
+  for (int32_t s = root_; s != kNone;) {
+    const double bx = XOf(slots_[s].bundle, y);
+    if (bx < x && !SameX(bx, x)) {
+      s = slots_[s].right;
+    } else {
+      found = slots_[s].bundle;
+      s = slots_[s].left;
+    }
+  }
+  return found;
+}
+
+void Sweep::RotateUp(int32_t s) {
+  Slot& x = slots_[s];
+  const int32_t p = x.parent;
+  Slot& ps = slots_[p];
+  const int32_t g = ps.parent;
+  if (ps.left == s) {
+    ps.left = x.right;
+    if (x.right != kNone) slots_[x.right].parent = p;
+    x.right = p;
+  } else {
+    ps.right = x.left;
+    if (x.left != kNone) slots_[x.left].parent = p;
+    x.left = p;
+  }
+  ps.parent = s;
+  x.parent = g;
+  if (g == kNone) {
+    root_ = s;
+  } else if (slots_[g].left == p) {
+    slots_[g].left = s;
+  } else {
+    slots_[g].right = s;
+  }
+}
+
+// Puts bundle into the table right after `after` (kNone: at the front).
+void Sweep::InsertAfter(int32_t bundle, int32_t after) {
+  random_ ^= random_ << 13;
+  random_ ^= random_ >> 17;
+  random_ ^= random_ << 5;
+  const int32_t s = static_cast<int32_t>(slots_.size());
+  slots_.push_back(Slot{bundle, kNone, kNone, kNone, kNone, kNone, random_});
+  bundles_[bundle].slot = s;
+  const int32_t a = after == kNone ? kNone : bundles_[after].slot;
+  const int32_t next =
+      a == kNone ? (root_ == kNone ? kNone : bundles_[Extreme(false)].slot) : slots_[a].next;
+  slots_[s].prev = a;
+  slots_[s].next = next;
+  if (a != kNone) slots_[a].next = s;
+  if (next != kNone) slots_[next].prev = s;
+  // In the treap: the right child of `after`, or the left child of its successor.
+  if (root_ == kNone) {
+    root_ = s;
+    return;
+  }
+  if (a != kNone && slots_[a].right == kNone) {
+    slots_[a].right = s;
+    slots_[s].parent = a;
+  } else {
+    int32_t n = a == kNone ? root_ : slots_[a].right;
+    while (slots_[n].left != kNone) n = slots_[n].left;
+    slots_[n].left = s;
+    slots_[s].parent = n;
+  }
+  while (slots_[s].parent != kNone && slots_[slots_[s].parent].priority < slots_[s].priority) {
+    RotateUp(s);
+  }
+}
+
+void Sweep::Remove(int32_t bundle) {
+  const int32_t s = bundles_[bundle].slot;
+  bundles_[bundle].alive = false;
+  Slot& x = slots_[s];
+  if (x.prev != kNone) slots_[x.prev].next = x.next;
+  if (x.next != kNone) slots_[x.next].prev = x.prev;
+  while (x.left != kNone && x.right != kNone) {
+    RotateUp(slots_[x.left].priority > slots_[x.right].priority ? x.left : x.right);
+  }
+  const int32_t child = x.left != kNone ? x.left : x.right;
+  if (child != kNone) slots_[child].parent = x.parent;
+  if (x.parent == kNone) {
+    root_ = child;
+  } else if (slots_[x.parent].left == s) {
+    slots_[x.parent].left = child;
+  } else {
+    slots_[x.parent].right = child;
+  }
+}
+
+void Sweep::Push(const Event& e) {
+  events_.push_back(e);
+  std::push_heap(events_.begin(), events_.end(), Later);
+}
+
+Event Sweep::Pop() {
+  std::pop_heap(events_.begin(), events_.end(), Later);
+  const Event e = events_.back();
+  events_.resize(events_.size() - 1);
+  return e;
+}
+
+// Queues what next happens to the neighbours `left` and `right` (in this order on scanline
+// from - 1): on the first scanline from `from` on where `right` is no longer right of `left`, they
+// either meet at one point or have crossed inside the beam below it. Their gap is linear in
+// height, so that scanline is found by bisection.
+void Sweep::Predict(int32_t left, int32_t right, int32_t from) {
+  if (left == kNone || right == kNone) return;
+  const int32_t last = std::min(bundles_[left].top, bundles_[right].top);
+  if (from > last) return;
+  auto reached = [&](int32_t j, bool* same) {
+    const double xl = XOf(left, scanlines_[j]), xr = XOf(right, scanlines_[j]);
+    *same = SameX(xl, xr);
+    return *same || xl > xr;
+  };
+  bool same = false;
+  if (!reached(last, &same)) return;
+  int32_t lo = from, hi = last;
+  while (lo < hi) {
+    const int32_t mid = lo + (hi - lo) / 2;
+    bool s = false;
+    if (reached(mid, &s)) {
+      hi = mid;
+    } else {
+      lo = mid + 1;
+    }
+  }
+  reached(lo, &same);
+  if (same || lo == 0) {
+    Push(Event{lo, 0, 0, 0, 0, left, right});
+    return;
+  }
+  // A crossing in the beam below scanline lo.
+  const double y = scanlines_[lo - 1], ynext = scanlines_[lo];
+  const double xl = XOf(left, y), xr = XOf(right, y);
+  const double gap_bottom = xr - xl;
+  const double gap_top = XOf(right, ynext) - XOf(left, ynext);
+  double t = gap_bottom / (gap_bottom - gap_top);
+  if (!(t >= 0)) t = 0;
+  if (t > 1) t = 1;
+  Push(Event{lo - 1, 1, t, xr, xl, left, right});
+}
+
+// The members of a bundle run on one line up to the next scanline; they part on the first
+// scanline from `from` on where they are no longer at one point on the scanline after it.
+void Sweep::PredictParting(int32_t bundle, int32_t from) {
+  const Bundle& b = bundles_[bundle];
+  if (b.count < 2) return;
+  const int32_t last = b.top - 1;
+  if (from > last) return;
+  auto parted = [&](int32_t j) {
+    const double y = scanlines_[j + 1];
+    double prev = XAt(input_[members_[b.first]], y);
+    for (int32_t m = 1; m < b.count; ++m) {
+      const double x = XAt(input_[members_[b.first + m]], y);
+      if (!SameX(prev, x)) return true;
+      prev = x;
+    }
+    return false;
+  };
+  if (!parted(last)) return;
+  int32_t lo = from, hi = last;
+  while (lo < hi) {
+    const int32_t mid = lo + (hi - lo) / 2;
+    if (parted(mid)) {
+      hi = mid;
+    } else {
+      lo = mid + 1;
+    }
+  }
+  Push(Event{lo, 0, 0, 0, 0, bundle, kNone});
 }
 
 void Sweep::Run() {
@@ -211,207 +483,225 @@ void Sweep::Run() {
     const Edge& ea = input_[a];
     const Edge& eb = input_[b];
     if (ea.yb != eb.yb) return ea.yb < eb.yb;
-    return Before(ea, eb);
+    return Before(Placed{ea.xb, ea.slope, a}, Placed{eb.xb, eb.slope, b});
   });
   std::sort(scanlines_.begin(), scanlines_.end());
   scanlines_.resize(
       static_cast<size_t>(std::unique(scanlines_.begin(), scanlines_.end()) - scanlines_.begin()));
-  const size_t count = scanlines_.size();
-  for (size_t i = 0; i < count; ++i) {
-    const double y = scanlines_[i];
-    const double ynext = i + 1 < count ? scanlines_[i + 1] : y;
-    StartScanline(y);
-    BundleAbove(ynext);
-    ConnectScanline(y);
-    if (i + 1 < count) ProcessBeam(y, ynext);
-    edges_below_.swap(edges_);
-    bundles_below_.swap(bundles_);
-    order_below_.swap(order_);
+  for (size_t i = 0; i < n; ++i) {
+    input_[i].top = static_cast<int32_t>(
+        std::lower_bound(scanlines_.begin(), scanlines_.end(), input_[i].yt) - scanlines_.begin());
+  }
+  const int32_t count = static_cast<int32_t>(scanlines_.size());
+  for (int32_t j = 0; j < count; ++j) {
+    scan_ = j;
+    y_ = scanlines_[j];
+    ynext_ = j + 1 < count ? scanlines_[j + 1] : y_;
+    Scanline(j);
+    if (j + 1 < count) Beam(j);
   }
 }
 
-// Lists the edges leaving scanline y upwards in edges_, ordered by abscissa and, at one point, by
-// slope: the edges going on from below, in their order, with the edges starting at y merged in.
-void Sweep::StartScanline(double y) {
-  edges_.clear();
-  size_t first_new = next_new_;
-  while (next_new_ < lmt_.size() && input_[lmt_[next_new_]].yb == y) ++next_new_;
-  size_t k = first_new;
-  bool sorted = true;
-  for (int32_t b : order_below_) {
-    const Bundle& bundle = bundles_below_[b];
-    for (int32_t m = bundle.first; m < bundle.first + bundle.count; ++m) {
-      const Edge& e = edges_below_[m];
-      if (e.yt <= y) continue;
-      Edge going_on = e;
-      going_on.x = e.xnext;
-      while (k < next_new_ && Before(input_[lmt_[k]], going_on))
-        edges_.push_back(input_[lmt_[k++]]);
-      if (!edges_.empty() && Before(going_on, edges_.back())) sorted = false;
-      edges_.push_back(going_on);
+// Connects the result boundaries meeting on scanline j, point by point from left to right, and
+// brings the active edge table from the beam below to the beam above. Only the points of seeds
+// (ending, meeting or parting bundles, starting edges) are visited, and the bundles in between
+// where the parities below and above the scanline differ, along a horizontal input edge.
+void Sweep::Scanline(int32_t j) {
+  const int32_t stamp = j + 1;
+  seeds_.clear();
+  while (!events_.empty() && events_[0].scan == j && events_[0].phase == 0) {
+    const Event e = Pop();
+    for (int32_t b : {e.a, e.b}) {
+      if (b == kNone || !bundles_[b].alive || bundles_[b].mark == stamp) continue;
+      bundles_[b].mark = stamp;
+      seeds_.push_back(Seed{XOf(b, y_), b, kNone});
     }
   }
-  while (k < next_new_) edges_.push_back(input_[lmt_[k++]]);
-  if (sorted) return;
-  // Edges going on from below meet at one point in abscissa order only; order them by slope.
-  for (size_t i = 1; i < edges_.size(); ++i) {
-    if (!Before(edges_[i], edges_[i - 1])) continue;
-    const Edge e = edges_[i];
-    size_t j = i;
-    for (; j > 0 && Before(e, edges_[j - 1]); --j) edges_[j] = edges_[j - 1];
-    edges_[j] = e;
+  while (next_new_ < lmt_.size() && input_[lmt_[next_new_]].yb == y_) {
+    const int32_t e = lmt_[next_new_++];
+    seeds_.push_back(Seed{input_[e].xb, kNone, e});
   }
-}
-
-// Groups the edges of edges_ that run on one line up to the next scanline into bundles.
-void Sweep::BundleAbove(double ynext) {
-  bundles_.clear();
-  order_.clear();
-  const int32_t n = static_cast<int32_t>(edges_.size());
-  for (int32_t k = 0; k < n; ++k) {
-    Edge& e = edges_[k];
-    e.xnext = XAt(e, ynext);
-    if (k > 0 && SameX(edges_[k - 1].x, e.x) && SameX(edges_[k - 1].xnext, e.xnext)) {
-      bundles_.back().count++;
-      bundles_.back().mask ^= e.type;
+  if (seeds_.empty()) return;
+  std::sort(seeds_.begin(), seeds_.end(), [](const Seed& a, const Seed& b) { return a.x < b.x; });
+  pending_ = kNone;
+  below_state_ = above_state_ = 0;
+  int32_t cursor = kNone;  // the last bundle of the beam above made so far, or its left neighbour
+  size_t i = 0;
+  while (i < seeds_.size()) {
+    const double xlo = seeds_[i].x;
+    size_t k = i;
+    while (k < seeds_.size() && SameX(seeds_[k].x, xlo)) ++k;
+    const double xhi = seeds_[k - 1].x;
+    int32_t start;
+    if (below_state_ != above_state_) {
+      // Along a horizontal input edge every bundle up to the point is visited.
+      start = Next(cursor);
+      while (start != kNone && bundles_[start].mark != stamp) {
+        const double x = XOf(start, y_);
+        if (!(x < xlo) || SameX(x, xlo)) break;
+        cursor = Group(start, 1, nullptr, 0, Prev(start));
+        start = Next(cursor);
+      }
     } else {
-      order_.push_back(static_cast<int32_t>(bundles_.size()));
-      bundles_.push_back(Bundle{e.x, e.xnext, k, 1, kNone, e.type, 0});
+      start = Locate(xlo, y_);
+      while (start != kNone && bundles_[start].done == stamp) start = Next(start);
+      if (start == kNone) {
+        cursor = Extreme(true);
+      } else {
+        cursor = Prev(start);
+      }
+      below_state_ = above_state_ = cursor == kNone ? 0 : bundles_[cursor].right;
+    }
+    int32_t below = 0;
+    for (int32_t b = start; b != kNone && bundles_[b].done != stamp; b = Next(b), ++below) {
+      const double x = XOf(b, y_);
+      if (x > xhi && !SameX(x, xhi)) break;
+    }
+    // The edges starting at the point.
+    starting_.clear();
+    for (size_t s = i; s < k; ++s) {
+      if (seeds_[s].edge != kNone) starting_.push_back(seeds_[s].edge);
+    }
+    cursor = Group(below > 0 ? start : kNone, below, starting_.data(), starting_.size(), cursor);
+    i = k;
+  }
+  // Past the last seed the parities below and above agree again.
+  for (int32_t b = Next(cursor); below_state_ != above_state_ && b != kNone; b = Next(cursor)) {
+    cursor = Group(b, 1, nullptr, 0, Prev(b));
+  }
+  // A seed that rounding left out of place in the table is still handled where it is, so that
+  // no ended edge stays in the table.
+  for (size_t s = 0; s < seeds_.size(); ++s) {
+    const int32_t b = seeds_[s].bundle;
+    if (b == kNone || !bundles_[b].alive || bundles_[b].done == stamp) continue;
+    cursor = Prev(b);
+    below_state_ = above_state_ = cursor == kNone ? 0 : bundles_[cursor].right;
+    cursor = Group(b, 1, nullptr, 0, cursor);
+    for (int32_t c = Next(cursor); below_state_ != above_state_ && c != kNone; c = Next(cursor)) {
+      cursor = Group(c, 1, nullptr, 0, Prev(c));
     }
   }
 }
 
-// Connects the result boundaries meeting on scanline y, point by point from left to right.
-void Sweep::ConnectScanline(double y) {
-  size_t b = 0, a = 0;
-  const size_t below_count = order_below_.size(), above_count = bundles_.size();
-  unsigned below_state = 0, above_state = 0;
-  while (b < below_count || a < above_count) {
-    // Fast path: a bundle going straight on through the scanline, alone at its point, with the
-    // result the same just below and just above: it keeps its chain end and adds no vertex.
-    if (b < below_count && a < above_count && below_state == above_state) {
-      const Bundle& down = bundles_below_[order_below_[b]];
-      Bundle& up = bundles_[a];
-      if (down.xnext == up.x && down.mask == up.mask &&
-          edges_below_[down.first].id == edges_[up.first].id &&
-          (b + 1 == below_count || !SameX(bundles_below_[order_below_[b + 1]].xnext, up.x)) &&
-          (a + 1 == above_count || !SameX(bundles_[a + 1].x, up.x)) &&
-          (b == 0 || !SameX(bundles_below_[order_below_[b - 1]].xnext, up.x)) &&
-          (a == 0 || !SameX(bundles_[a - 1].x, up.x))) {
-        below_state ^= up.mask;
-        above_state = below_state;
-        up.right = static_cast<uint8_t>(above_state);
-        up.end = down.end;
-        ++a;
-        ++b;
-        continue;
-      }
+// Handles one point of the scanline: the `below` bundles from `first` on end or go on, the
+// `starting_count` edges of `starting` start; they are replaced by the bundles of the beam above
+// at the point, put after `anchor`. Returns the last bundle put in, or `anchor` when none.
+int32_t Sweep::Group(int32_t first, int32_t below, const int32_t* starting, size_t starting_count,
+                     int32_t anchor) {
+  const int32_t j = scan_;
+  const int32_t stamp = j + 1;
+  const double y = y_;
+  // The boundaries arriving from below, left to right, and the edges going on.
+  const bool left_below = inside_[below_state_];
+  const bool left_above = inside_[above_state_];
+  incoming_.clear();
+  placed_.clear();
+  int32_t b = first;
+  for (int32_t m = 0; m < below; ++m, b = Next(b)) {
+    const Bundle& bundle = bundles_[b];
+    const bool left = inside_[below_state_];
+    below_state_ ^= bundle.mask;
+    const bool right = inside_[below_state_];
+    if (left != right) {
+      incoming_.push_back(Item{true, right, members_[bundle.first], bundle.end, nullptr});
     }
-    double x;
-    if (b == below_count) {
-      x = bundles_[a].x;
-    } else if (a == above_count) {
-      x = bundles_below_[order_below_[b]].xnext;
+    for (int32_t e = 0; e < bundle.count; ++e) {
+      const int32_t id = members_[bundle.first + e];
+      const Edge& edge = input_[id];
+      if (edge.top > j) placed_.push_back(Placed{XAt(edge, y), edge.slope, id});
+    }
+  }
+  for (size_t s = 0; s < starting_count; ++s) {
+    const Edge& edge = input_[starting[s]];
+    placed_.push_back(Placed{edge.xb, edge.slope, starting[s]});
+  }
+  for (size_t p = 1; p < placed_.size(); ++p) {
+    const Placed e = placed_[p];
+    size_t q = p;
+    for (; q > 0 && Before(e, placed_[q - 1]); --q) placed_[q] = placed_[q - 1];
+    placed_[q] = e;
+  }
+  double x = HUGE_VAL;
+  if (below > 0) x = XOf(first, y);
+  if (!placed_.empty()) x = std::min(x, placed_[0].x);
+  // The bundles of the beam above: neighbours at one point here and on the next scanline.
+  const size_t made_first = bundles_.size();
+  for (size_t p = 0; p < placed_.size(); ++p) {
+    const Placed& e = placed_[p];
+    const Edge& edge = input_[e.edge];
+    const double xnext = XAt(edge, ynext_);
+    if (p > 0 && SameX(placed_[p - 1].x, e.x) &&
+        SameX(XAt(input_[placed_[p - 1].edge], ynext_), xnext)) {
+      Bundle& last = bundles_.back();
+      last.count++;
+      last.mask ^= edge.type;
+      last.top = std::min(last.top, edge.top);
     } else {
-      x = std::min(bundles_below_[order_below_[b]].xnext, bundles_[a].x);
+      bundles_.push_back(Bundle{static_cast<int32_t>(members_.size()), 1, edge.top, kNone, kNone, 0,
+                                stamp, edge.type, 0, true});
     }
-    const bool left_below = inside_[below_state];
-    const bool left_above = inside_[above_state];
-    // Horizontal result edge arriving from the left.
-    const bool has_from_left = left_below != left_above;
-    const Item from_left{true, left_below, kNone, pending_, nullptr};
-    pending_ = kNone;
-    // Boundaries arriving from below, left to right.
-    incoming_.clear();
-    for (; b < below_count; ++b) {
-      const int32_t id = order_below_[b];
-      const Bundle& bundle = bundles_below_[id];
-      if (bundle.xnext > x && !SameX(bundle.xnext, x)) break;
-      const bool left = inside_[below_state];
-      below_state ^= bundle.mask;
-      const bool right = inside_[below_state];
-      if (left != right) {
-        incoming_.push_back(Item{true, right, edges_below_[bundle.first].id, bundle.end, nullptr});
-      }
+    members_.push_back(e.edge);
+  }
+  const size_t made_end = bundles_.size();
+  // The boundaries leaving upwards, left to right.
+  outgoing_.clear();
+  for (size_t m = made_first; m < made_end; ++m) {
+    Bundle& bundle = bundles_[m];
+    const bool left = inside_[above_state_];
+    above_state_ ^= bundle.mask;
+    bundle.right = static_cast<uint8_t>(above_state_);
+    const bool right = inside_[above_state_];
+    if (left != right) {
+      outgoing_.push_back(Item{false, left, members_[bundle.first], kNone, &bundle.end});
     }
-    // Boundaries leaving upwards, left to right.
-    outgoing_.clear();
-    for (; a < above_count; ++a) {
-      Bundle& bundle = bundles_[a];
-      if (bundle.x > x && !SameX(bundle.x, x)) break;
-      const bool left = inside_[above_state];
-      above_state ^= bundle.mask;
-      bundle.right = static_cast<uint8_t>(above_state);
-      const bool right = inside_[above_state];
-      if (left != right) {
-        outgoing_.push_back(Item{false, left, edges_[bundle.first].id, kNone, &bundle.end});
-      }
-    }
-    const bool right_below = inside_[below_state];
-    const bool right_above = inside_[above_state];
-    // Counter-clockwise from the east: the horizontal leaving right, the outgoing boundaries right
-    // to left, the horizontal from the left, the incoming boundaries left to right.
-    items_.clear();
-    if (right_below != right_above) {
-      items_.push_back(Item{false, right_above, kNone, kNone, &pending_});
-    }
-    for (size_t i = outgoing_.size(); i-- > 0;) items_.push_back(outgoing_[i]);
-    if (has_from_left) items_.push_back(from_left);
-    for (const Item& item : incoming_) items_.push_back(item);
-    if (items_.empty()) continue;
-    Connect(x, y);
+  }
+  const bool right_below = inside_[below_state_];
+  const bool right_above = inside_[above_state_];
+  // Counter-clockwise from the east: the horizontal leaving right, the outgoing boundaries right
+  // to left, the horizontal from the left, the incoming boundaries left to right.
+  items_.clear();
+  if (right_below != right_above) {
+    items_.push_back(Item{false, right_above, kNone, kNone, &pending_});
+  }
+  for (size_t k = outgoing_.size(); k-- > 0;) items_.push_back(outgoing_[k]);
+  if (left_below != left_above) items_.push_back(Item{true, left_below, kNone, pending_, nullptr});
+  for (const Item& item : incoming_) items_.push_back(item);
+  pending_ = kNone;
+  if (!items_.empty()) Connect(x, y);
+  // The table: the bundles of the point replace those below it.
+  b = first;
+  for (int32_t m = 0; m < below; ++m) {
+    const int32_t next = Next(b);
+    Remove(b);
+    b = next;
+  }
+  int32_t last = anchor;
+  for (size_t m = made_first; m < made_end; ++m) {
+    const int32_t id = static_cast<int32_t>(m);
+    InsertAfter(id, last);
+    Push(Event{bundles_[id].top, 0, 0, 0, 0, id, kNone});
+    PredictParting(id, j + 1);
+    Predict(last, id, j + 1);
+    last = id;
+  }
+  Predict(last, Next(last), j + 1);
+  return last;
+}
+
+// Swaps the neighbours that cross inside the beam above scanline j, bottom crossing first.
+void Sweep::Beam(int32_t j) {
+  while (!events_.empty() && events_[0].scan == j) {
+    const Event e = Pop();
+    if (!bundles_[e.a].alive || !bundles_[e.b].alive || Next(e.a) != e.b) continue;
+    Cross(e.a, e.b, e.t, j);
   }
 }
 
-// Swaps the bundles that cross inside the beam from y to ynext, bottom crossing first, and leaves
-// order_ ordered by abscissa at ynext.
-void Sweep::ProcessBeam(double y, double ynext) {
-  const size_t n = order_.size();
-  crossings_.clear();
-  // Insertion sort of a copy of the order by abscissa at the top; every exchange of neighbours
-  // is a crossing. position_ serves as the copy.
-  position_.resize(n);
-  for (size_t i = 0; i < n; ++i) position_[i] = static_cast<int32_t>(i);
-  for (size_t i = 1; i < n; ++i) {
-    const int32_t id = position_[i];
-    const Bundle& r = bundles_[id];
-    size_t j = i;
-    for (; j > 0; --j) {
-      const Bundle& l = bundles_[position_[j - 1]];
-      if (!(l.xnext > r.xnext) || SameX(l.xnext, r.xnext)) break;
-      const double gap_bottom = r.x - l.x;
-      const double gap_top = r.xnext - l.xnext;
-      double t = gap_bottom / (gap_bottom - gap_top);
-      if (!(t >= 0)) t = 0;
-      if (t > 1) t = 1;
-      crossings_.push_back(Crossing{position_[j - 1], id, t});
-      position_[j] = position_[j - 1];
-    }
-    position_[j] = id;
-  }
-  if (crossings_.empty()) return;
-  for (size_t i = 0; i < n; ++i) position_[i] = static_cast<int32_t>(i);
-  std::stable_sort(crossings_.begin(), crossings_.end(),
-                   [](const Crossing& a, const Crossing& b) { return a.t < b.t; });
-  for (size_t k = 0; k < crossings_.size(); ++k) {
-    // Rounding can order two crossings against the bundles' order; take the next pair that is
-    // adjacent. One always is while the table is not yet sorted.
-    size_t m = k;
-    while (m < crossings_.size() &&
-           position_[crossings_[m].right] != position_[crossings_[m].left] + 1) {
-      ++m;
-    }
-    if (m == crossings_.size()) break;
-    if (m != k) std::swap(crossings_[k], crossings_[m]);
-    Cross(crossings_[k], y, ynext);
-  }
-}
-
-void Sweep::Cross(const Crossing& c, double y, double ynext) {
-  Bundle& l = bundles_[c.left];
-  Bundle& r = bundles_[c.right];
-  const int32_t at = position_[c.left];
-  const unsigned west = at > 0 ? bundles_[order_[at - 1]].right : 0;
+void Sweep::Cross(int32_t left, int32_t right, double t, int32_t j) {
+  Bundle& l = bundles_[left];
+  Bundle& r = bundles_[right];
+  const int32_t before = Prev(left);
+  const unsigned west = before != kNone ? bundles_[before].right : 0;
   const unsigned south = l.right;  // between the two, below the crossing
   const unsigned east = r.right;
   const unsigned north = west ^ r.mask;
@@ -420,20 +710,25 @@ void Sweep::Cross(const Crossing& c, double y, double ynext) {
   l.end = kNone;
   r.end = kNone;
   items_.clear();
-  const int32_t l_edge = edges_[l.first].id, r_edge = edges_[r.first].id;
+  const int32_t l_edge = members_[l.first], r_edge = members_[r.first];
   if (n != e) items_.push_back(Item{false, n, l_edge, kNone, &l.end});
   if (w != n) items_.push_back(Item{false, w, r_edge, kNone, &r.end});
   if (w != s) items_.push_back(Item{true, s, l_edge, l_end, nullptr});
   if (s != e) items_.push_back(Item{true, e, r_edge, r_end, nullptr});
   if (!items_.empty()) {
-    Connect(l.x + c.t * (l.xnext - l.x), y + c.t * (ynext - y));
+    const double x = XOf(left, y_), xnext = XOf(left, ynext_);
+    Connect(x + t * (xnext - x), y_ + t * (ynext_ - y_));
   }
-  order_[at] = c.right;
-  order_[at + 1] = c.left;
-  position_[c.right] = at;
-  position_[c.left] = at + 1;
+  const int32_t ls = l.slot, rs = r.slot;
+  slots_[ls].bundle = right;
+  slots_[rs].bundle = left;
+  l.slot = rs;
+  r.slot = ls;
   r.right = static_cast<uint8_t>(north);
   l.right = static_cast<uint8_t>(east);
+  Predict(before, right, j + 1);
+  Predict(right, left, j + 1);
+  Predict(left, Next(left), j + 1);
 }
 
 // Connects the boundaries in items_ (counter-clockwise) at point (x, y): each boundary followed
