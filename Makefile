@@ -23,7 +23,7 @@ SOAK_SECONDS ?= 120
 # among them: it replaces the global operator new and delete to count allocations, as memcheck
 # does for its own bookkeeping (the sanitizer builds run it).
 VALGRIND_SUITES := platform_test property_test formula_test color_test sync_test util_test \
-  shapekit_test geometry_test geometry_concurrency_test clipper_test \
+  shapekit_test geometry_test geometry_concurrency_test clipper_test clipper_growth_test \
   clipper_allocation_failure_test labeledit_test length_test module_test obj_id_test
 
 PREFIX ?= /usr/local
