@@ -111,7 +111,7 @@ class StatusRing {
     return ring.m_ready ? &ring : nullptr;
   }
 
-  static constexpr size_t kDepth = 64;
+  static constexpr size_t kDepth = 128;
 
   // The status of names[i] followed through links, for i < count <= kDepth: Found(i) tells
   // whether it was found, Result(i) holds it until the next call.
