@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <vector>
 
 #include "lumotools/platform/archive.h"
 #include "lumotools/platform/exception.h"
@@ -80,12 +81,17 @@ CString WithSeparator(const CString& dir) {
 }  // namespace
 
 void CFileInfo::Create(const WIN32_FIND_DATAA* fd, CString dir, long userValue) {
-  m_sPath = dir + fd->cFileName;
-  m_nAttrib = fd->dwFileAttributes;
-  m_nSize = (static_cast<ULONGLONG>(fd->nFileSizeHigh) << 32) | fd->nFileSizeLow;
-  m_tCreated = CTime(fd->ftCreationTime);
-  m_tAccessed = CTime(fd->ftLastAccessTime);
-  m_tWritten = CTime(fd->ftLastWriteTime);
+  Describe(*fd, dir, userValue);
+}
+
+void CFileInfo::Describe(const WIN32_FIND_DATAA& fd, const CString& dir, long userValue) {
+  m_sPath = dir;
+  m_sPath += fd.cFileName;
+  m_nAttrib = fd.dwFileAttributes;
+  m_nSize = (static_cast<ULONGLONG>(fd.nFileSizeHigh) << 32) | fd.nFileSizeLow;
+  m_tCreated = CTime(fd.ftCreationTime);
+  m_tAccessed = CTime(fd.ftLastAccessTime);
+  m_tWritten = CTime(fd.ftLastWriteTime);
   m_nUserValue = static_cast<LONG>(userValue);
   m_nCrcDone = 0;
   m_nChecksumDone = 0;
@@ -217,25 +223,33 @@ void CFileInfoArray::Serialize(CArchive&) {
 
 int CFileInfoArray::AddDir(CString dir, CString mask, BOOL recurse, long order, BOOL withDirs,
                            const volatile int* abortFlag, volatile DWORD* progress) {
+  // One entry object serves the whole directory: its path keeps its storage from entry to entry.
+  CFileInfo fi;
   int count = 0;
+  auto add = [&](const WIN32_FIND_DATAA& fd) {
+    fi.Describe(fd, dir, 0);
+    AddFileInfo(fi, order);
+    ++count;
+    AddProgress(progress, 1);
+  };
+  // A mask that takes every name lets one reading of the directory serve both rounds: the files
+  // wait in found until the subdirectories are done.
+  const bool everyName = mask == "*" || mask == "*.*";
+  std::vector<WIN32_FIND_DATAA> found;
   WIN32_FIND_DATAA fd;
   // Subdirectories first, found whatever the mask.
-  HANDLE h =
-      FindFirstFileExA(dir + "*", FindExInfoBasic, &fd, FindExSearchLimitToDirectories, nullptr, 0);
+  HANDLE h = FindFirstFileExA(dir + "*", FindExInfoBasic, &fd,
+                              everyName ? FindExSearchNameMatch : FindExSearchLimitToDirectories,
+                              nullptr, 0);
   if (h != INVALID_HANDLE_VALUE) {
     HandleCloser closer(h, FindClose);
     do {
-      if ((fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 ||
-          std::strcmp(fd.cFileName, ".") == 0 || std::strcmp(fd.cFileName, "..") == 0) {
+      if ((fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+        if (everyName) found.push_back(fd);
         continue;
       }
-      if (withDirs) {
-        CFileInfo fi;
-        fi.Create(&fd, dir, 0);
-        AddFileInfo(fi, order);
-        ++count;
-        AddProgress(progress, 1);
-      }
+      if (std::strcmp(fd.cFileName, ".") == 0 || std::strcmp(fd.cFileName, "..") == 0) continue;
+      if (withDirs) add(fd);
       // A link to a directory is not entered: it could lead back up the tree.
       if (recurse && (fd.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0) {
         count += AddDir(WithSeparator(dir + fd.cFileName), mask, recurse, order, withDirs,
@@ -245,16 +259,18 @@ int CFileInfoArray::AddDir(CString dir, CString mask, BOOL recurse, long order, 
   }
   if (Aborted(abortFlag)) return count;
 
+  if (everyName) {
+    for (const WIN32_FIND_DATAA& file : found) {
+      add(file);
+      if (Aborted(abortFlag)) break;
+    }
+    return count;
+  }
   h = FindFirstFileA(dir + mask, &fd);
   if (h == INVALID_HANDLE_VALUE) return count;
   HandleCloser closer(h, FindClose);
   do {
-    if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
-    CFileInfo fi;
-    fi.Create(&fd, dir, 0);
-    AddFileInfo(fi, order);
-    ++count;
-    AddProgress(progress, 1);
+    if ((fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) add(fd);
   } while (!Aborted(abortFlag) && FindNextFileA(h, &fd));
   return count;
 }

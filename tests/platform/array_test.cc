@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstddef>
+#include <cstdint>
 #include <string>
 
 namespace {
@@ -37,6 +39,32 @@ TEST(Array, ElementOfItselfSurvivesGrowth) {
   }
   ASSERT_EQ(401, a.GetSize());
   for (INT_PTR i = 0; i < a.GetSize(); ++i) ASSERT_EQ(std::string(100, 'x'), a[i]);
+}
+
+// Storage of a megabyte and more is mapped rather than taken from the heap: elements stay intact
+// across the moves between heap and mapped blocks, and inserting near the front of a mapped
+// block keeps the order.
+TEST(Array, LargeStorageKeepsItsElements) {
+  CArray<long long, long long> a;
+  constexpr long long kCount = 400000;  // 3.2 MB of elements
+  for (long long i = 0; i < kCount; ++i) a.Add(i * 3);
+  a.InsertAt(1, -1);
+  ASSERT_EQ(kCount + 1, a.GetSize());
+  EXPECT_EQ(0, a[0]);
+  EXPECT_EQ(-1, a[1]);
+  for (long long i = 1; i < kCount; ++i) ASSERT_EQ(i * 3, a[i + 1]) << i;
+  a.RemoveAt(0, kCount - 1);
+  ASSERT_EQ(2, a.GetSize());
+  EXPECT_EQ((kCount - 1) * 3, a[1]);
+
+  for (std::size_t bytes : {std::size_t{1} << 20, (std::size_t{5} << 20) + 3}) {
+    auto* block = static_cast<unsigned char*>(lumo_platform::AllocateArrayBlock(bytes));
+    EXPECT_EQ(0u, reinterpret_cast<std::uintptr_t>(block) % alignof(std::max_align_t));
+    block[0] = 1;
+    block[bytes - 1] = 2;
+    EXPECT_EQ(1 + 2, block[0] + block[bytes - 1]);
+    lumo_platform::FreeArrayBlock(block, bytes);
+  }
 }
 
 }  // namespace

@@ -96,6 +96,47 @@ TEST(FileSearch, LimitToDirectoriesAndLinks) {
   EXPECT_EQ(FILE_ATTRIBUTE_REPARSE_POINT, fd.dwFileAttributes);
 }
 
+// A large directory is described a batch at a time, the status calls shared between threads:
+// every entry must still come once, described as a lookup of its own name describes it.
+TEST(FileSearch, LargeDirectoryEntriesMatchTheirOwnLookups) {
+  ScratchDir dir;
+  constexpr int kFiles = 1500;
+  for (int i = 0; i < kFiles; ++i) {
+    const std::string file = dir.WriteFile("f" + std::to_string(i), std::string(i % 131, 'x'));
+    if (i % 7 == 0) {
+      ASSERT_EQ(0, ::chmod(file.c_str(), 0444));
+    }
+  }
+  dir.WriteFile("sub/inner", "1");
+  ASSERT_EQ(0, ::symlink((dir.path() + "/sub").c_str(), (dir.path() + "/link").c_str()));
+  ASSERT_EQ(0, ::symlink((dir.path() + "/gone").c_str(), (dir.path() + "/dangling").c_str()));
+
+  std::set<std::string> seen;
+  WIN32_FIND_DATAA fd;
+  HANDLE h = FindFirstFileA((dir.path() + "/*").c_str(), &fd);
+  ASSERT_NE(INVALID_HANDLE_VALUE, h);
+  do {
+    const std::string name = fd.cFileName;
+    EXPECT_TRUE(seen.insert(name).second) << name;
+    if (name == "." || name == "..") continue;
+    const WIN32_FIND_DATAA alone = Entry(dir.path() + "/" + name);
+    EXPECT_EQ(alone.dwFileAttributes, fd.dwFileAttributes) << name;
+    EXPECT_EQ(alone.nFileSizeLow, fd.nFileSizeLow) << name;
+    EXPECT_EQ(alone.nFileSizeHigh, fd.nFileSizeHigh) << name;
+    EXPECT_EQ(alone.ftLastWriteTime.dwLowDateTime, fd.ftLastWriteTime.dwLowDateTime) << name;
+    EXPECT_EQ(alone.ftCreationTime.dwLowDateTime, fd.ftCreationTime.dwLowDateTime) << name;
+    if (name == "dangling") {
+      EXPECT_EQ(FILE_ATTRIBUTE_REPARSE_POINT, fd.dwFileAttributes);
+    }
+    if (name == "link") {
+      EXPECT_EQ(FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT, fd.dwFileAttributes);
+    }
+  } while (FindNextFileA(h, &fd));
+  EXPECT_TRUE(FindClose(h));
+  EXPECT_EQ(static_cast<size_t>(kFiles + 5), seen.size());
+  EXPECT_EQ(100u, Found(dir.path() + "/f14??").size());
+}
+
 TEST(FileSearch, BadHandlesAreRefused) {
   WIN32_FIND_DATAA fd;
   EXPECT_FALSE(FindNextFileA(INVALID_HANDLE_VALUE, &fd));

@@ -89,6 +89,47 @@ TEST(FileInfoArray, LinkedDirectoriesAreNotEntered) {
   EXPECT_EQ(1u, Paths(array, tree.base).count("a/up"));
 }
 
+// Stops the walk through the abort flag once it holds stopAt entries.
+class StoppingArray : public CFileInfoArray {
+ public:
+  explicit StoppingArray(INT_PTR stopAt) : m_stopAt(stopAt) {}
+  int abort = 0;
+
+ protected:
+  INT_PTR AddFileInfo(CFileInfo& fi, long order) override {
+    const INT_PTR at = CFileInfoArray::AddFileInfo(fi, order);
+    if (GetSize() >= m_stopAt) abort = 1;
+    return at;
+  }
+
+ private:
+  const INT_PTR m_stopAt;
+};
+
+// A mask taking every name is served by one reading of each directory, any other mask by two:
+// both give the same entries in the same order, subdirectories first, and stop at the same place.
+TEST(FileInfoArray, EveryNameMaskListsAsTwoRoundsDo) {
+  Tree tree;
+  for (int i = 0; i < 40; ++i) {
+    tree.dir.WriteFile("a/f" + std::to_string(i), std::string(i, 'x'));
+    tree.dir.WriteFile("d" + std::to_string(i) + "/g", "1");
+  }
+  for (INT_PTR stopAt : {INT_PTR{1000}, INT_PTR{3}, INT_PTR{45}, INT_PTR{90}}) {
+    StoppingArray oneRound(stopAt), twoRounds(stopAt);
+    const int one = oneRound.AddDir(tree.base.c_str(), "*.*", TRUE, 0, TRUE, &oneRound.abort);
+    const int two = twoRounds.AddDir(tree.base.c_str(), "?*", TRUE, 0, TRUE, &twoRounds.abort);
+    EXPECT_EQ(one, two) << stopAt;
+    ASSERT_EQ(oneRound.GetSize(), twoRounds.GetSize()) << stopAt;
+    EXPECT_EQ(std::min<INT_PTR>(stopAt, 5 + 3 + 3 * 40), oneRound.GetSize());
+    for (INT_PTR i = 0; i < oneRound.GetSize(); ++i) {
+      EXPECT_EQ(oneRound[i].GetFilePath(), twoRounds[i].GetFilePath()) << i;
+      EXPECT_EQ(oneRound[i].GetAttributes(), twoRounds[i].GetAttributes()) << i;
+      EXPECT_EQ(oneRound[i].GetLength64(), twoRounds[i].GetLength64()) << i;
+      EXPECT_EQ(oneRound[i].GetLastWriteTime(), twoRounds[i].GetLastWriteTime()) << i;
+    }
+  }
+}
+
 TEST(FileInfoArray, AddFileOfNothingAddsTheDefaultEntry) {
   Tree tree;
   CFileInfoArray array;

@@ -3,16 +3,57 @@
 // TYPE is stored by value; ARG_TYPE is how elements are passed in (TYPE or a reference to it).
 // Indices are checked by the caller: an index outside [0, GetSize()) is a precondition violation.
 // The growth step given to SetSize is a lower bound: storage grows geometrically, so adding n
-// elements one by one costs O(n) copies. Not thread-safe.
+// elements one by one costs O(n) copies. Large storage comes from whole pages that the system
+// may back with large pages, so that filling a large array costs few page faults. Not
+// thread-safe.
 #ifndef LUMOTOOLS_PLATFORM_ARRAY_H_
 #define LUMOTOOLS_PLATFORM_ARRAY_H_
 
 #include <algorithm>
+#include <cstddef>
+#include <new>
 #include <utility>
 #include <vector>
 
+#include "lumotools/export.h"
 #include "lumotools/platform/object.h"
 #include "lumotools/platform/types.h"
+
+namespace lumo_platform {
+
+// A block of bytes for array storage, aligned for any fundamental type: from operator new below
+// a megabyte, else whole pages the system is asked to back with large pages. Raises
+// std::bad_alloc when memory runs out.
+LUMO_PLATFORM_EXPORT void* AllocateArrayBlock(std::size_t bytes);
+// Frees a block of AllocateArrayBlock. REQUIRES: bytes is the size it was allocated with.
+LUMO_PLATFORM_EXPORT void FreeArrayBlock(void* block, std::size_t bytes) noexcept;
+
+// The allocator of CArray's storage, over AllocateArrayBlock.
+template <class T>
+struct ArrayAllocator {
+  using value_type = T;
+  ArrayAllocator() = default;
+  template <class U>
+  ArrayAllocator(const ArrayAllocator<U>&) noexcept {}
+
+  T* allocate(std::size_t n) {
+    static_assert(alignof(T) <= __STDCPP_DEFAULT_NEW_ALIGNMENT__, "over-aligned element");
+    if (n > static_cast<std::size_t>(-1) / sizeof(T)) throw std::bad_alloc();
+    return static_cast<T*>(AllocateArrayBlock(n * sizeof(T)));
+  }
+  void deallocate(T* p, std::size_t n) noexcept { FreeArrayBlock(p, n * sizeof(T)); }
+
+  template <class U>
+  bool operator==(const ArrayAllocator<U>&) const noexcept {
+    return true;
+  }
+  template <class U>
+  bool operator!=(const ArrayAllocator<U>&) const noexcept {
+    return false;
+  }
+};
+
+}  // namespace lumo_platform
 
 template <class TYPE, class ARG_TYPE = const TYPE&>
 class CArray : public CObject {
@@ -78,7 +119,7 @@ class CArray : public CObject {
     m_data.reserve(capacity);
   }
 
-  std::vector<TYPE> m_data;
+  std::vector<TYPE, lumo_platform::ArrayAllocator<TYPE>> m_data;
   INT_PTR m_nGrowBy = -1;
 };
 

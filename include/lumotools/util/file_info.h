@@ -91,6 +91,10 @@ class LUMO_EXPORT CFileInfo {
   bool Run(ULONGLONG count, BOOL reset, const volatile int* abortFlag, volatile DWORD* progress,
            DWORD start, DWORD& value, DWORD& done, Use use);
   void SplitPath(CString* drive, CString* dir, CString* title, CString* ext) const;
+  // Create from a found entry, without copying dir.
+  void Describe(const WIN32_FIND_DATAA& fd, const CString& dir, long userValue);
+
+  friend class CFileInfoArray;
 
   LONG m_nUserValue = 0;
   CString m_sPath;

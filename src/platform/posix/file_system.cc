@@ -3,13 +3,19 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <liburing.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
+#include <condition_variable>
+#include <cstddef>
 #include <cstring>
 #include <memory>
+#include <mutex>
 #include <string>
+#include <thread>
 
 #include "../kernel_object.h"
 #include "../path_rules.h"
@@ -40,15 +46,26 @@ FILETIME ToFileTime(const statx_timestamp& t) {
   return ft;
 }
 
-// Describes the entry name of the directory open as dirFd. Returns false when it has vanished.
-bool Describe(int dirFd, const char* name, bool isLink, WIN32_FIND_DATAA* fd) {
-  constexpr unsigned kMask =
-      STATX_TYPE | STATX_MODE | STATX_SIZE | STATX_ATIME | STATX_MTIME | STATX_BTIME;
-  struct statx st;
-  if (::statx(dirFd, name, AT_NO_AUTOMOUNT, kMask, &st) != 0 &&
-      ::statx(dirFd, name, AT_NO_AUTOMOUNT | AT_SYMLINK_NOFOLLOW, kMask, &st) != 0) {
-    return false;
-  }
+constexpr unsigned kStatxMask =
+    STATX_TYPE | STATX_MODE | STATX_SIZE | STATX_ATIME | STATX_MTIME | STATX_BTIME;
+
+// Whether the entry name of the directory open as dirFd is a symbolic link, given its
+// directory-entry type (DT_UNKNOWN when the file system does not say).
+bool IsLink(int dirFd, const char* name, unsigned char type) {
+  if (type != DT_UNKNOWN) return type == DT_LNK;
+  struct stat st;
+  return ::fstatat(dirFd, name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(st.st_mode);
+}
+
+// The status of the entry name (what a link points to; the link itself when that is gone).
+bool StatusOf(int dirFd, const char* name, struct statx* st) {
+  return ::statx(dirFd, name, AT_NO_AUTOMOUNT, kStatxMask, st) == 0 ||
+         ::statx(dirFd, name, AT_NO_AUTOMOUNT | AT_SYMLINK_NOFOLLOW, kStatxMask, st) == 0;
+}
+
+// Fills the rest of fd, whose cFileName is set, from the entry's status st.
+void FillFromStatus(const struct statx& st, bool isLink, WIN32_FIND_DATAA* fd) {
+  const char* name = fd->cFileName;
   DWORD attributes = 0;
   const bool directory = S_ISDIR(st.stx_mode);
   if (directory) {
@@ -71,36 +88,250 @@ bool Describe(int dirFd, const char* name, bool isLink, WIN32_FIND_DATAA* fd) {
   fd->nFileSizeHigh = static_cast<DWORD>(size >> 32);
   fd->nFileSizeLow = static_cast<DWORD>(size & 0xFFFFFFFF);
   fd->dwReserved0 = fd->dwReserved1 = 0;
-  std::strcpy(fd->cFileName, name);
   fd->cAlternateFileName[0] = '\0';
+}
+
+// Describes the entry named fd->cFileName of the directory open as dirFd, whose directory-entry
+// type is type. Returns false when the entry has vanished.
+bool Describe(int dirFd, unsigned char type, WIN32_FIND_DATAA* fd) {
+  struct statx st;
+  if (!StatusOf(dirFd, fd->cFileName, &st)) return false;
+  FillFromStatus(st, IsLink(dirFd, fd->cFileName, type), fd);
   return true;
 }
+
+// A submission ring of the calling thread through which a run of status calls costs one system
+// call instead of one each. Absent where the kernel does not offer rings (then Ring() is null
+// and the calls are made one by one).
+class StatusRing {
+ public:
+  // The ring of the calling thread, made on first use; null when the kernel refuses one.
+  static StatusRing* OfThisThread() {
+    thread_local StatusRing ring;
+    return ring.m_ready ? &ring : nullptr;
+  }
+
+  static constexpr size_t kDepth = 128;
+
+  // The status of names[i] followed through links, for i < count <= kDepth: Found(i) tells
+  // whether it was found, Result(i) holds it until the next call.
+  void Status(int dirFd, const char* const* names, size_t count) {
+    for (size_t i = 0; i < count; ++i) {
+      io_uring_sqe* sqe = io_uring_get_sqe(&m_ring);
+      io_uring_prep_statx(sqe, dirFd, names[i], AT_NO_AUTOMOUNT, kStatxMask, &m_st[i]);
+      io_uring_sqe_set_data64(sqe, i);
+      m_ok[i] = false;
+    }
+    size_t pending = count;
+    while (pending > 0) {
+      const int submitted = io_uring_submit_and_wait(&m_ring, static_cast<unsigned>(pending));
+      if (submitted < 0 && submitted != -EINTR) break;
+      io_uring_cqe* cqe;
+      unsigned head;
+      unsigned seen = 0;
+      io_uring_for_each_cqe(&m_ring, head, cqe) {
+        m_ok[io_uring_cqe_get_data64(cqe)] = cqe->res == 0;
+        ++seen;
+      }
+      io_uring_cq_advance(&m_ring, seen);
+      pending -= seen;
+    }
+    if (pending > 0) GiveUp();
+  }
+  bool Found(size_t i) const { return m_ok[i]; }
+  const struct statx& Result(size_t i) const { return m_st[i]; }
+
+ private:
+  StatusRing() {
+    io_uring_params params{};
+    params.flags = IORING_SETUP_SINGLE_ISSUER | IORING_SETUP_DEFER_TASKRUN;
+    m_ready = io_uring_queue_init_params(kDepth, &m_ring, &params) == 0;
+    if (!m_ready) m_ready = io_uring_queue_init(kDepth, &m_ring, 0) == 0;
+  }
+  ~StatusRing() {
+    if (m_ready) io_uring_queue_exit(&m_ring);
+  }
+
+  // Gives up the ring after a failure that may have left requests in flight. Their results
+  // land in m_st, which is not used again: the thread goes on without a ring.
+  void GiveUp() {
+    io_uring_queue_exit(&m_ring);
+    m_ready = false;
+  }
+
+  io_uring m_ring{};
+  bool m_ready = false;
+  struct statx m_st[kDepth];
+  bool m_ok[kDepth];
+};
+
+// Describes the entries of one batch of a directory search. A large batch is shared with the
+// helper threads: every thread claims runs of entries from a common counter, so each entry is
+// described exactly once, into its own slot, whichever thread does it, and the caller finishes
+// the batch alone when no helper is free.
+class DescribePool {
+ public:
+  struct Batch {
+    int dirFd;
+    WIN32_FIND_DATAA* entries;
+    const unsigned char* types;  // the d_type of each entry
+    bool* found;                 // false for an entry that vanished
+    size_t count;
+    std::atomic<size_t> next{0};
+    int workers = 0;  // helpers working on the batch, guarded by the pool's mutex
+  };
+
+  // The pool for the whole process, made on first use and kept until exit (its helpers may
+  // still be asleep when static objects are destroyed).
+  static DescribePool& Get() {
+    static DescribePool* pool = new DescribePool;
+    return *pool;
+  }
+
+  // Describes every entry of batch and returns when all are done.
+  void Run(Batch& batch) {
+    const bool shared = m_helpers > 0 && batch.count >= kSharedBatch;
+    if (shared) {
+      std::lock_guard<std::mutex> lock(m_mutex);
+      if (m_batch == nullptr) {
+        m_batch = &batch;
+        m_wake.notify_all();
+      }
+    }
+    Work(batch);
+    if (!shared) return;
+    std::unique_lock<std::mutex> lock(m_mutex);
+    if (m_batch == &batch) m_batch = nullptr;
+    m_idle.wait(lock, [&batch] { return batch.workers == 0; });
+  }
+
+ private:
+  // Batches smaller than this are described by the caller alone.
+  static constexpr size_t kSharedBatch = 64;
+  // Entries claimed at a time.
+  static constexpr size_t kRun = StatusRing::kDepth;
+
+  DescribePool() {
+    const unsigned cores = std::thread::hardware_concurrency();
+    m_helpers = cores > 1 ? std::min(cores - 1, 3u) : 0;
+    for (unsigned i = 0; i < m_helpers; ++i) std::thread([this] { Help(); }).detach();
+  }
+
+  static void Work(Batch& batch) {
+    StatusRing* ring = StatusRing::OfThisThread();
+    const char* names[kRun];
+    for (;;) {
+      const size_t first = batch.next.fetch_add(kRun, std::memory_order_relaxed);
+      if (first >= batch.count) return;
+      const size_t count = std::min(kRun, batch.count - first);
+      WIN32_FIND_DATAA* entries = batch.entries + first;
+      if (ring == nullptr) {
+        for (size_t i = 0; i < count; ++i) {
+          batch.found[first + i] = Describe(batch.dirFd, batch.types[first + i], &entries[i]);
+        }
+        continue;
+      }
+      for (size_t i = 0; i < count; ++i) names[i] = entries[i].cFileName;
+      ring->Status(batch.dirFd, names, count);
+      for (size_t i = 0; i < count; ++i) {
+        const unsigned char type = batch.types[first + i];
+        if (ring->Found(i)) {
+          FillFromStatus(ring->Result(i), IsLink(batch.dirFd, names[i], type), &entries[i]);
+          batch.found[first + i] = true;
+        } else {
+          // A dangling link, or a ring that failed: the calls one by one.
+          batch.found[first + i] = Describe(batch.dirFd, type, &entries[i]);
+        }
+      }
+      ring = StatusRing::OfThisThread();  // null from now on if the ring failed
+    }
+  }
+
+  void Help() {
+    std::unique_lock<std::mutex> lock(m_mutex);
+    for (;;) {
+      m_wake.wait(lock, [this] { return m_batch != nullptr; });
+      Batch* batch = m_batch;
+      ++batch->workers;
+      lock.unlock();
+      Work(*batch);
+      lock.lock();
+      if (m_batch == batch) m_batch = nullptr;
+      if (--batch->workers == 0) m_idle.notify_all();
+    }
+  }
+
+  unsigned m_helpers = 0;
+  std::mutex m_mutex;
+  std::condition_variable m_wake;  // a batch was offered
+  std::condition_variable m_idle;  // a helper left its batch
+  Batch* m_batch = nullptr;        // the batch on offer
+};
 
 class Search : public KernelObject {
  public:
   Search(DIR* dir, std::string mask, bool onlyDirectories)
-      : m_dir(dir), m_mask(std::move(mask)), m_onlyDirectories(onlyDirectories) {}
+      : m_dir(dir),
+        m_mask(std::move(mask)),
+        m_exact(!lumo_platform::HasWildcards(m_mask)),
+        m_onlyDirectories(onlyDirectories) {}
   ~Search() override { ::closedir(m_dir); }
 
   // Fills fd with the first matching entry; false when there is none. A name without wildcards
   // is looked up directly, and the directory is read for a spelling in another case only when
   // the name itself is not there.
   bool First(WIN32_FIND_DATAA* fd) {
-    if (lumo_platform::HasWildcards(m_mask) || m_mask.size() >= MAX_PATH) return Next(fd);
+    if (!m_exact || m_mask.size() >= MAX_PATH) return Next(fd);
     struct stat st;
-    if (::fstatat(::dirfd(m_dir), m_mask.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 &&
-        Describe(::dirfd(m_dir), m_mask.c_str(), S_ISLNK(st.st_mode), fd) &&
-        (!m_onlyDirectories || (fd->dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0)) {
-      m_done = true;
-      return true;
+    if (::fstatat(::dirfd(m_dir), m_mask.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0) {
+      std::strcpy(fd->cFileName, m_mask.c_str());
+      if (Describe(::dirfd(m_dir), S_ISLNK(st.st_mode) ? DT_LNK : DT_REG, fd) &&
+          (!m_onlyDirectories || (fd->dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0)) {
+        m_done = true;
+        return true;
+      }
     }
     return Next(fd);
   }
 
   // Fills fd with the next matching entry; false at the end.
   bool Next(WIN32_FIND_DATAA* fd) {
-    const bool exact = !lumo_platform::HasWildcards(m_mask);
-    while (const dirent* entry = ::readdir(m_dir)) {
+    for (;;) {
+      while (m_next < m_count) {
+        const size_t i = m_next++;
+        if (!m_found[i]) continue;
+        const WIN32_FIND_DATAA& entry = m_entries[i];
+        if (m_onlyDirectories && (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+          continue;
+        }
+        std::memcpy(fd, &entry, offsetof(WIN32_FIND_DATAA, cFileName));
+        std::strcpy(fd->cFileName, entry.cFileName);
+        fd->cAlternateFileName[0] = '\0';
+        if (m_exact) m_done = true;
+        return true;
+      }
+      if (!Fill()) return false;
+    }
+  }
+
+  bool Done() const { return m_done; }
+
+ private:
+  // Entries read and described at a time.
+  static constexpr size_t kBatch = 512;
+
+  // Reads the next batch of matching names and describes them; false at the end of the
+  // directory.
+  bool Fill() {
+    if (m_entries == nullptr) {
+      m_entries.reset(new WIN32_FIND_DATAA[kBatch]);
+      m_types.reset(new unsigned char[kBatch]);
+      m_found.reset(new bool[kBatch]);
+    }
+    m_next = m_count = 0;
+    while (m_count < kBatch) {
+      const dirent* entry = ::readdir(m_dir);
+      if (entry == nullptr) break;
       const char* name = entry->d_name;
       if (std::strlen(name) >= MAX_PATH) continue;
       if (m_onlyDirectories && entry->d_type != DT_DIR && entry->d_type != DT_LNK &&
@@ -108,27 +339,32 @@ class Search : public KernelObject {
         continue;
       }
       if (!lumo_platform::MatchesMask(name, m_mask)) continue;
-      bool isLink = entry->d_type == DT_LNK;
-      if (entry->d_type == DT_UNKNOWN) {
-        struct stat st;
-        isLink =
-            ::fstatat(::dirfd(m_dir), name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(st.st_mode);
-      }
-      if (!Describe(::dirfd(m_dir), name, isLink, fd)) continue;
-      if (m_onlyDirectories && (fd->dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) continue;
-      if (exact) m_done = true;
-      return true;
+      std::strcpy(m_entries[m_count].cFileName, name);
+      m_types[m_count] = entry->d_type;
+      ++m_count;
     }
-    return false;
+    if (m_count == 0) return false;
+    DescribePool::Batch batch;
+    batch.dirFd = ::dirfd(m_dir);
+    batch.entries = m_entries.get();
+    batch.types = m_types.get();
+    batch.found = m_found.get();
+    batch.count = m_count;
+    DescribePool::Get().Run(batch);
+    return true;
   }
 
-  bool Done() const { return m_done; }
-
- private:
   DIR* m_dir;
   const std::string m_mask;
+  const bool m_exact;  // a mask without wildcards names one entry
   const bool m_onlyDirectories;
-  bool m_done = false;  // a mask without wildcards names one entry
+  bool m_done = false;
+  // The current batch: m_count entries, the next to hand out at m_next.
+  std::unique_ptr<WIN32_FIND_DATAA[]> m_entries;
+  std::unique_ptr<unsigned char[]> m_types;
+  std::unique_ptr<bool[]> m_found;
+  size_t m_count = 0;
+  size_t m_next = 0;
 };
 
 Search* AsSearch(HANDLE h) {
