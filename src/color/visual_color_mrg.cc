@@ -48,6 +48,42 @@ int IntegerField(CLumoRecordset& rs, const char* name) {
   return value;
 }
 
+int IntegerField(CLumoRecordset& rs, short index) {
+  int value = 0;
+  rs.fGetFieldValue(index, value);
+  return value;
+}
+
+constexpr char kRelateIdField[] = "RelateID";
+constexpr char kIsSpecialField[] = "IsSpecialColor";
+constexpr char kColorDataField[] = "ColorData";
+
+// Reads the ColorDef rows of a recordset, with the column names looked up once. When the result
+// lacks one of them, every row is read by name, which raises as the by-name readers do.
+class ColorRowReader {
+ public:
+  explicit ColorRowReader(CLumoRecordset& rs)
+      : rs_(rs),
+        relate_(rs.GetFieldIndexByName(kRelateIdField)),
+        special_(rs.GetFieldIndexByName(kIsSpecialField)),
+        data_(rs.GetFieldIndexByName(kColorDataField)) {}
+
+  CDbVisualColorItem Read() {
+    if (relate_ < 0 || special_ < 0 || data_ < 0) return CDbVisualColorItem(rs_);
+    const int relate = IntegerField(rs_, relate_);
+    const int special = IntegerField(rs_, special_);
+    rs_.fGetFieldValue(data_, text_);  // the text's storage serves every row
+    return CDbVisualColorItem(relate, special, CDbVisualColorItem::DecodeColorData(text_));
+  }
+
+ private:
+  CLumoRecordset& rs_;
+  const short relate_;
+  const short special_;
+  const short data_;
+  CString text_;
+};
+
 // The entry of key, or the first entry when key has none.
 const CVisualColorItem* FindOrFirst(const CDbVisualColorMrg::ColorMap& map, int key) {
   if (map.empty()) return nullptr;
@@ -90,10 +126,10 @@ void TrimMap(CDbVisualColorMrg::ColorMap& map, const CDbVisualColorMrg::ColorMap
 }  // namespace
 
 CDbVisualColorItem::CDbVisualColorItem(CLumoRecordset& rs)
-    : m_nRelateID(IntegerField(rs, "RelateID")),
-      m_nIsSpecialColor(IntegerField(rs, "IsSpecialColor")) {
+    : m_nRelateID(IntegerField(rs, kRelateIdField)),
+      m_nIsSpecialColor(IntegerField(rs, kIsSpecialField)) {
   CString text;
-  rs.fGetFieldValue("ColorData", text);
+  rs.fGetFieldValue(kColorDataField, text);
   m_colorItem = DecodeColorData(text);
 }
 
@@ -181,10 +217,13 @@ void CDbVisualColorMrg::LoadFromDB(const CString& path) {
   sql.Format("Select * From %s", CDbVisualColorItem::GetTableName().GetString());
   CLumoRecordset rs(db);
   rs.Open(CRecordset::forwardOnly, sql, CRecordset::readOnly);
+  ColorRowReader reader(rs);
   for (; !rs.IsEOF(); rs.MoveNext()) {
-    CDbVisualColorItem row(rs);
+    const CDbVisualColorItem row = reader.Read();
     ColorMap& map = row.m_nIsSpecialColor != 0 ? m_mapSpecialColor : m_mapGJColor;
-    map.emplace(static_cast<int>(row.m_nRelateID), row);
+    // The rows usually come in key order, as SaveToDB writes them: the end is the place to try
+    // first. A repeated key keeps its first row.
+    map.emplace_hint(map.end(), static_cast<int>(row.m_nRelateID), row);
   }
   rs.Close();
   Factory().CloseDB(path);
