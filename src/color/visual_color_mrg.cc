@@ -25,21 +25,6 @@ void ToBytes(const CVisualColorItem& item, unsigned char bytes[kColorBytes]) {
   }
 }
 
-CVisualColorItem FromBytes(const unsigned char bytes[kColorBytes]) {
-  CVisualColorItem item;
-  for (int part = 0; part < 4; ++part) {
-    DWORD words[2] = {0, 0};
-    for (int w = 0; w < 2; ++w) {
-      for (int b = 0; b < 4; ++b) {
-        words[w] |= static_cast<DWORD>(bytes[part * 8 + w * 4 + b]) << (8 * b);
-      }
-    }
-    item.m_subItems[part].m_dwColor = words[0];
-    item.m_subItems[part].m_dwTransparency = words[1];
-  }
-  return item;
-}
-
 CDbFactoryT<CDatabase>& Factory() { return CDbFactoryT<CDatabase>::instance(); }
 
 int IntegerField(CLumoRecordset& rs, const char* name) {
@@ -149,14 +134,22 @@ CString CDbVisualColorItem::EncodeColorData(const CVisualColorItem& item) {
 }
 
 CVisualColorItem CDbVisualColorItem::DecodeColorData(const CString& text) {
-  unsigned char buffer[66] = {0};
+  unsigned char buffer[2 * kColorBytes] = {0};
   std::memcpy(buffer, text.GetString(),
               static_cast<size_t>(text.GetLength() < 64 ? text.GetLength() : 64));
+  // One pass: each byte, restored from its marker, goes straight into its word.
+  DWORD words[kColorBytes / 4] = {0};
   for (int i = 0; i < kColorBytes; ++i) {
-    if (buffer[kColorBytes + i] == 'z') buffer[i] = 0;
-    if (buffer[kColorBytes + i] == 'x') buffer[i] = kSixtySix;
+    const unsigned char marker = buffer[kColorBytes + i];
+    const unsigned char b = marker == 'z' ? 0 : marker == 'x' ? kSixtySix : buffer[i];
+    words[i / 4] |= static_cast<DWORD>(b) << (8 * (i % 4));
   }
-  return FromBytes(buffer);
+  CVisualColorItem item;
+  for (int part = 0; part < 4; ++part) {
+    item.m_subItems[part].m_dwColor = words[2 * part];
+    item.m_subItems[part].m_dwTransparency = words[2 * part + 1];
+  }
+  return item;
 }
 
 void CDbVisualColorItem::InsertToDB(CDatabase* db) const {
