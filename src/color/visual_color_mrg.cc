@@ -96,6 +96,33 @@ bool Add(CDbVisualColorMrg::ColorMap& map, int key, int special, const CVisualCo
   return map.emplace(key, CDbVisualColorItem(key, special, item)).second;
 }
 
+// The nodes of the maps a load empties, taken over so that the rows read serve them again
+// instead of freeing every node and allocating as many anew.
+class ReusedNodes {
+ public:
+  ReusedNodes(CDbVisualColorMrg::ColorMap& a, CDbVisualColorMrg::ColorMap& b) {
+    spare_[0].swap(a);
+    spare_[1].swap(b);
+  }
+
+  // Adds row under key unless map has key already (the first row of a key stays). The rows
+  // usually come in key order, as SaveToDB writes them: the end is the place to try first.
+  void Add(CDbVisualColorMrg::ColorMap& map, int key, const CDbVisualColorItem& row) {
+    for (CDbVisualColorMrg::ColorMap& spare : spare_) {
+      if (spare.empty()) continue;
+      auto node = spare.extract(spare.begin());
+      node.key() = key;
+      node.mapped() = row;
+      map.insert(map.end(), std::move(node));  // a node refused is freed here
+      return;
+    }
+    map.emplace_hint(map.end(), key, row);
+  }
+
+ private:
+  CDbVisualColorMrg::ColorMap spare_[2];
+};
+
 // Adds the keys only reference has, then removes the keys reference lacks.
 template <class AddFn>
 void TrimMap(CDbVisualColorMrg::ColorMap& map, const CDbVisualColorMrg::ColorMap& reference,
@@ -203,8 +230,7 @@ bool CDbVisualColorMrg::AddSpecialColor(SpecialColorKind kind, const CVisualColo
 }
 
 void CDbVisualColorMrg::LoadFromDB(const CString& path) {
-  m_mapGJColor.clear();
-  m_mapSpecialColor.clear();
+  ReusedNodes nodes(m_mapGJColor, m_mapSpecialColor);
   CDatabase* db = Factory().GetDB(path);
   CString sql;
   sql.Format("Select * From %s", CDbVisualColorItem::GetTableName().GetString());
@@ -214,9 +240,7 @@ void CDbVisualColorMrg::LoadFromDB(const CString& path) {
   for (; !rs.IsEOF(); rs.MoveNext()) {
     const CDbVisualColorItem row = reader.Read();
     ColorMap& map = row.m_nIsSpecialColor != 0 ? m_mapSpecialColor : m_mapGJColor;
-    // The rows usually come in key order, as SaveToDB writes them: the end is the place to try
-    // first. A repeated key keeps its first row.
-    map.emplace_hint(map.end(), static_cast<int>(row.m_nRelateID), row);
+    nodes.Add(map, static_cast<int>(row.m_nRelateID), row);
   }
   rs.Close();
   Factory().CloseDB(path);
