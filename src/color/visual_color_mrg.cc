@@ -25,21 +25,6 @@ void ToBytes(const CVisualColorItem& item, unsigned char bytes[kColorBytes]) {
   }
 }
 
-CVisualColorItem FromBytes(const unsigned char bytes[kColorBytes]) {
-  CVisualColorItem item;
-  for (int part = 0; part < 4; ++part) {
-    DWORD words[2] = {0, 0};
-    for (int w = 0; w < 2; ++w) {
-      for (int b = 0; b < 4; ++b) {
-        words[w] |= static_cast<DWORD>(bytes[part * 8 + w * 4 + b]) << (8 * b);
-      }
-    }
-    item.m_subItems[part].m_dwColor = words[0];
-    item.m_subItems[part].m_dwTransparency = words[1];
-  }
-  return item;
-}
-
 CDbFactoryT<CDatabase>& Factory() { return CDbFactoryT<CDatabase>::instance(); }
 
 int IntegerField(CLumoRecordset& rs, const char* name) {
@@ -47,6 +32,42 @@ int IntegerField(CLumoRecordset& rs, const char* name) {
   rs.fGetFieldValue(name, value);
   return value;
 }
+
+int IntegerField(CLumoRecordset& rs, short index) {
+  int value = 0;
+  rs.fGetFieldValue(index, value);
+  return value;
+}
+
+constexpr char kRelateIdField[] = "RelateID";
+constexpr char kIsSpecialField[] = "IsSpecialColor";
+constexpr char kColorDataField[] = "ColorData";
+
+// Reads the ColorDef rows of a recordset, with the column names looked up once. When the result
+// lacks one of them, every row is read by name, which raises as the by-name readers do.
+class ColorRowReader {
+ public:
+  explicit ColorRowReader(CLumoRecordset& rs)
+      : rs_(rs),
+        relate_(rs.GetFieldIndexByName(kRelateIdField)),
+        special_(rs.GetFieldIndexByName(kIsSpecialField)),
+        data_(rs.GetFieldIndexByName(kColorDataField)) {}
+
+  CDbVisualColorItem Read() {
+    if (relate_ < 0 || special_ < 0 || data_ < 0) return CDbVisualColorItem(rs_);
+    const int relate = IntegerField(rs_, relate_);
+    const int special = IntegerField(rs_, special_);
+    rs_.fGetFieldValue(data_, text_);  // the text's storage serves every row
+    return CDbVisualColorItem(relate, special, CDbVisualColorItem::DecodeColorData(text_));
+  }
+
+ private:
+  CLumoRecordset& rs_;
+  const short relate_;
+  const short special_;
+  const short data_;
+  CString text_;
+};
 
 // The entry of key, or the first entry when key has none.
 const CVisualColorItem* FindOrFirst(const CDbVisualColorMrg::ColorMap& map, int key) {
@@ -75,6 +96,33 @@ bool Add(CDbVisualColorMrg::ColorMap& map, int key, int special, const CVisualCo
   return map.emplace(key, CDbVisualColorItem(key, special, item)).second;
 }
 
+// The nodes of the maps a load empties, taken over so that the rows read serve them again
+// instead of freeing every node and allocating as many anew.
+class ReusedNodes {
+ public:
+  ReusedNodes(CDbVisualColorMrg::ColorMap& a, CDbVisualColorMrg::ColorMap& b) {
+    spare_[0].swap(a);
+    spare_[1].swap(b);
+  }
+
+  // Adds row under key unless map has key already (the first row of a key stays). The rows
+  // usually come in key order, as SaveToDB writes them: the end is the place to try first.
+  void Add(CDbVisualColorMrg::ColorMap& map, int key, const CDbVisualColorItem& row) {
+    for (CDbVisualColorMrg::ColorMap& spare : spare_) {
+      if (spare.empty()) continue;
+      auto node = spare.extract(spare.begin());
+      node.key() = key;
+      node.mapped() = row;
+      map.insert(map.end(), std::move(node));  // a node refused is freed here
+      return;
+    }
+    map.emplace_hint(map.end(), key, row);
+  }
+
+ private:
+  CDbVisualColorMrg::ColorMap spare_[2];
+};
+
 // Adds the keys only reference has, then removes the keys reference lacks.
 template <class AddFn>
 void TrimMap(CDbVisualColorMrg::ColorMap& map, const CDbVisualColorMrg::ColorMap& reference,
@@ -90,10 +138,10 @@ void TrimMap(CDbVisualColorMrg::ColorMap& map, const CDbVisualColorMrg::ColorMap
 }  // namespace
 
 CDbVisualColorItem::CDbVisualColorItem(CLumoRecordset& rs)
-    : m_nRelateID(IntegerField(rs, "RelateID")),
-      m_nIsSpecialColor(IntegerField(rs, "IsSpecialColor")) {
+    : m_nRelateID(IntegerField(rs, kRelateIdField)),
+      m_nIsSpecialColor(IntegerField(rs, kIsSpecialField)) {
   CString text;
-  rs.fGetFieldValue("ColorData", text);
+  rs.fGetFieldValue(kColorDataField, text);
   m_colorItem = DecodeColorData(text);
 }
 
@@ -113,14 +161,22 @@ CString CDbVisualColorItem::EncodeColorData(const CVisualColorItem& item) {
 }
 
 CVisualColorItem CDbVisualColorItem::DecodeColorData(const CString& text) {
-  unsigned char buffer[66] = {0};
+  unsigned char buffer[2 * kColorBytes] = {0};
   std::memcpy(buffer, text.GetString(),
               static_cast<size_t>(text.GetLength() < 64 ? text.GetLength() : 64));
+  // One pass: each byte, restored from its marker, goes straight into its word.
+  DWORD words[kColorBytes / 4] = {0};
   for (int i = 0; i < kColorBytes; ++i) {
-    if (buffer[kColorBytes + i] == 'z') buffer[i] = 0;
-    if (buffer[kColorBytes + i] == 'x') buffer[i] = kSixtySix;
+    const unsigned char marker = buffer[kColorBytes + i];
+    const unsigned char b = marker == 'z' ? 0 : marker == 'x' ? kSixtySix : buffer[i];
+    words[i / 4] |= static_cast<DWORD>(b) << (8 * (i % 4));
   }
-  return FromBytes(buffer);
+  CVisualColorItem item;
+  for (int part = 0; part < 4; ++part) {
+    item.m_subItems[part].m_dwColor = words[2 * part];
+    item.m_subItems[part].m_dwTransparency = words[2 * part + 1];
+  }
+  return item;
 }
 
 void CDbVisualColorItem::InsertToDB(CDatabase* db) const {
@@ -174,17 +230,17 @@ bool CDbVisualColorMrg::AddSpecialColor(SpecialColorKind kind, const CVisualColo
 }
 
 void CDbVisualColorMrg::LoadFromDB(const CString& path) {
-  m_mapGJColor.clear();
-  m_mapSpecialColor.clear();
+  ReusedNodes nodes(m_mapGJColor, m_mapSpecialColor);
   CDatabase* db = Factory().GetDB(path);
   CString sql;
   sql.Format("Select * From %s", CDbVisualColorItem::GetTableName().GetString());
   CLumoRecordset rs(db);
   rs.Open(CRecordset::forwardOnly, sql, CRecordset::readOnly);
+  ColorRowReader reader(rs);
   for (; !rs.IsEOF(); rs.MoveNext()) {
-    CDbVisualColorItem row(rs);
+    const CDbVisualColorItem row = reader.Read();
     ColorMap& map = row.m_nIsSpecialColor != 0 ? m_mapSpecialColor : m_mapGJColor;
-    map.emplace(static_cast<int>(row.m_nRelateID), row);
+    nodes.Add(map, static_cast<int>(row.m_nRelateID), row);
   }
   rs.Close();
   Factory().CloseDB(path);

@@ -30,10 +30,11 @@ T NumberOf(const CDBVariant& v) {
   }
 }
 
-template <class T>
-void ReadNumber(CLumoRecordset& rs, const CString& name, T& value) {
+// Reads the field at key (a name or an index) as a number.
+template <class Key, class T>
+void ReadNumber(CLumoRecordset& rs, const Key& key, T& value) {
   CDBVariant v;
-  rs.GetFieldValue(name, v);
+  rs.GetFieldValue(key, v);
   value = NumberOf<T>(v);
 }
 
@@ -83,6 +84,10 @@ long CLumoRecordset::GetMaxId(CDatabase* db, const CString& table, const CString
 void CLumoRecordset::fGetFieldValue(const CString& name, CString& value) {
   GetFieldValue(name, value);
 }
+
+void CLumoRecordset::fGetFieldValue(short index, CString& value) { GetFieldValue(index, value); }
+
+void CLumoRecordset::fGetFieldValue(short index, int& value) { ReadNumber(*this, index, value); }
 
 void CLumoRecordset::fGetFieldValue(const CString& name, int& value) {
   ReadNumber(*this, name, value);

@@ -75,11 +75,23 @@ TEST_P(ColorDbTest, LoadSortsRowsByTheirFlagAndTheFirstOfAKeyWins) {
   conn_->ExecuteSQL(("INSERT INTO ColorDef VALUES (5, 2, '" + red + "')").c_str());
   conn_->ExecuteSQL(("INSERT INTO ColorDef VALUES (5, 0, '" + red + "')").c_str());
   conn_->ExecuteSQL("INSERT INTO ColorDef VALUES (5, 0, 'short')");
-  CDbVisualColorMrg mrg(path_.c_str());
-  ASSERT_EQ(mrg.GetSpecialColorMap().size(), 1u);
-  EXPECT_EQ(mrg.GetSpecialColorMap().at(5).m_nIsSpecialColor, 2);
-  ASSERT_EQ(mrg.GetGJColorMap().size(), 1u);
-  EXPECT_EQ(mrg.GetColorByFigId(5)->GetColor(VCK_LINE), 0xFFu);
+  CDbVisualColorMrg fresh(path_.c_str());
+  // A manager that held entries before (more than the rows, under the same and other keys) ends
+  // with the rows alone.
+  CDbVisualColorMrg reloaded;
+  reloaded.AddFigColor(5, Awkward(4));
+  reloaded.AddFigColor(9, Awkward(5));
+  reloaded.AddSpecialColor(static_cast<SpecialColorKind>(5), Awkward(6));
+  reloaded.AddSpecialColor(static_cast<SpecialColorKind>(1), Awkward(7));
+  reloaded.LoadFromDB(path_.c_str());
+  for (const CDbVisualColorMrg* mrg : {&fresh, &reloaded}) {
+    ASSERT_EQ(mrg->GetSpecialColorMap().size(), 1u);
+    EXPECT_EQ(mrg->GetSpecialColorMap().at(5).m_nIsSpecialColor, 2);
+    EXPECT_EQ(mrg->GetSpecialColorMap().at(5).m_nRelateID, 5);
+    ASSERT_EQ(mrg->GetGJColorMap().size(), 1u);
+    EXPECT_EQ(mrg->GetColorByFigId(5)->GetColor(VCK_LINE), 0xFFu);
+    EXPECT_EQ(mrg->GetColorByFigId(5)->GetTransparency(VCK_TEXT), 0u);
+  }
 }
 
 TEST_P(ColorDbTest, DatabaseErrorsReachTheCaller) {

@@ -43,6 +43,12 @@ class LUMO_EXPORT CLumoRecordset : public CRecordset {
   void fGetFieldValue(const CString& name, COleDateTime& value);
   // Replaces value with the bytes of a long-binary field; returns their number.
   unsigned int fGetFieldValue(const CString& name, std::vector<unsigned char>& value);
+
+  // The text and integer readers by column index (0-based, as GetFieldIndexByName gives it), for
+  // loops over many records that look each name up once. An index out of range or a missing
+  // record raises CDBException.
+  void fGetFieldValue(short index, CString& value);
+  void fGetFieldValue(short index, int& value);
 };
 
 // Static checks and counts on the tables of an open connection. Each opens a forward-only,

@@ -250,6 +250,9 @@ class LUMO_PLATFORM_EXPORT CRecordset : public CObject {
   short GetODBCFieldCount() const;
   // The name of column nIndex (0-based) as the driver reports it.
   CString GetFieldName(short nIndex) const;
+  // The index of the column named lpszName (letter case aside, brackets allowed), or -1. Readers
+  // of many records look a name up once and then read by index.
+  short GetFieldIndexByName(LPCTSTR lpszName) const;
   // Reads a field of the current record into var with the default type for the column (BIT to
   // DBVT_BOOL, TINYINT to UCHAR, SMALLINT to SHORT, INTEGER to LONG, a BIGINT within 32 bits to
   // LONG, REAL to SINGLE, FLOAT and DOUBLE to DOUBLE, dates and times to DATE, binaries to BINARY,

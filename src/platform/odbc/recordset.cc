@@ -285,6 +285,16 @@ std::string TextOf(const ColumnValue& value) {
   return std::string();
 }
 
+// Sets text to the value's text form; a text value is copied straight into text's storage.
+void AssignText(const ColumnValue& value, CString& text) {
+  if (value.kind != ValueKind::kString) {
+    text = CString(TextOf(value));
+    return;
+  }
+  text.Empty();
+  text.Append(value.bytes.data(), static_cast<int>(value.bytes.size()));
+}
+
 long long IntegerOf(const ColumnValue& value) {
   switch (value.kind) {
     case ValueKind::kSingle:
@@ -407,7 +417,7 @@ void LoadField(FieldRef& field, ColumnValue* value) {
       *static_cast<double*>(field.ptr) = RealOf(v);
       break;
     case FieldKind::kText:
-      *static_cast<CString*>(field.ptr) = CString(TextOf(v));
+      AssignText(v, *static_cast<CString*>(field.ptr));
       break;
     case FieldKind::kLongBinary: {
       auto& binary = *static_cast<CLongBinary*>(field.ptr);
@@ -690,6 +700,10 @@ void CRecordset::MoveNext() {
 
 short CRecordset::GetODBCFieldCount() const { return static_cast<short>(m_impl->columns.size()); }
 
+short CRecordset::GetFieldIndexByName(LPCTSTR lpszName) const {
+  return static_cast<short>(m_impl->FindColumn(lpszName == nullptr ? "" : lpszName));
+}
+
 CString CRecordset::GetFieldName(short nIndex) const {
   if (nIndex < 0 || static_cast<size_t>(nIndex) >= m_impl->columns.size()) return CString();
   return CString(m_impl->columns[static_cast<size_t>(nIndex)].name);
@@ -704,11 +718,11 @@ void CRecordset::GetFieldValue(short nIndex, CDBVariant& varValue, short) {
 }
 
 void CRecordset::GetFieldValue(LPCTSTR lpszName, CString& strValue) {
-  strValue = CString(TextOf(m_impl->ValueNamed(lpszName)));
+  AssignText(m_impl->ValueNamed(lpszName), strValue);
 }
 
 void CRecordset::GetFieldValue(short nIndex, CString& strValue) {
-  strValue = CString(TextOf(m_impl->ValueAt(nIndex)));
+  AssignText(m_impl->ValueAt(nIndex), strValue);
 }
 
 BOOL CRecordset::CanUpdate() const { return m_impl->open && m_impl->updatable ? TRUE : FALSE; }
