@@ -91,9 +91,8 @@ class Event final : public lumo_platform::KernelObject {
   }
 
   DWORD Wait(DWORD milliseconds) override {
-    if (milliseconds != 0 && SpinUntilTaken()) return WAIT_OBJECT_0;
     std::unique_lock<std::mutex> lock(mutex_);
-    auto signalled = [this] { return signalled_.load(std::memory_order_relaxed); };
+    auto signalled = [this] { return signalled_; };
     if (milliseconds == INFINITE) {
       changed_.wait(lock, signalled);
     } else if (!changed_.wait_for(lock, std::chrono::milliseconds(milliseconds), signalled)) {
@@ -104,32 +103,10 @@ class Event final : public lumo_platform::KernelObject {
   }
 
  private:
-  // Watches the state a short while before sleeping: the reader-writer locks wait on events for
-  // holders that stay a few instructions, much less than a sleep and a wake-up cost.
-  bool SpinUntilTaken() {
-    for (int spin = 0; spin < kEventSpins; ++spin) {
-      if (signalled_.load(std::memory_order_relaxed)) {
-        // Taken under the mutex, which the setter holds until it is done with the event: the
-        // waiter's return may lead to the event's closing. Another waiter woken for the same
-        // signal of an auto-reset event finds it gone and sleeps again.
-        std::lock_guard<std::mutex> lock(mutex_);
-        if (signalled_.load(std::memory_order_relaxed)) {
-          if (!manualReset_) signalled_ = false;
-          return true;
-        }
-      }
-      CpuRelax();
-    }
-    return false;
-  }
-
-  static constexpr int kEventSpins = 200;
-
   std::mutex mutex_;
   std::condition_variable changed_;
   const bool manualReset_;
-  // Changed under mutex_; read without it while spinning.
-  std::atomic<bool> signalled_;
+  bool signalled_;
 };
 
 Event* EventOf(HANDLE handle) { return dynamic_cast<Event*>(lumo_platform::FromHandle(handle)); }
