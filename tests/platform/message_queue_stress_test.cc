@@ -101,7 +101,7 @@ class Loop {
 
   // Kills a pending timer or resets it with a new period.
   void ChangeOne() {
-    auto it = timers_.begin();
+    std::map<UINT_PTR, Timer>::iterator it;
     do {
       it = std::next(timers_.begin(), static_cast<long>(random_() % timers_.size()));
     } while (it->second.done);
