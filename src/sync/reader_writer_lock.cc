@@ -1,5 +1,7 @@
 #include "lumotools/sync/reader_writer_lock.h"
 
+#include <boost/container/small_vector.hpp>
+
 #include "lumotools/platform/time.h"
 
 namespace {
@@ -10,6 +12,34 @@ constexpr DWORD kGuardSpinCount = 400;
 constexpr DWORD kOneRead = 0x1;
 constexpr DWORD kOneWrite = 0x10000;
 constexpr DWORD kReadMask = 0xFFFF;
+
+// The recursion state of one reentrant lock that the thread holds.
+struct Holding {
+  const CReaderWriterLock* lock;
+  DWORD state;
+};
+
+// The calling thread's holdings, the most recently taken last. Threads rarely hold more than a
+// few locks at once, so a short linear search from the end finds the state.
+class ThreadHoldings {
+ public:
+  // The thread's holding of lock, or null when it does not hold it.
+  Holding* Find(const CReaderWriterLock* lock) {
+    for (auto it = m_holdings.rbegin(); it != m_holdings.rend(); ++it) {
+      if (it->lock == lock) return &*it;
+    }
+    return nullptr;
+  }
+  // REQUIRES: the thread does not hold lock yet.
+  void Add(const CReaderWriterLock* lock, DWORD state) { m_holdings.push_back({lock, state}); }
+  // REQUIRES: held came from Find, with no Add or Forget since.
+  void Forget(Holding* held) { m_holdings.erase(m_holdings.begin() + (held - m_holdings.data())); }
+
+ private:
+  boost::container::small_vector<Holding, 8> m_holdings;
+};
+
+__attribute__((tls_model("initial-exec"))) thread_local ThreadHoldings t_holdings;
 
 }  // namespace
 
@@ -54,16 +84,6 @@ bool CReaderWriterLockNonReentrance::TryConvertOnlyReader() {
 }
 
 void CReaderWriterLockNonReentrance::AddReader() { m_state.fetch_add(kOneReader); }
-
-void CReaderWriterLockNonReentrance::AddReaderUnderGuard() {
-  m_state.store(m_state.load(std::memory_order_relaxed) + kOneReader, std::memory_order_relaxed);
-}
-
-void CReaderWriterLockNonReentrance::ReleaseReaderUnderGuard() {
-  const std::uint64_t state = m_state.load(std::memory_order_relaxed) - kOneReader;
-  m_state.store(state, std::memory_order_relaxed);
-  if ((state & kReaderMask) == 0 && m_hWriterSignal != nullptr) SetEvent(m_hWriterSignal);
-}
 
 void CReaderWriterLockNonReentrance::OpenToReaders() {
   if (m_hWriterSignal != nullptr) {
@@ -245,114 +265,82 @@ int CReaderWriterLockNonReentrance::_UpgradeToWriterLockAndLeaveCS(DWORD dwTimeo
 
 CReaderWriterLock::CReaderWriterLock() = default;
 
-CReaderWriterLock::~CReaderWriterLock() = default;
+CReaderWriterLock::~CReaderWriterLock() {
+  // A later lock at this address must not inherit the state.
+  if (Holding* held = t_holdings.Find(this)) t_holdings.Forget(held);
+}
 
 int CReaderWriterLock::AcquireReaderLock(DWORD dwTimeout) {
-  const DWORD self = GetCurrentThreadId();
-  EnterCS();
-  auto entry = m_mapThreadState.lower_bound(self);
-  if (entry != m_mapThreadState.end() && entry->first == self) {
-    entry->second += kOneRead;
-    LeaveCS();
+  if (Holding* held = t_holdings.Find(this)) {
+    held->state += kOneRead;
     return 1;
   }
-  if (Writers() == 0) {
-    AddReaderUnderGuard();
-    m_mapThreadState.emplace_hint(entry, self, kOneRead);
-    LeaveCS();
-    return 1;
-  }
-  // Waiting leaves the guard, so other threads' entries may come and go meanwhile.
-  const int acquired = dwTimeout != 0 && _ReaderWait(dwTimeout);
-  if (acquired) m_mapThreadState.emplace(self, kOneRead);
-  LeaveCS();
-  return acquired;
+  if (!CReaderWriterLockNonReentrance::AcquireReaderLock(dwTimeout)) return 0;
+  t_holdings.Add(this, kOneRead);
+  return 1;
 }
 
 void CReaderWriterLock::ReleaseReaderLock() {
-  const DWORD self = GetCurrentThreadId();
-  EnterCS();
-  auto entry = m_mapThreadState.find(self);
-  if (entry != m_mapThreadState.end() && (entry->second & kReadMask) != 0) {
-    if ((entry->second -= kOneRead) == 0) {
-      m_mapThreadState.erase(entry);
-      ReleaseReaderUnderGuard();
-    }
+  Holding* held = t_holdings.Find(this);
+  if (held == nullptr || (held->state & kReadMask) == 0) return;
+  if ((held->state -= kOneRead) == 0) {
+    t_holdings.Forget(held);
+    CReaderWriterLockNonReentrance::ReleaseReaderLock();
   }
-  LeaveCS();
 }
 
 int CReaderWriterLock::AcquireWriterLock(DWORD dwTimeout) {
-  const DWORD self = GetCurrentThreadId();
-  EnterCS();
-  auto entry = m_mapThreadState.find(self);
-  if (entry != m_mapThreadState.end()) {
-    if (entry->second >= kOneWrite || TryConvertOnlyReader()) {
-      entry->second += kOneWrite;
-      LeaveCS();
-      return 1;
+  if (Holding* held = t_holdings.Find(this)) {
+    if (held->state < kOneWrite) {
+      EnterCS();
+      if (TryConvertOnlyReader()) {
+        LeaveCS();
+      } else if (!_UpgradeToWriterLockAndLeaveCS(dwTimeout)) {
+        return 0;
+      }
     }
-    if (!_UpgradeToWriterLockAndLeaveCS(dwTimeout)) return 0;
-    // Other threads' entries may have come and gone while this one waited.
-    EnterCS();
-    m_mapThreadState.find(self)->second += kOneWrite;
-    LeaveCS();
+    held->state += kOneWrite;
     return 1;
   }
+  EnterCS();
   if (TryTakeFreeLock()) {
-    m_mapThreadState.emplace(self, kOneWrite);
     LeaveCS();
-    return 1;
-  }
-  if (dwTimeout == 0 || !_WriterWaitAndLeaveCSIfSuccess(dwTimeout)) {
+  } else if (dwTimeout == 0 || !_WriterWaitAndLeaveCSIfSuccess(dwTimeout)) {
     LeaveCS();
     return 0;
   }
-  EnterCS();
-  m_mapThreadState.emplace(self, kOneWrite);
-  LeaveCS();
+  t_holdings.Add(this, kOneWrite);
   return 1;
 }
 
 void CReaderWriterLock::ReleaseWriterLock() {
-  const DWORD self = GetCurrentThreadId();
+  Holding* held = t_holdings.Find(this);
+  if (held == nullptr || held->state < kOneWrite) return;
+  if ((held->state -= kOneWrite) >= kOneWrite) return;
+  const bool downgrade = held->state != 0;
+  if (!downgrade) t_holdings.Forget(held);
   EnterCS();
-  auto entry = m_mapThreadState.find(self);
-  if (entry != m_mapThreadState.end() && entry->second >= kOneWrite) {
-    entry->second -= kOneWrite;
-    if (entry->second == 0) {
-      m_mapThreadState.erase(entry);
-      _WriterRelease(0);
-    } else if (entry->second < kOneWrite) {
-      _WriterRelease(1);
-    }
-  }
+  _WriterRelease(downgrade ? 1 : 0);
   LeaveCS();
 }
 
 void CReaderWriterLock::ReleaseAllLocks() {
-  const DWORD self = GetCurrentThreadId();
-  EnterCS();
-  auto entry = m_mapThreadState.find(self);
-  if (entry != m_mapThreadState.end()) {
-    const DWORD state = entry->second;
-    m_mapThreadState.erase(entry);
-    if (state < kOneWrite) {
-      _ReaderRelease();
-    } else {
-      _WriterRelease(0);
-    }
+  Holding* held = t_holdings.Find(this);
+  if (held == nullptr) return;
+  const bool writes = held->state >= kOneWrite;
+  t_holdings.Forget(held);
+  if (writes) {
+    EnterCS();
+    _WriterRelease(0);
+    LeaveCS();
+  } else {
+    CReaderWriterLockNonReentrance::ReleaseReaderLock();
   }
-  LeaveCS();
 }
 
 DWORD CReaderWriterLock::GetCurrentThreadStatus() const {
-  const DWORD self = GetCurrentThreadId();
-  EnterCS();
-  auto entry = m_mapThreadState.find(self);
-  const DWORD state = entry == m_mapThreadState.end() ? 0 : entry->second;
-  LeaveCS();
-  return state;
+  const Holding* held = t_holdings.Find(this);
+  return held == nullptr ? 0 : held->state;
 }
 
 void CReaderWriterLock::GetCurrentThreadStatus(DWORD* pdwReads, DWORD* pdwWrites) const {

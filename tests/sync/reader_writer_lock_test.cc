@@ -6,7 +6,9 @@
 #include <functional>
 #include <future>
 #include <memory>
+#include <new>
 #include <thread>
+#include <vector>
 
 #include "lumotools/sync/auto_lock.h"
 #include "sync/reader_writer_lock_test_peer.h"
@@ -394,20 +396,18 @@ TEST(ReaderWriterLock, ReleasingTheWritePartLeavesAReaderAndLetsReadersIn) {
   ASSERT_EQ(lock.AcquireReaderLock(), 1);
   std::promise<void> readerMayLeave;
   auto reader = OnThread([&] {
-    const int acquired = lock.AcquireReaderLock();
+    const DWORD status = lock.AcquireReaderLock() ? lock.GetCurrentThreadStatus() : 0;
     readerMayLeave.get_future().wait();
     lock.ReleaseReaderLock();
-    return acquired;
+    return status;
   });
   ASSERT_TRUE(EventuallyState(lock, [](const State& s) { return s.readersWaiting == 1; }));
   lock.ReleaseWriterLock();
   EXPECT_EQ(lock.GetCurrentThreadStatus(), 1u);
   EXPECT_TRUE(EventuallyState(lock, [](const State& s) { return s.readersIn == 2; }));
-  State state = Peer::Read(lock);
-  EXPECT_EQ(state.writers, 0u);
-  EXPECT_EQ(state.threadEntries, 2u);
+  EXPECT_EQ(Peer::Read(lock).writers, 0u);
   readerMayLeave.set_value();
-  EXPECT_EQ(reader.get(), 1);
+  EXPECT_EQ(reader.get(), 1u);
   lock.ReleaseReaderLock();
   EXPECT_TRUE(Peer::Read(lock).Quiet());
 }
@@ -470,6 +470,57 @@ TEST(ReaderWriterLock, WaitingWriterEntersAfterTheLastReaderThread) {
   lock.ReleaseReaderLock();
   EXPECT_EQ(writer.get(), 1);
   EXPECT_TRUE(Peer::Read(lock).Quiet());
+}
+
+TEST(ReaderWriterLock, EachLockKeepsItsOwnStateForTheThread) {
+  // More locks than a thread usually holds, taken in one order and released in another.
+  constexpr int kLocks = 20;
+  std::vector<std::unique_ptr<CReaderWriterLock>> locks;
+  for (int i = 0; i < kLocks; ++i) locks.push_back(std::make_unique<CReaderWriterLock>());
+  for (int i = 0; i < kLocks; ++i) {
+    for (int reads = 0; reads <= i % 3; ++reads) {
+      ASSERT_EQ(locks[i]->AcquireReaderLock(0), 1);
+    }
+    if (i % 2 == 1) {
+      ASSERT_EQ(locks[i]->AcquireWriterLock(0), 1);
+    }
+  }
+  for (int i = 0; i < kLocks; ++i) {
+    const DWORD expected = (i % 2 == 1 ? 0x10000u : 0u) + static_cast<DWORD>(i % 3 + 1);
+    EXPECT_EQ(locks[i]->GetCurrentThreadStatus(), expected) << "lock " << i;
+    const State state = Peer::Read(*locks[i]);
+    EXPECT_EQ(state.writers, i % 2 == 1 ? 1u : 0u) << "lock " << i;
+    EXPECT_EQ(state.readersIn, i % 2 == 1 ? 0u : 1u) << "lock " << i;
+  }
+  for (int i = 0; i < kLocks; i += 2) locks[i]->ReleaseAllLocks();
+  for (int i = 1; i < kLocks; i += 2) {
+    locks[i]->ReleaseWriterLock();
+    EXPECT_EQ(locks[i]->GetCurrentThreadStatus(), static_cast<DWORD>(i % 3 + 1)) << "lock " << i;
+    EXPECT_EQ(Peer::Read(*locks[i]).readersIn, 1u) << "lock " << i;
+    for (int reads = 0; reads <= i % 3; ++reads) locks[i]->ReleaseReaderLock();
+  }
+  for (int i = 0; i < kLocks; ++i) {
+    EXPECT_TRUE(Peer::Read(*locks[i]).Quiet()) << "lock " << i;
+  }
+}
+
+TEST(ReaderWriterLock, DestroyingALockTheThreadHoldsForgetsItsState) {
+  alignas(CReaderWriterLock) unsigned char storage[sizeof(CReaderWriterLock)];
+  auto* first = new (storage) CReaderWriterLock;
+  ASSERT_EQ(first->AcquireReaderLock(), 1);
+  ASSERT_EQ(first->AcquireWriterLock(), 1);
+  first->~CReaderWriterLock();
+  // A new lock in the same place starts free for this thread too.
+  auto* second = new (storage) CReaderWriterLock;
+  EXPECT_EQ(second->GetCurrentThreadStatus(), 0u);
+  EXPECT_EQ(OnThread([&] {
+              const int acquired = second->AcquireWriterLock(0);
+              second->ReleaseWriterLock();
+              return acquired;
+            }).get(),
+            1);
+  EXPECT_TRUE(Peer::Read(*second).Quiet());
+  second->~CReaderWriterLock();
 }
 
 TEST(ReaderWriterLockGuards, ReleaseAtScopeEndOrOnceOnUnlock) {

@@ -1,9 +1,8 @@
-// Test access to the inside of the reader-writer locks: counts, events and the thread map, read
-// under the lock's own guard, and the guard itself for holding other threads still.
+// Test access to the inside of the reader-writer locks: counts and events, read under the lock's
+// own guard, with the calling thread's recursion state, and the guard itself for holding other
+// threads still.
 #ifndef LUMOTOOLS_TESTS_SYNC_READER_WRITER_LOCK_TEST_PEER_H_
 #define LUMOTOOLS_TESTS_SYNC_READER_WRITER_LOCK_TEST_PEER_H_
-
-#include <cstddef>
 
 #include "lumotools/sync/reader_writer_lock.h"
 
@@ -15,11 +14,12 @@ class ReaderWriterLockTestPeer {
     DWORD readersWaiting = 0;
     bool writerSignal = false;
     bool readerSignal = false;
-    std::size_t threadEntries = 0;
+    // The calling thread's recursion state (reentrant lock only).
+    DWORD callerState = 0;
 
     bool Quiet() const {
       return writers == 0 && readersIn == 0 && readersWaiting == 0 && !writerSignal &&
-             !readerSignal && threadEntries == 0;
+             !readerSignal && callerState == 0;
     }
   };
 
@@ -33,7 +33,7 @@ class ReaderWriterLockTestPeer {
   static State Read(const CReaderWriterLock& lock) {
     lock.EnterCS();
     State state = Counts(lock);
-    state.threadEntries = lock.m_mapThreadState.size();
+    state.callerState = lock.GetCurrentThreadStatus();
     lock.LeaveCS();
     return state;
   }

@@ -7,20 +7,14 @@
 // reader is released at once through a manual-reset event. Both events exist only while someone
 // needs them, so a quiet lock holds none. A reader that finds no writer holding or waiting takes
 // and gives back the lock with one atomic operation on the counts, without the guard; every other
-// step runs under the guard. Time-outs are milliseconds: 0 does not wait, INFINITE
-// waits without limit; elapsed time is read on the tick clock. Results are 1 for success, 0 for
-// failure (a time-out). Both locks are thread-safe; neither can be copied.
+// step that changes the counts runs under the guard. Time-outs are milliseconds: 0 does not wait,
+// INFINITE waits without limit; elapsed time is read on the tick clock. Results are 1 for success,
+// 0 for failure (a time-out). Both locks are thread-safe; neither can be copied.
 #ifndef LUMOTOOLS_SYNC_READER_WRITER_LOCK_H_
 #define LUMOTOOLS_SYNC_READER_WRITER_LOCK_H_
 
 #include <atomic>
-#include <cstddef>
 #include <cstdint>
-#include <functional>
-#include <utility>
-
-#include <boost/container/flat_map.hpp>
-#include <boost/container/small_vector.hpp>
 
 #include "lumotools/export.h"
 #include "lumotools/platform/sync.h"
@@ -84,11 +78,6 @@ class LUMO_EXPORT CReaderWriterLockNonReentrance {
   bool TryConvertOnlyReader();
   // Counts one more reader. REQUIRES: no writer holds or waits.
   void AddReader();
-  // AddReader and _ReaderRelease for a lock whose counts change only under the guard (the
-  // reentrant lock, whose readers never take the lock-free path): plain loads and stores instead
-  // of atomic read-modify-writes.
-  void AddReaderUnderGuard();
-  void ReleaseReaderUnderGuard();
 
   // Writers that hold or wait for the lock; the holder counts once however often it entered.
   DWORD Writers() const { return static_cast<DWORD>(m_state.load() >> kWriterShift); }
@@ -126,14 +115,24 @@ class LUMO_EXPORT CReaderWriterLockNonReentrance {
 // A reader-writer lock that a thread may take again while holding it: read inside read, read
 // inside write, write inside write, and write inside read, which upgrades. Each thread's holding
 // is recorded as its recursion state: the low 16 bits count its reads, the high 16 bits its
-// writes. A thread must release each acquisition (or call ReleaseAllLocks); releasing what the
-// thread does not hold changes nothing. At most 65535 reads and 65535 writes per thread. Its
-// counts change only under its guard, so it is used through its own operations, never through a
-// CReaderWriterLockNonReentrance reference.
+// writes. A thread whose state has no write part is counted once among the readers, however many
+// reads it holds; a thread with a write part is counted once among the writers. A thread must
+// release each acquisition (or call ReleaseAllLocks); releasing what the thread does not hold
+// changes nothing. At most 65535 reads and 65535 writes per thread.
+//
+// Only a thread itself ever reads or changes its recursion state, so each thread keeps the states
+// of the locks it holds in thread-local storage: a state exists exactly while its thread holds
+// the lock, and a repeated acquisition or a release that keeps the lock held is a thread-local
+// step. The first read and the last read release take the lock-free path of the counts when no
+// writer holds or waits. A thread that ends while holding the lock leaves it held.
+//
+// The recursion bookkeeping lives in this class's operations, so the lock is used through them,
+// never through a CReaderWriterLockNonReentrance reference.
 class LUMO_EXPORT CReaderWriterLock : public CReaderWriterLockNonReentrance {
  public:
   CReaderWriterLock();
-  // REQUIRES: nobody holds or waits for the lock.
+  // Forgets the calling thread's state for this lock, should it still hold it.
+  // REQUIRES: no other thread holds or waits for the lock.
   ~CReaderWriterLock();
 
   // Another read by a thread that holds the lock in any way succeeds at once.
@@ -151,21 +150,6 @@ class LUMO_EXPORT CReaderWriterLock : public CReaderWriterLockNonReentrance {
   // Stores the calling thread's read count through pdwReads and its write count through
   // pdwWrites, each only when the pointer is not null.
   void GetCurrentThreadStatus(DWORD* pdwReads, DWORD* pdwWrites) const;
-
- private:
-  friend class ::ReaderWriterLockTestPeer;
-
-  // Room kept inside the lock for the thread map: threads that commonly hold the lock at once.
-  static constexpr std::size_t kTypicalHolders = 4;
-
-  // Thread id -> recursion state, in thread id order. An entry exists exactly while its thread
-  // holds the lock; entries are read and written under the guard. Up to kTypicalHolders entries
-  // live inside the lock object, next to the guard, so that taking the lock neither allocates nor
-  // touches memory elsewhere.
-  boost::container::flat_map<
-      DWORD, DWORD, std::less<DWORD>,
-      boost::container::small_vector<std::pair<DWORD, DWORD>, kTypicalHolders>>
-      m_mapThreadState;
 };
 
 #endif  // LUMOTOOLS_SYNC_READER_WRITER_LOCK_H_
