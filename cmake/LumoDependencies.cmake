@@ -20,14 +20,6 @@ set_target_properties(ISAL::isal PROPERTIES
   IMPORTED_LOCATION "${ISAL_LIBRARY}"
   INTERFACE_INCLUDE_DIRECTORIES "${ISAL_INCLUDE_DIR}")
 find_package(CLI11 REQUIRED)
-# liburing: the POSIX file-system backend issues a directory's status calls through a ring.
-find_path(URING_INCLUDE_DIR liburing.h REQUIRED)
-find_library(URING_LIBRARY NAMES uring REQUIRED)
-add_library(URING::uring UNKNOWN IMPORTED)
-set_target_properties(URING::uring PROPERTIES
-  IMPORTED_LOCATION "${URING_LIBRARY}"
-  INTERFACE_INCLUDE_DIRECTORIES "${URING_INCLUDE_DIR}")
-
 # unixODBC (the platform's ODBC facility links it; nothing above the platform includes it).
 find_package(ODBC REQUIRED)
 

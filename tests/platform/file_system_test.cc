@@ -8,6 +8,8 @@
 #include <algorithm>
 #include <set>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "lumotools/platform/exception.h"
 #include "lumotools/platform/sync.h"
@@ -135,6 +137,51 @@ TEST(FileSearch, LargeDirectoryEntriesMatchTheirOwnLookups) {
   EXPECT_TRUE(FindClose(h));
   EXPECT_EQ(static_cast<size_t>(kFiles + 5), seen.size());
   EXPECT_EQ(100u, Found(dir.path() + "/f14??").size());
+}
+
+// Searches share the threads that describe entries ahead of them: searches running side by side
+// each see every entry of their own directory once, and a search closed while its next batches
+// are being described leaves nothing behind.
+TEST(FileSearch, SearchesSideBySideAndClosedEarly) {
+  ScratchDir dir;
+  constexpr int kDirs = 3;
+  constexpr int kFiles = 1200;
+  for (int d = 0; d < kDirs; ++d) {
+    for (int i = 0; i < kFiles; ++i) {
+      dir.WriteFile("d" + std::to_string(d) + "/f" + std::to_string(i), std::string(d + 1, 'x'));
+    }
+  }
+  std::vector<std::thread> threads;
+  std::vector<std::string> faults(kDirs);
+  for (int d = 0; d < kDirs; ++d) {
+    threads.emplace_back([&, d] {
+      const std::string pattern = dir.path() + "/d" + std::to_string(d) + "/*";
+      for (int round = 0; round < 24; ++round) {
+        // Every other round stops early, at a different place each time.
+        const int stopAfter = round % 2 == 1 ? 1 + round * 13 : -1;
+        std::set<std::string> seen;
+        WIN32_FIND_DATAA fd;
+        HANDLE h = FindFirstFileA(pattern.c_str(), &fd);
+        if (h == INVALID_HANDLE_VALUE) {
+          faults[d] = "search failed";
+          return;
+        }
+        do {
+          const std::string name = fd.cFileName;
+          if (name != "." && name != ".." && fd.nFileSizeLow != static_cast<DWORD>(d + 1)) {
+            faults[d] = "size of " + name;
+          }
+          if (!seen.insert(name).second) faults[d] = "twice: " + name;
+        } while (static_cast<int>(seen.size()) != stopAfter && FindNextFileA(h, &fd));
+        FindClose(h);
+        if (stopAfter < 0 && seen.size() != kFiles + 2) {
+          faults[d] = std::to_string(seen.size()) + " entries";
+        }
+      }
+    });
+  }
+  for (std::thread& thread : threads) thread.join();
+  for (int d = 0; d < kDirs; ++d) EXPECT_EQ("", faults[d]) << "directory " << d;
 }
 
 TEST(FileSearch, BadHandlesAreRefused) {

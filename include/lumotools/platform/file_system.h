@@ -61,9 +61,9 @@ enum FINDEX_SEARCH_OPS { FindExSearchNameMatch = 0, FindExSearchLimitToDirectori
 // names one entry. The "." and ".." entries of a directory are found like any other. Fills
 // *lpFindFileData with the first entry and returns the search handle, to be closed with
 // FindClose; INVALID_HANDLE_VALUE when the directory cannot be read or nothing matches. Names
-// longer than MAX_PATH - 1 bytes are passed over. A search with wildcards reads and describes
-// entries a batch at a time ahead of FindNextFileA (sharing the work of a large batch with a
-// helper thread), so an entry is described as it was when its batch was read.
+// longer than MAX_PATH - 1 bytes are passed over. A search with wildcards reads names a batch at
+// a time, and helper threads describe up to two batches ahead of FindNextFileA, so an entry is
+// described as it was shortly after its batch was read, not when FindNextFileA returns it.
 LUMO_PLATFORM_EXPORT HANDLE FindFirstFileA(LPCSTR lpFileName, LPWIN32_FIND_DATAA lpFindFileData);
 
 // FindFirstFileA with search options. FindExSearchLimitToDirectories finds directories only

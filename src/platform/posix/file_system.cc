@@ -3,12 +3,12 @@
 
 #include <dirent.h>
 #include <fcntl.h>
-#include <liburing.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <chrono>
 #include <condition_variable>
 #include <cstddef>
 #include <cstring>
@@ -16,6 +16,7 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "../kernel_object.h"
 #include "../path_rules.h"
@@ -100,85 +101,21 @@ bool Describe(int dirFd, unsigned char type, WIN32_FIND_DATAA* fd) {
   return true;
 }
 
-// A submission ring of the calling thread through which a run of status calls costs one system
-// call instead of one each. Absent where the kernel does not offer rings (then Ring() is null
-// and the calls are made one by one).
-class StatusRing {
- public:
-  // The ring of the calling thread, made on first use; null when the kernel refuses one.
-  static StatusRing* OfThisThread() {
-    thread_local StatusRing ring;
-    return ring.m_ready ? &ring : nullptr;
-  }
-
-  static constexpr size_t kDepth = 128;
-
-  // The status of names[i] followed through links, for i < count <= kDepth: Found(i) tells
-  // whether it was found, Result(i) holds it until the next call.
-  void Status(int dirFd, const char* const* names, size_t count) {
-    for (size_t i = 0; i < count; ++i) {
-      io_uring_sqe* sqe = io_uring_get_sqe(&m_ring);
-      io_uring_prep_statx(sqe, dirFd, names[i], AT_NO_AUTOMOUNT, kStatxMask, &m_st[i]);
-      io_uring_sqe_set_data64(sqe, i);
-      m_ok[i] = false;
-    }
-    size_t pending = count;
-    while (pending > 0) {
-      const int submitted = io_uring_submit_and_wait(&m_ring, static_cast<unsigned>(pending));
-      if (submitted < 0 && submitted != -EINTR) break;
-      io_uring_cqe* cqe;
-      unsigned head;
-      unsigned seen = 0;
-      io_uring_for_each_cqe(&m_ring, head, cqe) {
-        m_ok[io_uring_cqe_get_data64(cqe)] = cqe->res == 0;
-        ++seen;
-      }
-      io_uring_cq_advance(&m_ring, seen);
-      pending -= seen;
-    }
-    if (pending > 0) GiveUp();
-  }
-  bool Found(size_t i) const { return m_ok[i]; }
-  const struct statx& Result(size_t i) const { return m_st[i]; }
-
- private:
-  StatusRing() {
-    io_uring_params params{};
-    params.flags = IORING_SETUP_SINGLE_ISSUER | IORING_SETUP_DEFER_TASKRUN;
-    m_ready = io_uring_queue_init_params(kDepth, &m_ring, &params) == 0;
-    if (!m_ready) m_ready = io_uring_queue_init(kDepth, &m_ring, 0) == 0;
-  }
-  ~StatusRing() {
-    if (m_ready) io_uring_queue_exit(&m_ring);
-  }
-
-  // Gives up the ring after a failure that may have left requests in flight. Their results
-  // land in m_st, which is not used again: the thread goes on without a ring.
-  void GiveUp() {
-    io_uring_queue_exit(&m_ring);
-    m_ready = false;
-  }
-
-  io_uring m_ring{};
-  bool m_ready = false;
-  struct statx m_st[kDepth];
-  bool m_ok[kDepth];
-};
-
-// Describes the entries of one batch of a directory search. A large batch is shared with the
-// helper threads: every thread claims runs of entries from a common counter, so each entry is
-// described exactly once, into its own slot, whichever thread does it, and the caller finishes
-// the batch alone when no helper is free.
+// Describes the entries of directory-search batches on helper threads while the searching thread
+// goes on. A thread offers batches and later finishes each: every thread working on a batch
+// claims runs of entries from a common counter, so each entry is described exactly once, into
+// its own slot, whichever thread does it; finishing describes what no helper has claimed and
+// waits for the helpers to leave the batch. Helpers take offered batches in order.
 class DescribePool {
  public:
   struct Batch {
-    int dirFd;
-    WIN32_FIND_DATAA* entries;
-    const unsigned char* types;  // the d_type of each entry
-    bool* found;                 // false for an entry that vanished
-    size_t count;
+    int dirFd = -1;
+    WIN32_FIND_DATAA* entries = nullptr;
+    unsigned char* types = nullptr;  // the d_type of each entry
+    bool* found = nullptr;           // false for an entry that vanished
+    size_t count = 0;
     std::atomic<size_t> next{0};
-    int workers = 0;  // helpers working on the batch, guarded by the pool's mutex
+    std::atomic<int> workers{0};  // helpers working on the batch; rises only under the mutex
   };
 
   // The pool for the whole process, made on first use and kept until exit (its helpers may
@@ -188,28 +125,38 @@ class DescribePool {
     return *pool;
   }
 
-  // Describes every entry of batch and returns when all are done.
-  void Run(Batch& batch) {
-    const bool shared = m_helpers > 0 && batch.count >= kSharedBatch;
-    if (shared) {
-      std::lock_guard<std::mutex> lock(m_mutex);
-      if (m_batch == nullptr) {
-        m_batch = &batch;
-        m_wake.notify_all();
-      }
-    }
+  // Lets helpers start on batch. REQUIRES: batch stays put until Finish or Withdraw.
+  void Offer(Batch& batch) {
+    batch.next.store(0, std::memory_order_relaxed);
+    if (m_helpers == 0 || batch.count < kSharedBatch) return;
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_offered.push_back(&batch);
+    m_anyOffered.store(true, std::memory_order_relaxed);
+    m_wake.notify_one();
+  }
+
+  // Describes what is left of an offered batch and returns when every entry is done.
+  void Finish(Batch& batch) {
     Work(batch);
-    if (!shared) return;
-    std::unique_lock<std::mutex> lock(m_mutex);
-    if (m_batch == &batch) m_batch = nullptr;
-    m_idle.wait(lock, [&batch] { return batch.workers == 0; });
+    Leave(batch);
+  }
+
+  // Stops the work on an offered batch whose entries are no longer wanted; returns when no
+  // helper touches it any more.
+  void Withdraw(Batch& batch) {
+    batch.next.store(batch.count, std::memory_order_relaxed);
+    Leave(batch);
   }
 
  private:
-  // Batches smaller than this are described by the caller alone.
-  static constexpr size_t kSharedBatch = 64;
+  // Batches smaller than this are described by their own thread alone.
+  static constexpr size_t kSharedBatch = 32;
   // Entries claimed at a time.
-  static constexpr size_t kRun = StatusRing::kDepth;
+  static constexpr size_t kRun = 16;
+  // While a search runs, batches follow each other within a few hundred microseconds, and waking
+  // a sleeping thread costs tens of them: a helper looks for the next batch, and a finishing
+  // thread for the helpers to leave, this long before sleeping.
+  static constexpr std::chrono::microseconds kSpin{400};
 
   DescribePool() {
     const unsigned cores = std::thread::hardware_concurrency();
@@ -218,46 +165,57 @@ class DescribePool {
   }
 
   static void Work(Batch& batch) {
-    StatusRing* ring = StatusRing::OfThisThread();
-    const char* names[kRun];
     for (;;) {
       const size_t first = batch.next.fetch_add(kRun, std::memory_order_relaxed);
       if (first >= batch.count) return;
-      const size_t count = std::min(kRun, batch.count - first);
-      WIN32_FIND_DATAA* entries = batch.entries + first;
-      if (ring == nullptr) {
-        for (size_t i = 0; i < count; ++i) {
-          batch.found[first + i] = Describe(batch.dirFd, batch.types[first + i], &entries[i]);
-        }
-        continue;
+      const size_t end = std::min(first + kRun, batch.count);
+      for (size_t i = first; i < end; ++i) {
+        batch.found[i] = Describe(batch.dirFd, batch.types[i], &batch.entries[i]);
       }
-      for (size_t i = 0; i < count; ++i) names[i] = entries[i].cFileName;
-      ring->Status(batch.dirFd, names, count);
-      for (size_t i = 0; i < count; ++i) {
-        const unsigned char type = batch.types[first + i];
-        if (ring->Found(i)) {
-          FillFromStatus(ring->Result(i), IsLink(batch.dirFd, names[i], type), &entries[i]);
-          batch.found[first + i] = true;
-        } else {
-          // A dangling link, or a ring that failed: the calls one by one.
-          batch.found[first + i] = Describe(batch.dirFd, type, &entries[i]);
-        }
-      }
-      ring = StatusRing::OfThisThread();  // null from now on if the ring failed
     }
   }
 
-  void Help() {
+  // Waits up to kSpin for condition without sleeping; its last answer.
+  template <typename Condition>
+  static bool SpinFor(Condition condition) {
+    const auto deadline = std::chrono::steady_clock::now() + kSpin;
+    while (!condition()) {
+      if (std::chrono::steady_clock::now() > deadline) return false;
+    }
+    return true;
+  }
+
+  // REQUIRES: the mutex is held.
+  void Unoffer(const Batch& batch) {
+    m_offered.erase(std::remove(m_offered.begin(), m_offered.end(), &batch), m_offered.end());
+    m_anyOffered.store(!m_offered.empty(), std::memory_order_relaxed);
+  }
+
+  void Leave(Batch& batch) {
+    {
+      std::lock_guard<std::mutex> lock(m_mutex);
+      Unoffer(batch);
+    }
+    // No helper joins the batch from here on; those at work finish their current run.
+    auto helpersGone = [&batch] { return batch.workers.load(std::memory_order_acquire) == 0; };
+    if (SpinFor(helpersGone)) return;
     std::unique_lock<std::mutex> lock(m_mutex);
+    m_idle.wait(lock, helpersGone);
+  }
+
+  void Help() {
     for (;;) {
-      m_wake.wait(lock, [this] { return m_batch != nullptr; });
-      Batch* batch = m_batch;
-      ++batch->workers;
+      SpinFor([this] { return m_anyOffered.load(std::memory_order_relaxed); });
+      std::unique_lock<std::mutex> lock(m_mutex);
+      m_wake.wait(lock, [this] { return !m_offered.empty(); });
+      Batch* batch = m_offered.front();
+      batch->workers.fetch_add(1, std::memory_order_relaxed);
       lock.unlock();
       Work(*batch);
       lock.lock();
-      if (m_batch == batch) m_batch = nullptr;
-      if (--batch->workers == 0) m_idle.notify_all();
+      // Every entry is claimed now: the next helper goes on to the following batch.
+      Unoffer(*batch);
+      if (batch->workers.fetch_sub(1, std::memory_order_release) == 1) m_idle.notify_all();
     }
   }
 
@@ -265,7 +223,56 @@ class DescribePool {
   std::mutex m_mutex;
   std::condition_variable m_wake;  // a batch was offered
   std::condition_variable m_idle;  // a helper left its batch
-  Batch* m_batch = nullptr;        // the batch on offer
+  std::vector<Batch*> m_offered;   // batches on offer, oldest first
+  // Whether m_offered holds any batch: read without the mutex to decide whether to take it.
+  std::atomic<bool> m_anyOffered{false};
+};
+
+// Room for one batch of a search: kLargestBatch entries.
+struct Slot {
+  static constexpr size_t kLargestBatch = 512;
+
+  std::unique_ptr<WIN32_FIND_DATAA[]> entries{new WIN32_FIND_DATAA[kLargestBatch]};
+  std::unique_ptr<unsigned char[]> types{new unsigned char[kLargestBatch]};
+  std::unique_ptr<bool[]> found{new bool[kLargestBatch]};
+  DescribePool::Batch batch;
+};
+
+// Slots outlive their searches: a walk over a tree opens a search per directory, and fresh
+// storage each time would be faulted in page by page again.
+class SlotCache {
+ public:
+  static std::unique_ptr<Slot> Take() {
+    SlotCache& cache = Get();
+    std::lock_guard<std::mutex> lock(cache.m_mutex);
+    if (cache.m_slots.empty()) return std::make_unique<Slot>();
+    std::unique_ptr<Slot> slot = std::move(cache.m_slots.back());
+    cache.m_slots.pop_back();
+    return slot;
+  }
+
+  static void Give(std::unique_ptr<Slot> slot) {
+    SlotCache& cache = Get();
+    std::lock_guard<std::mutex> lock(cache.m_mutex);
+    if (cache.m_slots.size() < kKept) cache.m_slots.push_back(std::move(slot));
+  }
+
+ private:
+  // Enough for a few threads searching at once.
+  static constexpr size_t kKept = 12;
+
+  static SlotCache& Get() {
+    static SlotCache* cache = new SlotCache;
+    return *cache;
+  }
+
+  std::mutex m_mutex;
+  std::vector<std::unique_ptr<Slot>> m_slots;
+};
+
+// Hands a search's slot back to the cache.
+struct SlotReturn {
+  void operator()(Slot* slot) const { SlotCache::Give(std::unique_ptr<Slot>(slot)); }
 };
 
 class Search : public KernelObject {
@@ -275,7 +282,10 @@ class Search : public KernelObject {
         m_mask(std::move(mask)),
         m_exact(!lumo_platform::HasWildcards(m_mask)),
         m_onlyDirectories(onlyDirectories) {}
-  ~Search() override { ::closedir(m_dir); }
+  ~Search() override {
+    for (size_t i = 0; i < m_aheadCount; ++i) DescribePool::Get().Withdraw(m_ahead[i]->batch);
+    ::closedir(m_dir);
+  }
 
   // Fills fd with the first matching entry; false when there is none. A name without wildcards
   // is looked up directly, and the directory is read for a spelling in another case only when
@@ -297,10 +307,11 @@ class Search : public KernelObject {
   // Fills fd with the next matching entry; false at the end.
   bool Next(WIN32_FIND_DATAA* fd) {
     for (;;) {
-      while (m_next < m_count) {
+      const DescribePool::Batch* batch = m_current == nullptr ? nullptr : &m_current->batch;
+      while (batch != nullptr && m_next < batch->count) {
         const size_t i = m_next++;
-        if (!m_found[i]) continue;
-        const WIN32_FIND_DATAA& entry = m_entries[i];
+        if (!batch->found[i]) continue;
+        const WIN32_FIND_DATAA& entry = batch->entries[i];
         if (m_onlyDirectories && (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
           continue;
         }
@@ -310,28 +321,64 @@ class Search : public KernelObject {
         if (m_exact) m_done = true;
         return true;
       }
-      if (!Fill()) return false;
+      if (!Advance()) return false;
     }
   }
 
   bool Done() const { return m_done; }
 
  private:
-  // Entries read and described at a time.
-  static constexpr size_t kBatch = 512;
+  // Names read at a time: a first batch small enough that a helper starts early, then larger
+  // ones that keep the hand-overs few.
+  static constexpr size_t kFirstBatch = 64;
+  // Batches read and offered ahead of the one handed out.
+  static constexpr size_t kAhead = 2;
 
-  // Reads the next batch of matching names and describes them; false at the end of the
-  // directory.
-  bool Fill() {
-    if (m_entries == nullptr) {
-      m_entries.reset(new WIN32_FIND_DATAA[kBatch]);
-      m_types.reset(new unsigned char[kBatch]);
-      m_found.reset(new bool[kBatch]);
+  // Makes the next batch current, described; false at the end of the directory. The batches
+  // after it are offered for describing before the caller reads their names, so that helpers
+  // describe them while the caller reads and hands out entries.
+  bool Advance() {
+    m_current = nullptr;  // handed out in full; its slot is free
+    if (!m_started) {
+      m_started = true;
+      while (m_aheadCount < kAhead && ReadAhead()) {
+      }
     }
-    m_next = m_count = 0;
-    while (m_count < kBatch) {
+    if (m_aheadCount == 0) return false;
+    m_current = m_ahead[0];
+    m_next = 0;
+    std::copy(m_ahead + 1, m_ahead + m_aheadCount, m_ahead);
+    --m_aheadCount;
+    ReadAhead();
+    DescribePool::Get().Finish(m_current->batch);
+    return true;
+  }
+
+  // Reads the next names that match into a free slot and offers them; false when the directory
+  // has no more.
+  bool ReadAhead() {
+    if (m_atEnd) return false;
+    auto* free = m_slots;
+    while (*free &&
+           (free->get() == m_current ||
+            std::find(m_ahead, m_ahead + m_aheadCount, free->get()) != m_ahead + m_aheadCount)) {
+      ++free;
+    }
+    if (!*free) free->reset(SlotCache::Take().release());
+    DescribePool::Batch& batch = (*free)->batch;
+    batch.dirFd = ::dirfd(m_dir);
+    batch.entries = (*free)->entries.get();
+    batch.types = (*free)->types.get();
+    batch.found = (*free)->found.get();
+    batch.count = 0;
+    const size_t wanted = m_batchSize;
+    m_batchSize = std::min(m_batchSize * 2, Slot::kLargestBatch);
+    while (batch.count < wanted) {
       const dirent* entry = ::readdir(m_dir);
-      if (entry == nullptr) break;
+      if (entry == nullptr) {
+        m_atEnd = true;
+        break;
+      }
       const char* name = entry->d_name;
       if (std::strlen(name) >= MAX_PATH) continue;
       if (m_onlyDirectories && entry->d_type != DT_DIR && entry->d_type != DT_LNK &&
@@ -339,18 +386,13 @@ class Search : public KernelObject {
         continue;
       }
       if (!lumo_platform::MatchesMask(name, m_mask)) continue;
-      std::strcpy(m_entries[m_count].cFileName, name);
-      m_types[m_count] = entry->d_type;
-      ++m_count;
+      std::strcpy(batch.entries[batch.count].cFileName, name);
+      batch.types[batch.count] = entry->d_type;
+      ++batch.count;
     }
-    if (m_count == 0) return false;
-    DescribePool::Batch batch;
-    batch.dirFd = ::dirfd(m_dir);
-    batch.entries = m_entries.get();
-    batch.types = m_types.get();
-    batch.found = m_found.get();
-    batch.count = m_count;
-    DescribePool::Get().Run(batch);
+    if (batch.count == 0) return false;
+    m_ahead[m_aheadCount++] = free->get();
+    DescribePool::Get().Offer(batch);
     return true;
   }
 
@@ -359,12 +401,15 @@ class Search : public KernelObject {
   const bool m_exact;  // a mask without wildcards names one entry
   const bool m_onlyDirectories;
   bool m_done = false;
-  // The current batch: m_count entries, the next to hand out at m_next.
-  std::unique_ptr<WIN32_FIND_DATAA[]> m_entries;
-  std::unique_ptr<unsigned char[]> m_types;
-  std::unique_ptr<bool[]> m_found;
-  size_t m_count = 0;
+  bool m_started = false;
+  bool m_atEnd = false;  // readdir has reported the end of the directory
+  size_t m_batchSize = kFirstBatch;
+  // Storage for the batch handed out and those ahead, made as needed.
+  std::unique_ptr<Slot, SlotReturn> m_slots[kAhead + 1];
+  Slot* m_current = nullptr;  // the batch being handed out, the next entry at m_next
   size_t m_next = 0;
+  Slot* m_ahead[kAhead] = {};  // batches offered for describing, in directory order
+  size_t m_aheadCount = 0;
 };
 
 Search* AsSearch(HANDLE h) {
