@@ -297,30 +297,22 @@ Split SplitPath(const char* path) {
 }
 
 TEST(SplitPath, SplitsLikeTheRuntime) {
-  Split s = SplitPath("C:\\data\\sub/report.final.txt");
-  EXPECT_EQ(0, s.result);
-  EXPECT_EQ("C:", s.drive);
-  EXPECT_EQ("\\data\\sub/", s.dir);
-  EXPECT_EQ("report.final", s.fname);
-  EXPECT_EQ(".txt", s.ext);
-
-  s = SplitPath("/home/u/.profile");
-  EXPECT_EQ("", s.drive);
-  EXPECT_EQ("/home/u/", s.dir);
-  EXPECT_EQ("", s.fname);
-  EXPECT_EQ(".profile", s.ext);
-
-  s = SplitPath("name");
-  EXPECT_EQ("", s.dir);
-  EXPECT_EQ("name", s.fname);
-  EXPECT_EQ("", s.ext);
-
   // A part that does not fit empties every part.
   const std::string longDir = "/" + std::string(300, 'd') + "/file.txt";
-  s = SplitPath(longDir.c_str());
-  EXPECT_EQ(34, s.result);
-  EXPECT_EQ("", s.dir);
-  EXPECT_EQ("", s.fname);
+  const struct {
+    const char* path;
+    Split parts;
+  } cases[] = {
+      {"C:\\data\\sub/report.final.txt", {0, "C:", "\\data\\sub/", "report.final", ".txt"}},
+      {"/home/u/.profile", {0, "", "/home/u/", "", ".profile"}},
+      {"name", {0, "", "", "name", ""}},
+      {longDir.c_str(), {34, "", "", "", ""}}};
+  for (const auto& c : cases) {
+    const Split s = SplitPath(c.path);
+    EXPECT_EQ(c.parts.result, s.result) << c.path;
+    EXPECT_EQ(c.parts.drive + "|" + c.parts.dir + "|" + c.parts.fname + "|" + c.parts.ext,
+              s.drive + "|" + s.dir + "|" + s.fname + "|" + s.ext);
+  }
 
   char fname[8];
   EXPECT_EQ(0, _splitpath_s("/a/b.c", nullptr, 0, nullptr, 0, fname, sizeof fname, nullptr, 0));
