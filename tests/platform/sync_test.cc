@@ -205,7 +205,6 @@ TEST(Sync, InterlockedArithmeticReturnsNewOrPreviousValueAndWraps) {
   EXPECT_EQ(InterlockedAdd(&value, 5), 20);
   EXPECT_EQ(InterlockedExchange(&value, 3), 20);
   EXPECT_EQ(value, 3);
-  value = 15;
   value = INT32_MAX;
   EXPECT_EQ(InterlockedIncrement(&value), INT32_MIN);
   EXPECT_EQ(InterlockedDecrement(&value), INT32_MAX);
