@@ -18,35 +18,40 @@ using lumo_test::Load;
 using lumo_test::Store;
 using lumo_test::ToHex;
 
-TEST(Archive, WritesFixedWidthsLittleEndian) {
+TEST(Archive, FixedWidthsAreLittleEndianAndReadBack) {
   const Bytes bytes = Store([](CArchive& ar) {
     ar << true << false << 'A' << static_cast<BYTE>(0x80) << static_cast<short>(-2)
        << static_cast<WORD>(0x1234) << -1 << 0x89ABCDEFu << static_cast<long>(-3)
        << static_cast<unsigned long>(0xFEDCBA98u) << static_cast<LONGLONG>(-4)
-       << static_cast<ULONGLONG>(0x0102030405060708ull) << 1.5f << 1.5;
+       << static_cast<ULONGLONG>(0x0102030405060708ull) << 1.5f << -0.25
+       << static_cast<ULONGLONG>(std::numeric_limits<ULONGLONG>::max());
   });
   EXPECT_EQ(ToHex(bytes),
             "01 00 41 80 FE FF 34 12 FF FF FF FF EF CD AB 89 FD FF FF FF 98 BA DC FE "
             "FC FF FF FF FF FF FF FF 08 07 06 05 04 03 02 01 00 00 C0 3F "
-            "00 00 00 00 00 00 F8 3F");
-}
-
-TEST(Archive, ReadsBackWhatItWrote) {
-  const Bytes bytes = Store([](CArchive& ar) {
-    ar << static_cast<long>(-123456) << static_cast<unsigned long>(4000000000u) << -0.25
-       << static_cast<ULONGLONG>(std::numeric_limits<ULONGLONG>::max()) << true;
-  });
+            "00 00 00 00 00 00 D0 BF FF FF FF FF FF FF FF FF");
+  bool t = false, f = true;
+  char c = 0;
+  BYTE by = 0;
+  short sh = 0;
+  WORD w = 0;
+  int i = 0;
+  unsigned u = 0;
   long l = 0;
   unsigned long ul = 0;
+  LONGLONG ll = 0;
+  ULONGLONG ull = 0, max = 0;
+  float fl = 0;
   double d = 0;
-  ULONGLONG ull = 0;
-  bool b = false;
-  Load(bytes, [&](CArchive& ar) { ar >> l >> ul >> d >> ull >> b; });
-  EXPECT_EQ(l, -123456);
-  EXPECT_EQ(ul, 4000000000u);
+  Load(bytes, [&](CArchive& ar) {
+    ar >> t >> f >> c >> by >> sh >> w >> i >> u >> l >> ul >> ll >> ull >> fl >> d >> max;
+  });
+  EXPECT_TRUE(t && !f && c == 'A' && by == 0x80 && sh == -2 && w == 0x1234 && i == -1);
+  EXPECT_TRUE(u == 0x89ABCDEFu && ll == -4 && ull == 0x0102030405060708ull && fl == 1.5f);
+  EXPECT_EQ(l, -3);  // sign-extended from four bytes
+  EXPECT_EQ(ul, 0xFEDCBA98u);
   EXPECT_EQ(d, -0.25);
-  EXPECT_EQ(ull, std::numeric_limits<ULONGLONG>::max());
-  EXPECT_TRUE(b);
+  EXPECT_EQ(max, std::numeric_limits<ULONGLONG>::max());
 }
 
 TEST(Archive, StringLengthPrefixes) {

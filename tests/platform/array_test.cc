@@ -11,7 +11,6 @@ namespace {
 TEST(Array, AddsInsertsAndRemovesInPlace) {
   CArray<std::string, const std::string&> a;
   a.SetSize(0, 50);
-  EXPECT_EQ(50, a.GetGrowBy());
   EXPECT_TRUE(a.IsEmpty());
   EXPECT_EQ(0, a.Add("b"));
   EXPECT_EQ(1, a.Add("d"));

@@ -3,49 +3,25 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <utility>
 
 namespace {
 
-TEST(CrtAtoi, ReadsSignAndDigitsAfterWhiteSpace) {
-  EXPECT_EQ(CrtAtoi("0"), 0);
-  EXPECT_EQ(CrtAtoi("123"), 123);
-  EXPECT_EQ(CrtAtoi("+45"), 45);
-  EXPECT_EQ(CrtAtoi("-678"), -678);
-  EXPECT_EQ(CrtAtoi("-0012"), -12);
-  EXPECT_EQ(CrtAtoi(" \t\n\v\f\r9"), 9);
-  EXPECT_EQ(CrtAtoi("  -7"), -7);
-}
-
-TEST(CrtAtoi, StopsAtFirstNonDigit) {
-  EXPECT_EQ(CrtAtoi("12abc"), 12);
-  EXPECT_EQ(CrtAtoi("3.9"), 3);
-  EXPECT_EQ(CrtAtoi("1e5"), 1);
-  EXPECT_EQ(CrtAtoi("0x1A"), 0);
-  EXPECT_EQ(CrtAtoi("42 17"), 42);
-  EXPECT_EQ(CrtAtoi("-5-"), -5);
-}
-
-TEST(CrtAtoi, ReturnsZeroWithoutNumber) {
-  EXPECT_EQ(CrtAtoi(""), 0);
-  EXPECT_EQ(CrtAtoi("   "), 0);
-  EXPECT_EQ(CrtAtoi("abc"), 0);
-  EXPECT_EQ(CrtAtoi("+-3"), 0);
-  EXPECT_EQ(CrtAtoi("- 3"), 0);
-  EXPECT_EQ(CrtAtoi("x12"), 0);
-  EXPECT_EQ(CrtAtoi("\xC2\xA0"
-                    "5"),
-            0);  // A UTF-8 no-break space is not white space.
-}
-
-TEST(CrtAtoi, ClampsOnOverflow) {
-  EXPECT_EQ(CrtAtoi("2147483647"), INT_MAX);
-  EXPECT_EQ(CrtAtoi("-2147483648"), INT_MIN);
-  EXPECT_EQ(CrtAtoi("2147483648"), INT_MAX);
-  EXPECT_EQ(CrtAtoi("-2147483649"), INT_MIN);
-  EXPECT_EQ(CrtAtoi("4294967296"), INT_MAX);
-  EXPECT_EQ(CrtAtoi("99999999999999999999999999"), INT_MAX);
-  EXPECT_EQ(CrtAtoi("-99999999999999999999999999"), INT_MIN);
-  EXPECT_EQ(CrtAtoi("  +00000000000000000000000000012x"), 12);
+// Each row probes one rule: optional sign after C-locale white space (a UTF-8 no-break space is
+// none), the first non-digit ends the number, no number reads as 0, overflow clamps.
+TEST(CrtAtoi, ReadsLikeTheCRuntime) {
+  // clang-format off
+  const std::pair<const char*, int> cases[] = {
+      {"0", 0}, {"123", 123}, {"+45", 45}, {"-678", -678}, {"-0012", -12},
+      {" \t\n\v\f\r9", 9}, {"  -7", -7},
+      {"12abc", 12}, {"3.9", 3}, {"1e5", 1}, {"0x1A", 0}, {"42 17", 42}, {"-5-", -5},
+      {"", 0}, {"   ", 0}, {"abc", 0}, {"+-3", 0}, {"- 3", 0}, {"x12", 0}, {"\302\2405", 0},
+      {"2147483647", INT_MAX}, {"-2147483648", INT_MIN}, {"2147483648", INT_MAX},
+      {"-2147483649", INT_MIN}, {"4294967296", INT_MAX},
+      {"99999999999999999999999999", INT_MAX}, {"-99999999999999999999999999", INT_MIN},
+      {"  +00000000000000000000000000012x", 12}};
+  // clang-format on
+  for (const auto& [text, value] : cases) EXPECT_EQ(CrtAtoi(text), value) << '"' << text << '"';
 }
 
 }  // namespace

@@ -143,7 +143,7 @@ TEST(CString, EditsReturnCountsAndLengths) {
   EXPECT_EQ(s, "c");
 }
 
-TEST(CString, TrimRemovesCLocaleWhiteSpace) {
+TEST(CString, TrimRemovesCLocaleWhiteSpaceOrGivenCharacters) {
   CString s(" \t\n\v\f\r x y \r\n\t");
   EXPECT_EQ(s.Trim(), "x y");
   EXPECT_EQ(CString("  x  ").TrimLeft(), "x  ");
@@ -151,9 +151,8 @@ TEST(CString, TrimRemovesCLocaleWhiteSpace) {
   EXPECT_EQ(CString(" \t\r\n").Trim(), "");
   // A UTF-8 no-break space is not C-locale white space.
   EXPECT_EQ(CString("\xC2\xA0x ").Trim(), "\xC2\xA0x");
-}
 
-TEST(CString, TrimRemovesGivenCharacters) {
+  // Given characters instead of white space.
   EXPECT_EQ(CString("xxaxbxx").Trim('x'), "axb");
   EXPECT_EQ(CString("xyaxyb yx").Trim("xy"), "axyb ");
   EXPECT_EQ(CString("--a--").TrimRight('-'), "--a");

@@ -63,7 +63,7 @@ TEST(FileSearch, MasksMatchWithoutRegardToCase) {
   EXPECT_TRUE(Found(dir.path() + "/missing/*").empty());
 }
 
-TEST(FileSearch, DescribesEntries) {
+TEST(FileSearch, DescribesEntriesAndLinks) {
   ScratchDir dir;
   const std::string file = dir.WriteFile("sub/.hidden", std::string(70000, 'x'));
   ASSERT_EQ(0, ::chmod(file.c_str(), 0444));
@@ -82,17 +82,13 @@ TEST(FileSearch, DescribesEntries) {
   dir.WriteFile("plain", "");
   fd = Entry(dir.path() + "/plain");
   EXPECT_EQ(FILE_ATTRIBUTE_NORMAL, fd.dwFileAttributes);
-}
 
-TEST(FileSearch, LimitToDirectoriesAndLinks) {
-  ScratchDir dir;
-  dir.WriteFile("d1/f", "1");
-  dir.WriteFile("f2", "2");
-  ASSERT_EQ(0, ::symlink((dir.path() + "/d1").c_str(), (dir.path() + "/link").c_str()));
+  // Links: to a directory, which counts as one when searching for directories, and dangling.
+  ASSERT_EQ(0, ::symlink((dir.path() + "/sub").c_str(), (dir.path() + "/link").c_str()));
   ASSERT_EQ(0, ::symlink((dir.path() + "/gone").c_str(), (dir.path() + "/dangling").c_str()));
   EXPECT_EQ(Found(dir.path() + "/*", FindExSearchLimitToDirectories),
-            (Names{".", "..", "d1", "link"}));
-  WIN32_FIND_DATAA fd = Entry(dir.path() + "/link");
+            (Names{".", "..", "sub", "link"}));
+  fd = Entry(dir.path() + "/link");
   EXPECT_EQ(FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT, fd.dwFileAttributes);
   fd = Entry(dir.path() + "/dangling");
   EXPECT_EQ(FILE_ATTRIBUTE_REPARSE_POINT, fd.dwFileAttributes);
@@ -297,30 +293,22 @@ Split SplitPath(const char* path) {
 }
 
 TEST(SplitPath, SplitsLikeTheRuntime) {
-  Split s = SplitPath("C:\\data\\sub/report.final.txt");
-  EXPECT_EQ(0, s.result);
-  EXPECT_EQ("C:", s.drive);
-  EXPECT_EQ("\\data\\sub/", s.dir);
-  EXPECT_EQ("report.final", s.fname);
-  EXPECT_EQ(".txt", s.ext);
-
-  s = SplitPath("/home/u/.profile");
-  EXPECT_EQ("", s.drive);
-  EXPECT_EQ("/home/u/", s.dir);
-  EXPECT_EQ("", s.fname);
-  EXPECT_EQ(".profile", s.ext);
-
-  s = SplitPath("name");
-  EXPECT_EQ("", s.dir);
-  EXPECT_EQ("name", s.fname);
-  EXPECT_EQ("", s.ext);
-
   // A part that does not fit empties every part.
   const std::string longDir = "/" + std::string(300, 'd') + "/file.txt";
-  s = SplitPath(longDir.c_str());
-  EXPECT_EQ(34, s.result);
-  EXPECT_EQ("", s.dir);
-  EXPECT_EQ("", s.fname);
+  const struct {
+    const char* path;
+    Split parts;
+  } cases[] = {
+      {"C:\\data\\sub/report.final.txt", {0, "C:", "\\data\\sub/", "report.final", ".txt"}},
+      {"/home/u/.profile", {0, "", "/home/u/", "", ".profile"}},
+      {"name", {0, "", "", "name", ""}},
+      {longDir.c_str(), {34, "", "", "", ""}}};
+  for (const auto& c : cases) {
+    const Split s = SplitPath(c.path);
+    EXPECT_EQ(c.parts.result, s.result) << c.path;
+    EXPECT_EQ(c.parts.drive + "|" + c.parts.dir + "|" + c.parts.fname + "|" + c.parts.ext,
+              s.drive + "|" + s.dir + "|" + s.fname + "|" + s.ext);
+  }
 
   char fname[8];
   EXPECT_EQ(0, _splitpath_s("/a/b.c", nullptr, 0, nullptr, 0, fname, sizeof fname, nullptr, 0));

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "lumotools/platform/archive.h"
+#include "support/bytes.h"
 #include "support/scratch_dir.h"
 
 namespace {
@@ -44,22 +45,11 @@ TEST(File, OpenReportsTheSystemError) {
 
 TEST(File, ConstructorAndRemoveRaiseFileExceptions) {
   ScratchDir dir;
-  int cause = -1;
-  try {
-    CFile file(dir.File("absent").c_str(), CFile::modeRead);
-  } catch (CFileException* e) {
-    cause = e->m_cause;
-    e->Delete();
-  }
-  EXPECT_EQ(cause, CFileException::fileNotFound);
-  cause = -1;
-  try {
-    CFile::Remove(dir.File("absent").c_str());
-  } catch (CFileException* e) {
-    cause = e->m_cause;
-    e->Delete();
-  }
-  EXPECT_EQ(cause, CFileException::fileNotFound);
+  const auto causeOf = lumo_test::ErrorCause<CFileException>;
+  EXPECT_EQ(causeOf([&] { CFile file(dir.File("absent").c_str(), CFile::modeRead); }),
+            CFileException::fileNotFound);
+  EXPECT_EQ(causeOf([&] { CFile::Remove(dir.File("absent").c_str()); }),
+            CFileException::fileNotFound);
 }
 
 TEST(File, ArchivesThroughARealFile) {

@@ -6,6 +6,8 @@
 #include <cstring>
 #include <vector>
 
+#include "support/bytes.h"
+
 namespace {
 
 int MemoryErrorOf(const std::function<void()>& action) {
@@ -50,14 +52,8 @@ TEST(MemFile, SeekPastEndThenWriteZeroFillsTheGap) {
 TEST(MemFile, SeekBeforeStartRaisesBadSeek) {
   CMemFile file;
   file.Write("abc", 3);
-  int cause = -1;
-  try {
-    file.Seek(-4, CFile::end);
-  } catch (CFileException* e) {
-    cause = e->m_cause;
-    e->Delete();
-  }
-  EXPECT_EQ(cause, CFileException::badSeek);
+  EXPECT_EQ(lumo_test::ErrorCause<CFileException>([&] { file.Seek(-4, CFile::end); }),
+            CFileException::badSeek);
   EXPECT_EQ(file.GetPosition(), 3u);
 }
 

@@ -4,6 +4,7 @@
 
 #include <random>
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -28,49 +29,41 @@ std::string Text(const CHookData& d) { return d.GetHookDataStr().str(); }
 
 }  // namespace
 
-TEST(HookData, DefaultsGiveEmptyText) {
+TEST(HookData, FormatsPairsWithoutZeroSubs) {
   const CHookData d;
   ExpectFields(d, 0, -1, 0, -1);
   EXPECT_FALSE(d.m_bSingle);
-  EXPECT_EQ(Text(d), "");
-  // Whatever the subs, main numbers below 1 give no text, in either mode.
-  EXPECT_EQ(Text(Make(0, 5, 0, 7)), "");
-  EXPECT_EQ(Text(Make(-3, 2, -1, 4)), "");
-  EXPECT_EQ(Text(Make(0, 3, -2, 0, true)), "");
-}
-
-TEST(HookData, FormatsPairsWithoutZeroSubs) {
-  EXPECT_EQ(Text(Make(3, 2, 4, 0)), "3(2)*4");
-  EXPECT_EQ(Text(Make(0, 0, 5, 1)), "0*5(1)");
-  EXPECT_EQ(Text(Make(10, 0, 20, 0)), "10*20");
-  EXPECT_EQ(Text(Make(2, 10, 3, -1)), "2(10)*3(-1)");
-  EXPECT_EQ(Text(Make(6, 0, 0, 0, true)), "6");
-  EXPECT_EQ(Text(Make(10, 0, 0, 0, true)), "10");
-  EXPECT_EQ(Text(Make(2, 10, 0, 0, true)), "2(10)");
-  // In single mode a second main number of at least 1 still makes the text non-empty, and only
-  // the first pair is shown.
-  EXPECT_EQ(Text(Make(0, -1, 5, 1, true)), "0(-1)");
+  // clang-format off
+  const std::pair<CHookData, const char*> cases[] = {
+      {d, ""},
+      // Whatever the subs, main numbers below 1 give no text, in either mode.
+      {Make(0, 5, 0, 7), ""}, {Make(-3, 2, -1, 4), ""}, {Make(0, 3, -2, 0, true), ""},
+      {Make(3, 2, 4, 0), "3(2)*4"}, {Make(0, 0, 5, 1), "0*5(1)"}, {Make(10, 0, 20, 0), "10*20"},
+      {Make(2, 10, 3, -1), "2(10)*3(-1)"}, {Make(6, 0, 0, 0, true), "6"},
+      {Make(10, 0, 0, 0, true), "10"}, {Make(2, 10, 0, 0, true), "2(10)"},
+      // In single mode a second main number of at least 1 still makes the text non-empty, and
+      // only the first pair is shown.
+      {Make(0, -1, 5, 1, true), "0(-1)"}};
+  // clang-format on
+  for (const auto& [data, text] : cases) {
+    EXPECT_EQ(Text(data), text) << data.m_nNum1 << " " << data.m_nSub1 << " " << data.m_nNum2 << " "
+                                << data.m_nSub2 << " " << data.m_bSingle;
+  }
 }
 
 TEST(HookData, AnalyzesOnePair) {
-  int num = 99;
-  int sub = 99;
-  CHookData::AnzlyzeHookZS("(4)", num, sub);
-  EXPECT_EQ(num, 0);
-  EXPECT_EQ(sub, 0);
-  CHookData::AnzlyzeHookZS("-3(2)", num, sub);
-  EXPECT_EQ(num, -3);
-  EXPECT_EQ(sub, 2);
-  CHookData::AnzlyzeHookZS("5", num, sub);
-  EXPECT_EQ(num, 5);
-  EXPECT_EQ(sub, 0);
   // A closing parenthesis counts as well, and a blank before the parenthesis is allowed.
-  CHookData::AnzlyzeHookZS("7)3", num, sub);
-  EXPECT_EQ(num, 7);
-  EXPECT_EQ(sub, 3);
-  CHookData::AnzlyzeHookZS(" 8 (12)", num, sub);
-  EXPECT_EQ(num, 8);
-  EXPECT_EQ(sub, 12);
+  const struct {
+    const char* text;
+    int num, sub;
+  } cases[] = {{"(4)", 0, 0}, {"-3(2)", -3, 2}, {"5", 5, 0}, {"7)3", 7, 3}, {" 8 (12)", 8, 12}};
+  for (const auto& c : cases) {
+    int num = 99;
+    int sub = 99;
+    CHookData::AnzlyzeHookZS(c.text, num, sub);
+    EXPECT_EQ(num, c.num) << c.text;
+    EXPECT_EQ(sub, c.sub) << c.text;
+  }
 }
 
 TEST(HookData, ParsesTwoPairs) {

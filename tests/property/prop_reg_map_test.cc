@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <string>
+#include <utility>
 
 #include "lumotools/color/visual_color_item.h"
 #include "lumotools/property/hook_data.h"
@@ -45,26 +46,23 @@ class ScopedRegistration {
   ~ScopedRegistration() { CAnyPropRegMap::instance().RegisterType(new Original); }
 };
 
-TEST(PropRegMap, StoresEachBuiltInKindWithItsLayout) {
+TEST(PropRegMap, EachBuiltInKindStoresItsLayoutAndLoadsBackItsType) {
   MessageBoxRecorder boxes;
-  EXPECT_EQ(StoreValue(CString("abc")), "05 00 00 00 03 61 62 63");
-  EXPECT_EQ(StoreValue(1.5), "03 00 00 00 00 00 00 00 00 00 F8 3F");
-  EXPECT_EQ(StoreValue(static_cast<unsigned char>(7)), "00 00 00 00 07");
-  EXPECT_EQ(StoreValue(255ul), "0A 00 00 00 FF 00 00 00");
-  EXPECT_EQ(StoreValue(-2), "01 00 00 00 FE FF FF FF");
-  EXPECT_EQ(StoreValue(-3l), "02 00 00 00 FD FF FF FF");
-  EXPECT_EQ(StoreValue(std::string("hi")), "04 00 00 00 02 68 69");
+  // clang-format off
+  const std::pair<boost::any, std::string> kinds[] = {
+      {CString("abc"), "05 00 00 00 03 61 62 63"}, {1.5, "03 00 00 00 00 00 00 00 00 00 F8 3F"},
+      {static_cast<unsigned char>(7), "00 00 00 00 07"}, {255ul, "0A 00 00 00 FF 00 00 00"},
+      {-2, "01 00 00 00 FE FF FF FF"}, {-3l, "02 00 00 00 FD FF FF FF"},
+      {std::string("hi"), "04 00 00 00 02 68 69"}};
+  // clang-format on
+  for (const auto& [value, hex] : kinds) {
+    EXPECT_EQ(StoreValue(value), hex);
+    const boost::any back = LoadValue(hex);
+    EXPECT_EQ(back.type(), value.type()) << hex;
+    EXPECT_TRUE(CAnyPropRegMap::instance().IsEqual(back, value)) << hex;
+  }
   EXPECT_TRUE(boxes.texts().empty());
-}
-
-TEST(PropRegMap, LoadsBackTheHeldTypes) {
-  EXPECT_EQ(boost::any_cast<CString>(LoadValue("05 00 00 00 03 61 62 63")), "abc");
-  EXPECT_EQ(boost::any_cast<double>(LoadValue("03 00 00 00 00 00 00 00 00 00 F8 3F")), 1.5);
-  EXPECT_EQ(boost::any_cast<unsigned char>(LoadValue("00 00 00 00 07")), 7);
   EXPECT_EQ(boost::any_cast<unsigned long>(LoadValue("0A 00 00 00 FF FF FF FF")), 0xFFFFFFFFul);
-  EXPECT_EQ(boost::any_cast<long>(LoadValue("02 00 00 00 FD FF FF FF")), -3l);
-  EXPECT_EQ(boost::any_cast<int>(LoadValue("01 00 00 00 FE FF FF FF")), -2);
-  EXPECT_EQ(boost::any_cast<std::string>(LoadValue("04 00 00 00 02 68 69")), "hi");
   // Kind 12 is a formula text and reads back as a CString.
   EXPECT_EQ(boost::any_cast<CString>(LoadValue("0C 00 00 00 01 3D")), "=");
   // A wide string payload is narrowed.

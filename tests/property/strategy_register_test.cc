@@ -103,14 +103,6 @@ TEST(StrategyRegister, PassesFactorAndValueToTheKindsStrategy) {
   CTransferUiToAnyBox box;
   box.AddTransfer(new CTransferUiToAny_String("4"));
   EXPECT_EQ(boost::any_cast<int>(Reg().BoostAnyStrategy(1000.0, BAT_INT, box, nullptr)), 4000);
-
-  // The item factory scales the text by the style's factor.
-  CAnyPropertyStyleIdCache::Instance().AddID_StyleBaseInfo(1101, BAT_DOUBLE, 1000.0);
-  const CAnyPropertyItem item = Reg().PropItemStrategy(1101, "Width", "W", 1, "2.5");
-  EXPECT_EQ(boost::any_cast<double>(item.GetAnyValue()), 2500.0);
-  EXPECT_TRUE(item.IsVisible());
-  EXPECT_EQ(item.GetCaption() + item.GetVarName(), "WidthW");
-  EXPECT_FALSE(Reg().PropItemStrategy(1101, "", "", 2, "1").IsVisible());
 }
 
 TEST(StrategyRegister, ReachesHostHooks) {

@@ -48,15 +48,4 @@ void Load(const Bytes& bytes, const std::function<void(CArchive&)>& load) {
   load(ar);
 }
 
-int ArchiveErrorCause(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (CArchiveException* e) {
-    const int cause = e->m_cause;
-    e->Delete();
-    return cause;
-  }
-  return -1;
-}
-
 }  // namespace lumo_test
