@@ -106,8 +106,6 @@ class LUMO_EXPORT CReaderWriterLockNonReentrance {
   HANDLE m_hWriterSignal = nullptr;
   // Manual-reset; exists only while m_nReadersWaiting > 0.
   HANDLE m_hReaderSignal = nullptr;
-
- protected:
   // Readers waiting on m_hReaderSignal.
   DWORD m_nReadersWaiting = 0;
 };

@@ -236,6 +236,12 @@ struct Slot {
   std::unique_ptr<unsigned char[]> types{new unsigned char[kLargestBatch]};
   std::unique_ptr<bool[]> found{new bool[kLargestBatch]};
   DescribePool::Batch batch;
+
+  Slot() {
+    batch.entries = entries.get();
+    batch.types = types.get();
+    batch.found = found.get();
+  }
 };
 
 // Slots outlive their searches: a walk over a tree opens a search per directory, and fresh
@@ -367,9 +373,6 @@ class Search : public KernelObject {
     if (!*free) free->reset(SlotCache::Take().release());
     DescribePool::Batch& batch = (*free)->batch;
     batch.dirFd = ::dirfd(m_dir);
-    batch.entries = (*free)->entries.get();
-    batch.types = (*free)->types.get();
-    batch.found = (*free)->found.get();
     batch.count = 0;
     const size_t wanted = m_batchSize;
     m_batchSize = std::min(m_batchSize * 2, Slot::kLargestBatch);
