@@ -114,8 +114,9 @@ TEST(ReaderWriterLockNonReentrance, ReleaseAdmitsOneWaitingWriterAtATime) {
   std::atomic<int> entered{0};
   auto writer = [&](int) {
     const int acquired = lock.AcquireWriterLock();
-    const int order = entered.fetch_add(1);
+    // Counted inside before it reports entering, so that the checks below see both steps.
     ++inside;
+    const int order = entered.fetch_add(1);
     leave[order].wait();
     --inside;
     lock.ReleaseWriterLock();
