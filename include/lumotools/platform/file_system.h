@@ -62,7 +62,7 @@ enum FINDEX_SEARCH_OPS { FindExSearchNameMatch = 0, FindExSearchLimitToDirectori
 // *lpFindFileData with the first entry and returns the search handle, to be closed with
 // FindClose; INVALID_HANDLE_VALUE when the directory cannot be read or nothing matches. Names
 // longer than MAX_PATH - 1 bytes are passed over. A search with wildcards reads names a batch at
-// a time, and helper threads describe up to two batches ahead of FindNextFileA, so an entry is
+// a time, and helper threads describe up to three batches ahead of FindNextFileA, so an entry is
 // described as it was shortly after its batch was read, not when FindNextFileA returns it.
 LUMO_PLATFORM_EXPORT HANDLE FindFirstFileA(LPCSTR lpFileName, LPWIN32_FIND_DATAA lpFindFileData);
 
@@ -72,6 +72,14 @@ LUMO_PLATFORM_EXPORT HANDLE FindFirstFileA(LPCSTR lpFileName, LPWIN32_FIND_DATAA
 LUMO_PLATFORM_EXPORT HANDLE FindFirstFileExA(LPCSTR lpFileName, FINDEX_INFO_LEVELS fInfoLevelId,
                                              LPVOID lpFindFileData, FINDEX_SEARCH_OPS fSearchOp,
                                              LPVOID lpSearchFilter, DWORD dwAdditionalFlags);
+
+// Starts a search as FindFirstFileExA does, without waiting for its first entry: the names are
+// read and helper threads begin describing them at once, so that a caller walking several
+// directories in turn can start the next ones while it handles the current one. FindNextFileA
+// then returns the entries from the first on, FALSE at once when nothing matches. Returns
+// INVALID_HANDLE_VALUE when the directory cannot be read; the handle is closed with FindClose,
+// at any point.
+LUMO_PLATFORM_EXPORT HANDLE LumoFindStartA(LPCSTR lpFileName, FINDEX_SEARCH_OPS fSearchOp);
 
 // Fills *lpFindFileData with the next matching entry: FALSE when there is none.
 LUMO_PLATFORM_EXPORT BOOL FindNextFileA(HANDLE hFindFile, LPWIN32_FIND_DATAA lpFindFileData);

@@ -102,20 +102,25 @@ bool Describe(int dirFd, unsigned char type, WIN32_FIND_DATAA* fd) {
 }
 
 // Describes the entries of directory-search batches on helper threads while the searching thread
-// goes on. A thread offers batches and later finishes each: every thread working on a batch
-// claims runs of entries from a common counter, so each entry is described exactly once, into
-// its own slot, whichever thread does it; finishing describes what no helper has claimed and
-// waits for the helpers to leave the batch. Helpers take offered batches in order.
+// goes on. A thread offers a batch and then takes its entries in order as each is described:
+// every thread working on a batch claims runs of entries from a common counter, so each entry is
+// described exactly once, into its own slot, whichever thread does it. The searching thread
+// describes a run itself only when the entry it needs next is unclaimed, so it never waits for a
+// whole batch. Helpers take offered batches in order.
 class DescribePool {
  public:
+  // What is known of an entry of a batch.
+  enum State : unsigned char { kPending, kFound, kVanished };
+
   struct Batch {
     int dirFd = -1;
     WIN32_FIND_DATAA* entries = nullptr;
     unsigned char* types = nullptr;  // the d_type of each entry
-    bool* found = nullptr;           // false for an entry that vanished
+    std::atomic<unsigned char>* states = nullptr;
     size_t count = 0;
     std::atomic<size_t> next{0};
     std::atomic<int> workers{0};  // helpers working on the batch; rises only under the mutex
+    bool offered = false;         // known to helpers; read and written by the searching thread
   };
 
   // The pool for the whole process, made on first use and kept until exit (its helpers may
@@ -125,36 +130,59 @@ class DescribePool {
     return *pool;
   }
 
-  // Lets helpers start on batch. REQUIRES: batch stays put until Finish or Withdraw.
-  void Offer(Batch& batch) {
+  // Lets helpers start on batch, whose entries are all kPending. A batch of a few entries is
+  // offered only when its reader will not need it at once (smallToo). REQUIRES: batch stays put
+  // until Retire.
+  void Offer(Batch& batch, bool smallToo) {
     batch.next.store(0, std::memory_order_relaxed);
-    if (m_helpers == 0 || batch.count < kSharedBatch) return;
+    if (m_helpers == 0 || batch.count == 0 || (!smallToo && batch.count < kSharedBatch)) return;
+    batch.offered = true;
     std::lock_guard<std::mutex> lock(m_mutex);
     m_offered.push_back(&batch);
     m_anyOffered.store(true, std::memory_order_relaxed);
     m_wake.notify_one();
   }
 
-  // Describes what is left of an offered batch and returns when every entry is done.
-  void Finish(Batch& batch) {
-    Work(batch);
-    Leave(batch);
+  // The state of entry i of an offered batch once it is described, describing it here when no
+  // helper has claimed it. While a helper describes it, this thread describes runs of other
+  // offered batches. REQUIRES: the entries before i are described.
+  State Await(Batch& batch, size_t i) {
+    for (int looks = 1;; ++looks) {
+      const auto state = static_cast<State>(batch.states[i].load(std::memory_order_acquire));
+      if (state != kPending) return state;
+      // The entries before i are claimed, so either i is the first unclaimed entry and the run
+      // claimed here starts with it, or a helper holds i and the run is a later one.
+      if (DescribeRun(batch) || HelpElsewhere()) continue;
+      if (looks % kLooksBeforeYield == 0) std::this_thread::yield();
+    }
   }
 
-  // Stops the work on an offered batch whose entries are no longer wanted; returns when no
-  // helper touches it any more.
-  void Withdraw(Batch& batch) {
+  // Ends the work on an offered batch: no helper claims more of it, and this returns when no
+  // helper touches it any more. Entries not described by then stay kPending.
+  void Retire(Batch& batch) {
     batch.next.store(batch.count, std::memory_order_relaxed);
-    Leave(batch);
+    if (!batch.offered) return;
+    batch.offered = false;
+    {
+      std::lock_guard<std::mutex> lock(m_mutex);
+      Unoffer(batch);
+    }
+    // No helper joins the batch from here on; those at work finish their current run.
+    auto helpersGone = [&batch] { return batch.workers.load(std::memory_order_acquire) == 0; };
+    if (SpinFor(helpersGone)) return;
+    std::unique_lock<std::mutex> lock(m_mutex);
+    m_idle.wait(lock, helpersGone);
   }
 
  private:
-  // Batches smaller than this are described by their own thread alone.
+  // Batches smaller than this are described by their own thread alone when it needs them now.
   static constexpr size_t kSharedBatch = 32;
   // Entries claimed at a time.
   static constexpr size_t kRun = 16;
+  // A thread waiting for an entry that a helper is describing gives up its core now and then.
+  static constexpr int kLooksBeforeYield = 4096;
   // While a search runs, batches follow each other within a few hundred microseconds, and waking
-  // a sleeping thread costs tens of them: a helper looks for the next batch, and a finishing
+  // a sleeping thread costs tens of them: a helper looks for the next batch, and a retiring
   // thread for the helpers to leave, this long before sleeping.
   static constexpr std::chrono::microseconds kSpin{400};
 
@@ -164,15 +192,40 @@ class DescribePool {
     for (unsigned i = 0; i < m_helpers; ++i) std::thread([this] { Help(); }).detach();
   }
 
-  static void Work(Batch& batch) {
-    for (;;) {
-      const size_t first = batch.next.fetch_add(kRun, std::memory_order_relaxed);
-      if (first >= batch.count) return;
-      const size_t end = std::min(first + kRun, batch.count);
-      for (size_t i = first; i < end; ++i) {
-        batch.found[i] = Describe(batch.dirFd, batch.types[i], &batch.entries[i]);
-      }
+  // Claims the next run of batch and describes it; false when every entry is claimed.
+  static bool DescribeRun(Batch& batch) {
+    const size_t first = batch.next.fetch_add(kRun, std::memory_order_relaxed);
+    if (first >= batch.count) return false;
+    const size_t end = std::min(first + kRun, batch.count);
+    for (size_t i = first; i < end; ++i) {
+      const bool found = Describe(batch.dirFd, batch.types[i], &batch.entries[i]);
+      batch.states[i].store(found ? kFound : kVanished, std::memory_order_release);
     }
+    return true;
+  }
+
+  // Describes a run of the oldest offered batch that has unclaimed entries, as a helper would;
+  // false when none has.
+  bool HelpElsewhere() {
+    if (!m_anyOffered.load(std::memory_order_relaxed)) return false;
+    Batch* batch = nullptr;
+    {
+      std::lock_guard<std::mutex> lock(m_mutex);
+      for (Batch* offered : m_offered) {
+        if (offered->next.load(std::memory_order_relaxed) < offered->count) {
+          batch = offered;
+          break;
+        }
+      }
+      if (batch == nullptr) return false;
+      batch->workers.fetch_add(1, std::memory_order_relaxed);
+    }
+    DescribeRun(*batch);
+    if (batch->workers.fetch_sub(1, std::memory_order_release) == 1) {
+      std::lock_guard<std::mutex> lock(m_mutex);
+      m_idle.notify_all();
+    }
+    return true;
   }
 
   // Waits up to kSpin for condition without sleeping; its last answer.
@@ -191,18 +244,6 @@ class DescribePool {
     m_anyOffered.store(!m_offered.empty(), std::memory_order_relaxed);
   }
 
-  void Leave(Batch& batch) {
-    {
-      std::lock_guard<std::mutex> lock(m_mutex);
-      Unoffer(batch);
-    }
-    // No helper joins the batch from here on; those at work finish their current run.
-    auto helpersGone = [&batch] { return batch.workers.load(std::memory_order_acquire) == 0; };
-    if (SpinFor(helpersGone)) return;
-    std::unique_lock<std::mutex> lock(m_mutex);
-    m_idle.wait(lock, helpersGone);
-  }
-
   void Help() {
     for (;;) {
       SpinFor([this] { return m_anyOffered.load(std::memory_order_relaxed); });
@@ -211,7 +252,8 @@ class DescribePool {
       Batch* batch = m_offered.front();
       batch->workers.fetch_add(1, std::memory_order_relaxed);
       lock.unlock();
-      Work(*batch);
+      while (DescribeRun(*batch)) {
+      }
       lock.lock();
       // Every entry is claimed now: the next helper goes on to the following batch.
       Unoffer(*batch);
@@ -228,44 +270,57 @@ class DescribePool {
   std::atomic<bool> m_anyOffered{false};
 };
 
-// Room for one batch of a search: kLargestBatch entries.
+// Room for one batch of a search: capacity entries.
 struct Slot {
   static constexpr size_t kLargestBatch = 512;
 
-  std::unique_ptr<WIN32_FIND_DATAA[]> entries{new WIN32_FIND_DATAA[kLargestBatch]};
-  std::unique_ptr<unsigned char[]> types{new unsigned char[kLargestBatch]};
-  std::unique_ptr<bool[]> found{new bool[kLargestBatch]};
-  DescribePool::Batch batch;
-
-  Slot() {
+  explicit Slot(size_t capacity)
+      : capacity(capacity),
+        entries(new WIN32_FIND_DATAA[capacity]),
+        types(new unsigned char[capacity]),
+        states(new std::atomic<unsigned char>[capacity]) {
     batch.entries = entries.get();
     batch.types = types.get();
-    batch.found = found.get();
+    batch.states = states.get();
   }
+
+  const size_t capacity;
+  std::unique_ptr<WIN32_FIND_DATAA[]> entries;
+  std::unique_ptr<unsigned char[]> types;
+  std::unique_ptr<std::atomic<unsigned char>[]> states;
+  DescribePool::Batch batch;
 };
 
 // Slots outlive their searches: a walk over a tree opens a search per directory, and fresh
 // storage each time would be faulted in page by page again.
 class SlotCache {
  public:
-  static std::unique_ptr<Slot> Take() {
+  static std::unique_ptr<Slot> Take(size_t capacity) {
     SlotCache& cache = Get();
     std::lock_guard<std::mutex> lock(cache.m_mutex);
-    if (cache.m_slots.empty()) return std::make_unique<Slot>();
-    std::unique_ptr<Slot> slot = std::move(cache.m_slots.back());
-    cache.m_slots.pop_back();
-    return slot;
+    for (auto it = cache.m_slots.rbegin(); it != cache.m_slots.rend(); ++it) {
+      if ((*it)->capacity == capacity) {
+        std::unique_ptr<Slot> slot = std::move(*it);
+        cache.m_slots.erase(std::next(it).base());
+        return slot;
+      }
+    }
+    return std::make_unique<Slot>(capacity);
   }
 
   static void Give(std::unique_ptr<Slot> slot) {
     SlotCache& cache = Get();
     std::lock_guard<std::mutex> lock(cache.m_mutex);
-    if (cache.m_slots.size() < kKept) cache.m_slots.push_back(std::move(slot));
+    const auto alike = std::count_if(
+        cache.m_slots.begin(), cache.m_slots.end(),
+        [&slot](const std::unique_ptr<Slot>& kept) { return kept->capacity == slot->capacity; });
+    if (alike < kKeptPerCapacity) cache.m_slots.push_back(std::move(slot));
   }
 
  private:
-  // Enough for a few threads searching at once.
-  static constexpr size_t kKept = 12;
+  // Enough for a walk that starts searches of several directories ahead, or for a few threads
+  // searching at once.
+  static constexpr std::ptrdiff_t kKeptPerCapacity = 8;
 
   static SlotCache& Get() {
     static SlotCache* cache = new SlotCache;
@@ -289,7 +344,8 @@ class Search : public KernelObject {
         m_exact(!lumo_platform::HasWildcards(m_mask)),
         m_onlyDirectories(onlyDirectories) {}
   ~Search() override {
-    for (size_t i = 0; i < m_aheadCount; ++i) DescribePool::Get().Withdraw(m_ahead[i]->batch);
+    if (m_current != nullptr) DescribePool::Get().Retire(m_current->batch);
+    for (size_t i = 0; i < m_aheadCount; ++i) DescribePool::Get().Retire(m_ahead[i]->batch);
     ::closedir(m_dir);
   }
 
@@ -310,13 +366,24 @@ class Search : public KernelObject {
     return Next(fd);
   }
 
+  // Reads the first names and offers them for describing, to be handed out later by Next from
+  // the first entry on.
+  void StartAhead() {
+    m_firstPending = true;
+    if (!m_exact || m_mask.size() >= MAX_PATH) Fill();
+  }
+
   // Fills fd with the next matching entry; false at the end.
   bool Next(WIN32_FIND_DATAA* fd) {
+    if (m_firstPending) {
+      m_firstPending = false;
+      return First(fd);
+    }
     for (;;) {
-      const DescribePool::Batch* batch = m_current == nullptr ? nullptr : &m_current->batch;
+      DescribePool::Batch* batch = m_current == nullptr ? nullptr : &m_current->batch;
       while (batch != nullptr && m_next < batch->count) {
         const size_t i = m_next++;
-        if (!batch->found[i]) continue;
+        if (DescribePool::Get().Await(*batch, i) != DescribePool::kFound) continue;
         const WIN32_FIND_DATAA& entry = batch->entries[i];
         if (m_onlyDirectories && (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
           continue;
@@ -338,30 +405,38 @@ class Search : public KernelObject {
   // ones that keep the hand-overs few.
   static constexpr size_t kFirstBatch = 64;
   // Batches read and offered ahead of the one handed out.
-  static constexpr size_t kAhead = 2;
+  static constexpr size_t kAhead = 3;
 
-  // Makes the next batch current, described; false at the end of the directory. The batches
-  // after it are offered for describing before the caller reads their names, so that helpers
-  // describe them while the caller reads and hands out entries.
+  // Makes the next batch current; false at the end of the directory. The batches after it are
+  // offered for describing before the caller reads their names, so that helpers describe them
+  // while the caller reads and hands out entries.
   bool Advance() {
-    m_current = nullptr;  // handed out in full; its slot is free
-    if (!m_started) {
-      m_started = true;
-      while (m_aheadCount < kAhead && ReadAhead()) {
-      }
+    if (m_current != nullptr) {
+      // Handed out in full: once no helper touches it, its slot is free.
+      DescribePool::Get().Retire(m_current->batch);
+      m_current = nullptr;
     }
+    Fill();
     if (m_aheadCount == 0) return false;
     m_current = m_ahead[0];
     m_next = 0;
     std::copy(m_ahead + 1, m_ahead + m_aheadCount, m_ahead);
     --m_aheadCount;
     ReadAhead();
-    DescribePool::Get().Finish(m_current->batch);
     return true;
   }
 
+  // Reads the first batches, once.
+  void Fill() {
+    if (m_started) return;
+    m_started = true;
+    while (m_aheadCount < kAhead && ReadAhead()) {
+    }
+  }
+
   // Reads the next names that match into a free slot and offers them; false when the directory
-  // has no more.
+  // has no more. A small batch is worth sharing when it is not handed out at once: one read
+  // behind the batch being handed out, or at the start of a search started ahead.
   bool ReadAhead() {
     if (m_atEnd) return false;
     auto* free = m_slots;
@@ -370,12 +445,12 @@ class Search : public KernelObject {
             std::find(m_ahead, m_ahead + m_aheadCount, free->get()) != m_ahead + m_aheadCount)) {
       ++free;
     }
-    if (!*free) free->reset(SlotCache::Take().release());
+    const size_t wanted = m_batchSize;
+    m_batchSize = std::min(m_batchSize * 2, Slot::kLargestBatch);
+    if (!*free || (*free)->capacity < wanted) free->reset(SlotCache::Take(wanted).release());
     DescribePool::Batch& batch = (*free)->batch;
     batch.dirFd = ::dirfd(m_dir);
     batch.count = 0;
-    const size_t wanted = m_batchSize;
-    m_batchSize = std::min(m_batchSize * 2, Slot::kLargestBatch);
     while (batch.count < wanted) {
       const dirent* entry = ::readdir(m_dir);
       if (entry == nullptr) {
@@ -391,11 +466,12 @@ class Search : public KernelObject {
       if (!lumo_platform::MatchesMask(name, m_mask)) continue;
       std::strcpy(batch.entries[batch.count].cFileName, name);
       batch.types[batch.count] = entry->d_type;
+      batch.states[batch.count].store(DescribePool::kPending, std::memory_order_relaxed);
       ++batch.count;
     }
     if (batch.count == 0) return false;
     m_ahead[m_aheadCount++] = free->get();
-    DescribePool::Get().Offer(batch);
+    DescribePool::Get().Offer(batch, m_current != nullptr || m_firstPending);
     return true;
   }
 
@@ -404,6 +480,7 @@ class Search : public KernelObject {
   const bool m_exact;  // a mask without wildcards names one entry
   const bool m_onlyDirectories;
   bool m_done = false;
+  bool m_firstPending = false;  // started ahead: Next hands out the first entry
   bool m_started = false;
   bool m_atEnd = false;  // readdir has reported the end of the directory
   size_t m_batchSize = kFirstBatch;
@@ -418,6 +495,19 @@ class Search : public KernelObject {
 Search* AsSearch(HANDLE h) {
   if (h == nullptr || h == INVALID_HANDLE_VALUE) return nullptr;
   return dynamic_cast<Search*>(lumo_platform::FromHandle(h));
+}
+
+// Opens a search for the pattern lpFileName (a directory followed by a mask); nullptr when the
+// pattern has no mask or the directory cannot be read.
+Search* OpenSearch(LPCSTR lpFileName, FINDEX_SEARCH_OPS fSearchOp) {
+  const std::string pattern = NativePath(lpFileName);
+  const size_t slash = pattern.rfind('/');
+  std::string directory = slash == std::string::npos ? "." : pattern.substr(0, slash + 1);
+  std::string mask = slash == std::string::npos ? pattern : pattern.substr(slash + 1);
+  if (mask.empty()) return nullptr;
+  DIR* dir = ::opendir(directory.c_str());
+  if (dir == nullptr) return nullptr;
+  return new Search(dir, std::move(mask), fSearchOp == FindExSearchLimitToDirectories);
 }
 
 // An open file. Opened for a sequential scan it reads ahead in large blocks and serves smaller
@@ -538,18 +628,20 @@ HANDLE FindFirstFileExA(LPCSTR lpFileName, FINDEX_INFO_LEVELS, LPVOID lpFindFile
   if (lpFileName == nullptr || lpFindFileData == nullptr || lpSearchFilter != nullptr) {
     return INVALID_HANDLE_VALUE;
   }
-  const std::string pattern = NativePath(lpFileName);
-  const size_t slash = pattern.rfind('/');
-  std::string directory = slash == std::string::npos ? "." : pattern.substr(0, slash + 1);
-  std::string mask = slash == std::string::npos ? pattern : pattern.substr(slash + 1);
-  if (mask.empty()) return INVALID_HANDLE_VALUE;
-  DIR* dir = ::opendir(directory.c_str());
-  if (dir == nullptr) return INVALID_HANDLE_VALUE;
-  auto* search = new Search(dir, std::move(mask), fSearchOp == FindExSearchLimitToDirectories);
+  Search* search = OpenSearch(lpFileName, fSearchOp);
+  if (search == nullptr) return INVALID_HANDLE_VALUE;
   if (!search->First(static_cast<LPWIN32_FIND_DATAA>(lpFindFileData))) {
     delete search;
     return INVALID_HANDLE_VALUE;
   }
+  return lumo_platform::ToHandle(search);
+}
+
+HANDLE LumoFindStartA(LPCSTR lpFileName, FINDEX_SEARCH_OPS fSearchOp) {
+  if (lpFileName == nullptr) return INVALID_HANDLE_VALUE;
+  Search* search = OpenSearch(lpFileName, fSearchOp);
+  if (search == nullptr) return INVALID_HANDLE_VALUE;
+  search->StartAhead();
   return lumo_platform::ToHandle(search);
 }
 
