@@ -221,58 +221,144 @@ void CFileInfoArray::Serialize(CArchive&) {
   AfxThrowArchiveException(CArchiveException::genericException);
 }
 
-int CFileInfoArray::AddDir(CString dir, CString mask, BOOL recurse, long order, BOOL withDirs,
-                           const volatile int* abortFlag, volatile DWORD* progress) {
-  // One entry object serves the whole directory: its path keeps its storage from entry to entry.
-  CFileInfo fi;
-  int count = 0;
-  auto add = [&](const WIN32_FIND_DATAA& fd) {
-    fi.Describe(fd, dir, 0);
-    AddFileInfo(fi, order);
-    ++count;
-    AddProgress(progress, 1);
-  };
-  // A mask that takes every name lets one reading of the directory serve both rounds: the files
-  // wait in found until the subdirectories are done.
-  const bool everyName = mask == "*" || mask == "*.*";
-  std::vector<WIN32_FIND_DATAA> found;
-  WIN32_FIND_DATAA fd;
-  // Subdirectories first, found whatever the mask.
-  HANDLE h = FindFirstFileExA(dir + "*", FindExInfoBasic, &fd,
-                              everyName ? FindExSearchNameMatch : FindExSearchLimitToDirectories,
-                              nullptr, 0);
-  if (h != INVALID_HANDLE_VALUE) {
+namespace {
+
+// A search handle owned by one place at a time, closed when its owner lets go of it.
+class OwnedSearch {
+ public:
+  explicit OwnedSearch(HANDLE h = INVALID_HANDLE_VALUE) : m_h(h) {}
+  OwnedSearch(OwnedSearch&& other) noexcept : m_h(other.Release()) {}
+  OwnedSearch& operator=(OwnedSearch&& other) noexcept {
+    if (this != &other) {
+      Close();
+      m_h = other.Release();
+    }
+    return *this;
+  }
+  ~OwnedSearch() { Close(); }
+
+  HANDLE get() const { return m_h; }
+
+ private:
+  HANDLE Release() {
+    const HANDLE h = m_h;
+    m_h = INVALID_HANDLE_VALUE;
+    return h;
+  }
+  void Close() {
+    if (m_h != INVALID_HANDLE_VALUE) FindClose(m_h);
+    m_h = INVALID_HANDLE_VALUE;
+  }
+
+  HANDLE m_h;
+};
+
+}  // namespace
+
+struct CFileInfoArray::DirWalk {
+  // Subdirectories whose searches are started ahead of the one being added, so that helper
+  // threads describe their entries while this thread adds the current one's; and the most
+  // searches started ahead at once over all levels, each holding an open directory.
+  static constexpr size_t kStartedAhead = 4;
+  static constexpr int kStartedAtMost = 16;
+
+  CFileInfoArray& array;
+  const CString& mask;
+  const bool everyName;  // the mask takes every name: one reading of a directory serves both rounds
+  const bool recurse;
+  const long order;
+  const bool withDirs;
+  const volatile int* const abortFlag;
+  volatile DWORD* const progress;
+  int startedOpen = 0;  // searches started ahead and not yet taken over
+
+  FINDEX_SEARCH_OPS SubdirectorySearch() const {
+    return everyName ? FindExSearchNameMatch : FindExSearchLimitToDirectories;
+  }
+
+  // Adds dir and what lies below it. search is dir's search for subdirectories (and, for
+  // everyName, files) when it is already started, else INVALID_HANDLE_VALUE.
+  int Add(const CString& dir, OwnedSearch search) {
+    // One entry object serves the whole directory: its path keeps its storage from entry to entry.
+    CFileInfo fi;
+    int count = 0;
+    auto add = [&](const WIN32_FIND_DATAA& fd) {
+      fi.Describe(fd, dir, 0);
+      array.AddFileInfo(fi, order);
+      ++count;
+      AddProgress(progress, 1);
+    };
+
+    // The directory is read in full before anything below it: its subdirectories come first,
+    // and with everyName its files wait in files until they are done.
+    std::vector<WIN32_FIND_DATAA> subdirectories;
+    std::vector<WIN32_FIND_DATAA> files;
+    WIN32_FIND_DATAA fd;
+    bool have;
+    if (search.get() == INVALID_HANDLE_VALUE) {
+      search = OwnedSearch(
+          FindFirstFileExA(dir + "*", FindExInfoBasic, &fd, SubdirectorySearch(), nullptr, 0));
+      have = search.get() != INVALID_HANDLE_VALUE;
+    } else {
+      have = FindNextFileA(search.get(), &fd) != FALSE;
+    }
+    for (; have && !Aborted(abortFlag); have = FindNextFileA(search.get(), &fd) != FALSE) {
+      if ((fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+        if (everyName) files.push_back(fd);
+      } else if (std::strcmp(fd.cFileName, ".") != 0 && std::strcmp(fd.cFileName, "..") != 0) {
+        subdirectories.push_back(fd);
+      }
+    }
+    search = OwnedSearch();
+    if (Aborted(abortFlag)) return count;
+
+    // A link to a directory is not entered: it could lead back up the tree.
+    auto entered = [this](const WIN32_FIND_DATAA& sub) {
+      return recurse && (sub.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0;
+    };
+    std::vector<OwnedSearch> started(subdirectories.size());
+    size_t nextToStart = 0;
+    for (size_t i = 0; i < subdirectories.size(); ++i) {
+      for (; nextToStart < std::min(subdirectories.size(), i + 1 + kStartedAhead); ++nextToStart) {
+        const WIN32_FIND_DATAA& sub = subdirectories[nextToStart];
+        if (entered(sub) && startedOpen < kStartedAtMost) {
+          started[nextToStart] = OwnedSearch(
+              LumoFindStartA(WithSeparator(dir + sub.cFileName) + "*", SubdirectorySearch()));
+          if (started[nextToStart].get() != INVALID_HANDLE_VALUE) ++startedOpen;
+        }
+      }
+      if (withDirs) add(subdirectories[i]);
+      if (Aborted(abortFlag)) return count;
+      if (entered(subdirectories[i])) {
+        if (started[i].get() != INVALID_HANDLE_VALUE) --startedOpen;
+        count += Add(WithSeparator(dir + subdirectories[i].cFileName), std::move(started[i]));
+      }
+      if (Aborted(abortFlag)) return count;
+    }
+
+    if (everyName) {
+      for (const WIN32_FIND_DATAA& file : files) {
+        add(file);
+        if (Aborted(abortFlag)) break;
+      }
+      return count;
+    }
+    HANDLE h = FindFirstFileA(dir + mask, &fd);
+    if (h == INVALID_HANDLE_VALUE) return count;
     HandleCloser closer(h, FindClose);
     do {
-      if ((fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
-        if (everyName) found.push_back(fd);
-        continue;
-      }
-      if (std::strcmp(fd.cFileName, ".") == 0 || std::strcmp(fd.cFileName, "..") == 0) continue;
-      if (withDirs) add(fd);
-      // A link to a directory is not entered: it could lead back up the tree.
-      if (recurse && (fd.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0) {
-        count += AddDir(WithSeparator(dir + fd.cFileName), mask, recurse, order, withDirs,
-                        abortFlag, progress);
-      }
+      if ((fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) add(fd);
     } while (!Aborted(abortFlag) && FindNextFileA(h, &fd));
-  }
-  if (Aborted(abortFlag)) return count;
-
-  if (everyName) {
-    for (const WIN32_FIND_DATAA& file : found) {
-      add(file);
-      if (Aborted(abortFlag)) break;
-    }
     return count;
   }
-  h = FindFirstFileA(dir + mask, &fd);
-  if (h == INVALID_HANDLE_VALUE) return count;
-  HandleCloser closer(h, FindClose);
-  do {
-    if ((fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) add(fd);
-  } while (!Aborted(abortFlag) && FindNextFileA(h, &fd));
-  return count;
+};
+
+int CFileInfoArray::AddDir(CString dir, CString mask, BOOL recurse, long order, BOOL withDirs,
+                           const volatile int* abortFlag, volatile DWORD* progress) {
+  DirWalk walk{
+      *this,     mask,    mask == "*" || mask == "*.*", recurse != FALSE, order, withDirs != FALSE,
+      abortFlag, progress};
+  return walk.Add(dir, OwnedSearch());
 }
 
 INT_PTR CFileInfoArray::AddFile(CString path, long order) {

@@ -3,9 +3,11 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <random>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "lumotools/platform/archive.h"
 #include "lumotools/platform/exception.h"
@@ -126,6 +128,62 @@ TEST(FileInfoArray, EveryNameMaskListsAsTwoRoundsDo) {
       EXPECT_EQ(oneRound[i].GetAttributes(), twoRounds[i].GetAttributes()) << i;
       EXPECT_EQ(oneRound[i].GetLength64(), twoRounds[i].GetLength64()) << i;
       EXPECT_EQ(oneRound[i].GetLastWriteTime(), twoRounds[i].GetLastWriteTime()) << i;
+    }
+  }
+}
+
+// The paths a recursive AddDir with directories lists under dir, in its order, worked out from
+// the directory entries alone: in each directory, every subdirectory followed by what lies below
+// it (links to directories are listed, not entered), then the files, each group in directory
+// order.
+void ExpectedWalk(const std::string& dir, std::vector<std::string>* paths) {
+  std::vector<std::filesystem::directory_entry> subdirectories, files;
+  for (const auto& entry : std::filesystem::directory_iterator(dir)) {
+    (entry.is_directory() ? subdirectories : files).push_back(entry);
+  }
+  for (const auto& sub : subdirectories) {
+    paths->push_back(dir + sub.path().filename().string());
+    if (!sub.is_symlink()) ExpectedWalk(dir + sub.path().filename().string() + "/", paths);
+  }
+  for (const auto& file : files) paths->push_back(dir + file.path().filename().string());
+}
+
+// A tree wider and deeper than the walk's look-ahead, with directories of many entries, empty
+// ones and links: the walk lists it in the expected order, and a walk stopped anywhere has listed
+// a prefix of it.
+TEST(FileInfoArray, WalkOrderHoldsAcrossWideAndDeepTrees) {
+  ScratchDir dir;
+  std::mt19937 rng(11);
+  for (int a = 0; a < 9; ++a) {
+    const std::string top = "t" + std::to_string(a) + "/";
+    const int files = static_cast<int>(rng() % 4), subdirectories = static_cast<int>(rng() % 8);
+    for (int f = 0; f < files; ++f) dir.WriteFile(top + "f" + std::to_string(f), "x");
+    for (int b = 0; b < subdirectories; ++b) {
+      const std::string mid = top + "m" + std::to_string(b) + "/";
+      const int inner = b == 2 ? 150 : static_cast<int>(rng() % 5);
+      for (int f = 0; f < inner; ++f) dir.WriteFile(mid + "g" + std::to_string(f), "yy");
+      if (b % 3 == 1) dir.WriteFile(mid + "deep/deeper/leaf", "z");
+    }
+  }
+  for (const char* made : {"t3", "t4/empty", "t5"})
+    std::filesystem::create_directories(dir.File(made));
+  ASSERT_EQ(0, ::symlink(dir.File("t1").c_str(), dir.File("t3/to_t1").c_str()));
+  ASSERT_EQ(0, ::symlink(dir.File("gone").c_str(), dir.File("t5/dangling").c_str()));
+  const std::string base = dir.path() + "/";
+  std::vector<std::string> expected;
+  ExpectedWalk(base, &expected);
+  ASSERT_GT(expected.size(), 200u);
+
+  for (const char* mask : {"*", "?*"}) {
+    for (INT_PTR stopAt : {INT_PTR{100000}, INT_PTR{1}, INT_PTR{37}, INT_PTR{180}}) {
+      StoppingArray array(stopAt);
+      const int added = array.AddDir(base.c_str(), mask, TRUE, 0, TRUE, &array.abort);
+      const size_t listed = std::min<size_t>(stopAt, expected.size());
+      EXPECT_EQ(static_cast<int>(listed), added) << mask << " " << stopAt;
+      ASSERT_EQ(static_cast<INT_PTR>(listed), array.GetSize()) << mask << " " << stopAt;
+      for (size_t i = 0; i < listed; ++i) {
+        ASSERT_EQ(expected[i], std::string(array[i].GetFilePath())) << mask << " " << i;
+      }
     }
   }
 }

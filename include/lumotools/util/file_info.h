@@ -148,6 +148,9 @@ class LUMO_EXPORT CFileInfoArray : public CArray<CFileInfo, CFileInfo&> {
   // Inserts a copy of fi at the place order gives (found by a scan from the start; equal
   // entries go before existing ones) and returns its index.
   virtual INT_PTR AddFileInfo(CFileInfo& fi, long order);
+
+ private:
+  struct DirWalk;  // one AddDir's walk over a tree
 };
 
 #endif  // LUMOTOOLS_UTIL_FILE_INFO_H_
