@@ -1,12 +1,14 @@
 // CFileInfo and CFileInfoArray against their peers, on the same bytes and the same tree:
 // GetCRC over a 256 MiB file in the page cache against zlib's crc32 over the same bytes in
 // memory; GetChecksum over that file against a plain read pass over the bytes in memory; AddDir
-// over a tree of 100,000 files against `find DIR -type f` listing it (the child process and its
-// output to /dev/null included). `find` lists names from the directory entries alone, while
-// AddDir describes every entry with its size and times, which costs one status call per file;
-// `find DIR -type f -printf` of the size and times does the same work and is shown beside it.
-// The bare floor of that work is shown too: every directory read and every entry given one
-// status call, the directories split evenly over the cores, with nothing kept.
+// over trees of 100,000 files against `find DIR -type f` listing them (the child process and its
+// output to /dev/null included). The trees are 100 directories of 1,000 files (argument 0) and
+// 10,000 directories of 10 files, 100 under each of 100 (argument 1). `find` lists names from the
+// directory entries alone, while AddDir describes every entry with its size and times, which
+// costs one status call per entry; `find DIR -type f -printf` of the size and times does the same
+// work and is shown beside it. The bare floor of that work is shown too: every directory read
+// and every entry given one status call, the top directories split evenly over the cores, with
+// nothing kept.
 #include <benchmark/benchmark.h>
 #include <zlib.h>
 
@@ -33,8 +35,7 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr size_t kFileBytes = 256u << 20;
-constexpr int kTreeDirs = 100;
-constexpr int kFilesPerDir = 1000;
+constexpr int kTreeFiles = 100'000;
 
 // The scratch data, made on first use and removed at exit.
 class Data {
@@ -47,20 +48,24 @@ class Data {
   const std::string& file() const { return m_file; }
   const std::vector<unsigned char>& bytes() const { return m_bytes; }
 
-  // The tree of kTreeDirs directories of kFilesPerDir small files each, with a trailing slash.
-  const std::string& Tree() {
-    if (m_tree.empty()) {
-      const fs::path root = m_root / "tree";
-      for (int d = 0; d < kTreeDirs; ++d) {
-        const fs::path dir = root / ("d" + std::to_string(d));
+  // Tree 0 or 1 (see above), with a trailing slash.
+  const std::string& Tree(int shape) {
+    std::string& tree = m_trees[shape];
+    if (tree.empty()) {
+      const fs::path root = m_root / ("tree" + std::to_string(shape));
+      const int dirs = shape == 0 ? 100 : 10'000;
+      for (int d = 0; d < dirs; ++d) {
+        const fs::path dir =
+            shape == 0 ? root / ("d" + std::to_string(d))
+                       : root / ("d" + std::to_string(d / 100)) / ("e" + std::to_string(d % 100));
         fs::create_directories(dir);
-        for (int f = 0; f < kFilesPerDir; ++f) {
+        for (int f = 0; f < kTreeFiles / dirs; ++f) {
           std::ofstream(dir / ("file" + std::to_string(f) + ".dat")) << f;
         }
       }
-      m_tree = root.string() + "/";
+      tree = root.string() + "/";
     }
-    return m_tree;
+    return tree;
   }
 
  private:
@@ -83,7 +88,7 @@ class Data {
 
   fs::path m_root;
   std::string m_file;
-  std::string m_tree;
+  std::string m_trees[2];
   std::vector<unsigned char> m_bytes;
 };
 
@@ -132,75 +137,90 @@ void BM_Memory_ReadPass(benchmark::State& state) {
 BENCHMARK(BM_Memory_ReadPass)->Unit(benchmark::kMillisecond);
 
 void BM_FileInfoArray_AddDir(benchmark::State& state) {
-  const CString tree(Data::Get().Tree().c_str());
+  const CString tree(Data::Get().Tree(static_cast<int>(state.range(0))).c_str());
   for (auto _ : state) {
     CFileInfoArray array;
-    const int added = array.AddDir(tree, "*.*", TRUE, 0, FALSE);
-    if (added != kTreeDirs * kFilesPerDir) state.SkipWithError("AddDir missed files");
+    if (array.AddDir(tree, "*.*", TRUE, 0, FALSE) != kTreeFiles) {
+      state.SkipWithError("AddDir missed files");
+    }
   }
-  state.SetItemsProcessed(state.iterations() * kTreeDirs * kFilesPerDir);
+  state.SetItemsProcessed(state.iterations() * kTreeFiles);
 }
-BENCHMARK(BM_FileInfoArray_AddDir)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FileInfoArray_AddDir)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
-// Reads every directory of the tree and makes one status call per entry, asking what AddDir
-// asks; the directories are split over the cores. Returns the number of entries.
+// Reads dir and every directory below it, making one status call per entry that asks what
+// AddDir asks. Returns the number of files.
+long ReadAndStat(const std::string& dir) {
+  DIR* stream = ::opendir(dir.c_str());
+  if (stream == nullptr) return 0;
+  long files = 0;
+  std::vector<std::string> subdirectories;
+  while (const dirent* entry = ::readdir(stream)) {
+    struct statx st;
+    if (::statx(::dirfd(stream), entry->d_name, AT_NO_AUTOMOUNT, STATX_BASIC_STATS | STATX_BTIME,
+                &st) != 0) {
+      continue;
+    }
+    if (!S_ISDIR(st.stx_mode)) {
+      ++files;
+    } else if (std::strcmp(entry->d_name, ".") != 0 && std::strcmp(entry->d_name, "..") != 0) {
+      subdirectories.push_back(dir + entry->d_name + "/");
+    }
+  }
+  ::closedir(stream);
+  for (const std::string& sub : subdirectories) files += ReadAndStat(sub);
+  return files;
+}
+
+// ReadAndStat over the top directories of tree, split over the cores.
 long ReadAndStatTree(const std::string& tree) {
+  std::vector<std::string> tops;
+  for (const auto& entry : fs::directory_iterator(tree))
+    tops.push_back(entry.path().string() + "/");
   const unsigned threads = std::max(1u, std::thread::hardware_concurrency());
-  std::vector<long> entries(threads, 0);
+  std::vector<long> files(threads, 0);
   std::vector<std::thread> workers;
   for (unsigned t = 0; t < threads; ++t) {
-    workers.emplace_back([&tree, &entries, t, threads] {
+    workers.emplace_back([&tops, &files, t, threads] {
       long found = 0;
-      for (unsigned d = t; d < static_cast<unsigned>(kTreeDirs); d += threads) {
-        DIR* dir = ::opendir((tree + "d" + std::to_string(d)).c_str());
-        if (dir == nullptr) continue;
-        while (const dirent* entry = ::readdir(dir)) {
-          struct statx st;
-          if (::statx(::dirfd(dir), entry->d_name, AT_NO_AUTOMOUNT, STATX_BASIC_STATS | STATX_BTIME,
-                      &st) == 0) {
-            ++found;
-          }
-        }
-        ::closedir(dir);
-      }
-      entries[t] = found;
+      for (size_t d = t; d < tops.size(); d += threads) found += ReadAndStat(tops[d]);
+      files[t] = found;
     });
   }
   for (std::thread& worker : workers) worker.join();
   long total = 0;
-  for (long n : entries) total += n;
+  for (long n : files) total += n;
   return total;
 }
 
 void BM_Bare_ReadAndStatTree(benchmark::State& state) {
-  const std::string& tree = Data::Get().Tree();
+  const std::string& tree = Data::Get().Tree(static_cast<int>(state.range(0)));
   for (auto _ : state) {
-    // Each directory's files plus its "." and "..".
-    if (ReadAndStatTree(tree) != kTreeDirs * (kFilesPerDir + 2)) {
-      state.SkipWithError("entries missed");
-    }
+    if (ReadAndStatTree(tree) != kTreeFiles) state.SkipWithError("entries missed");
   }
-  state.SetItemsProcessed(state.iterations() * kTreeDirs * kFilesPerDir);
+  state.SetItemsProcessed(state.iterations() * kTreeFiles);
 }
-BENCHMARK(BM_Bare_ReadAndStatTree)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_Bare_ReadAndStatTree)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-void BM_Find_ListTree(benchmark::State& state) {
-  const std::string command = "find '" + Data::Get().Tree() + "' -type f > /dev/null";
+void RunFind(benchmark::State& state, const std::string& arguments) {
+  const std::string command =
+      "find '" + Data::Get().Tree(static_cast<int>(state.range(0))) + "' " + arguments;
   for (auto _ : state) {
     if (std::system(command.c_str()) != 0) state.SkipWithError("find failed");
   }
-  state.SetItemsProcessed(state.iterations() * kTreeDirs * kFilesPerDir);
+  state.SetItemsProcessed(state.iterations() * kTreeFiles);
 }
-BENCHMARK(BM_Find_ListTree)->Unit(benchmark::kMillisecond);
+
+void BM_Find_ListTree(benchmark::State& state) { RunFind(state, "-type f > /dev/null"); }
+BENCHMARK(BM_Find_ListTree)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_Find_ListTreeWithSizesAndTimes(benchmark::State& state) {
-  const std::string command =
-      "find '" + Data::Get().Tree() + "' -type f -printf '%s %A@ %T@ %p\\n' > /dev/null";
-  for (auto _ : state) {
-    if (std::system(command.c_str()) != 0) state.SkipWithError("find failed");
-  }
-  state.SetItemsProcessed(state.iterations() * kTreeDirs * kFilesPerDir);
+  RunFind(state, "-type f -printf '%s %A@ %T@ %p\\n' > /dev/null");
 }
-BENCHMARK(BM_Find_ListTreeWithSizesAndTimes)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Find_ListTreeWithSizesAndTimes)
+    ->Arg(0)
+    ->Arg(1)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 }  // namespace
