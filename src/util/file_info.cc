@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 #include "lumotools/platform/archive.h"
@@ -57,19 +58,34 @@ DWORD SumWords(const BYTE* p, size_t n) {
   return sum;
 }
 
-// Closes a file or search handle when it goes out of scope.
-class HandleCloser {
+// Owns a file or search handle and closes it with its close function. Movable, so that a search
+// can be started in one place and read and closed in another.
+class OwnedHandle {
  public:
-  HandleCloser(HANDLE h, BOOL (*close)(HANDLE)) : m_h(h), m_close(close) {}
-  ~HandleCloser() {
-    if (m_h != INVALID_HANDLE_VALUE) m_close(m_h);
+  OwnedHandle() = default;
+  OwnedHandle(HANDLE h, BOOL (*close)(HANDLE)) : m_h(h), m_close(close) {}
+  OwnedHandle(OwnedHandle&& other) noexcept
+      : m_h(std::exchange(other.m_h, INVALID_HANDLE_VALUE)), m_close(other.m_close) {}
+  OwnedHandle& operator=(OwnedHandle&& other) noexcept {
+    if (this != &other) {
+      Close();
+      m_h = std::exchange(other.m_h, INVALID_HANDLE_VALUE);
+      m_close = other.m_close;
+    }
+    return *this;
   }
-  HandleCloser(const HandleCloser&) = delete;
-  HandleCloser& operator=(const HandleCloser&) = delete;
+  ~OwnedHandle() { Close(); }
+
+  HANDLE get() const { return m_h; }
 
  private:
-  HANDLE m_h;
-  BOOL (*m_close)(HANDLE);
+  void Close() {
+    if (m_h != INVALID_HANDLE_VALUE) m_close(m_h);
+    m_h = INVALID_HANDLE_VALUE;
+  }
+
+  HANDLE m_h = INVALID_HANDLE_VALUE;
+  BOOL (*m_close)(HANDLE) = nullptr;
 };
 
 CString WithSeparator(const CString& dir) {
@@ -101,7 +117,7 @@ void CFileInfo::Create(CString path, long userValue) {
   WIN32_FIND_DATAA fd;
   HANDLE h = FindFirstFileA(path, &fd);
   if (h == INVALID_HANDLE_VALUE) return;
-  HandleCloser closer(h, FindClose);
+  OwnedHandle closer(h, FindClose);
   const int separator = std::max(path.ReverseFind('/'), path.ReverseFind('\\'));
   Create(&fd, path.Left(separator + 1), userValue);
 }
@@ -167,7 +183,7 @@ bool CFileInfo::Run(ULONGLONG count, BOOL reset, const volatile int* abortFlag,
   HANDLE h = CreateFileA(m_sPath, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                          FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
   if (h == INVALID_HANDLE_VALUE) return false;
-  HandleCloser closer(h, CloseHandle);
+  OwnedHandle closer(h, CloseHandle);
   LONG high = 0;
   if (SetFilePointer(h, static_cast<LONG>(done), &high, FILE_BEGIN) == INVALID_SET_FILE_POINTER) {
     return false;
@@ -221,40 +237,6 @@ void CFileInfoArray::Serialize(CArchive&) {
   AfxThrowArchiveException(CArchiveException::genericException);
 }
 
-namespace {
-
-// A search handle owned by one place at a time, closed when its owner lets go of it.
-class OwnedSearch {
- public:
-  explicit OwnedSearch(HANDLE h = INVALID_HANDLE_VALUE) : m_h(h) {}
-  OwnedSearch(OwnedSearch&& other) noexcept : m_h(other.Release()) {}
-  OwnedSearch& operator=(OwnedSearch&& other) noexcept {
-    if (this != &other) {
-      Close();
-      m_h = other.Release();
-    }
-    return *this;
-  }
-  ~OwnedSearch() { Close(); }
-
-  HANDLE get() const { return m_h; }
-
- private:
-  HANDLE Release() {
-    const HANDLE h = m_h;
-    m_h = INVALID_HANDLE_VALUE;
-    return h;
-  }
-  void Close() {
-    if (m_h != INVALID_HANDLE_VALUE) FindClose(m_h);
-    m_h = INVALID_HANDLE_VALUE;
-  }
-
-  HANDLE m_h;
-};
-
-}  // namespace
-
 struct CFileInfoArray::DirWalk {
   // Subdirectories whose searches are started ahead of the one being added, so that helper
   // threads describe their entries while this thread adds the current one's; and the most
@@ -277,8 +259,8 @@ struct CFileInfoArray::DirWalk {
   }
 
   // Adds dir and what lies below it. search is dir's search for subdirectories (and, for
-  // everyName, files) when it is already started, else INVALID_HANDLE_VALUE.
-  int Add(const CString& dir, OwnedSearch search) {
+  // everyName, files) when it is already started, else empty.
+  int Add(const CString& dir, OwnedHandle search) {
     // One entry object serves the whole directory: its path keeps its storage from entry to entry.
     CFileInfo fi;
     int count = 0;
@@ -296,8 +278,9 @@ struct CFileInfoArray::DirWalk {
     WIN32_FIND_DATAA fd;
     bool have;
     if (search.get() == INVALID_HANDLE_VALUE) {
-      search = OwnedSearch(
-          FindFirstFileExA(dir + "*", FindExInfoBasic, &fd, SubdirectorySearch(), nullptr, 0));
+      search = OwnedHandle(
+          FindFirstFileExA(dir + "*", FindExInfoBasic, &fd, SubdirectorySearch(), nullptr, 0),
+          FindClose);
       have = search.get() != INVALID_HANDLE_VALUE;
     } else {
       have = FindNextFileA(search.get(), &fd) != FALSE;
@@ -309,21 +292,22 @@ struct CFileInfoArray::DirWalk {
         subdirectories.push_back(fd);
       }
     }
-    search = OwnedSearch();
+    search = OwnedHandle();
     if (Aborted(abortFlag)) return count;
 
     // A link to a directory is not entered: it could lead back up the tree.
     auto entered = [this](const WIN32_FIND_DATAA& sub) {
       return recurse && (sub.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0;
     };
-    std::vector<OwnedSearch> started(subdirectories.size());
+    std::vector<OwnedHandle> started(subdirectories.size());
     size_t nextToStart = 0;
     for (size_t i = 0; i < subdirectories.size(); ++i) {
       for (; nextToStart < std::min(subdirectories.size(), i + 1 + kStartedAhead); ++nextToStart) {
         const WIN32_FIND_DATAA& sub = subdirectories[nextToStart];
         if (entered(sub) && startedOpen < kStartedAtMost) {
-          started[nextToStart] = OwnedSearch(
-              LumoFindStartA(WithSeparator(dir + sub.cFileName) + "*", SubdirectorySearch()));
+          started[nextToStart] = OwnedHandle(
+              LumoFindStartA(WithSeparator(dir + sub.cFileName) + "*", SubdirectorySearch()),
+              FindClose);
           if (started[nextToStart].get() != INVALID_HANDLE_VALUE) ++startedOpen;
         }
       }
@@ -345,7 +329,7 @@ struct CFileInfoArray::DirWalk {
     }
     HANDLE h = FindFirstFileA(dir + mask, &fd);
     if (h == INVALID_HANDLE_VALUE) return count;
-    HandleCloser closer(h, FindClose);
+    OwnedHandle closer(h, FindClose);
     do {
       if ((fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) add(fd);
     } while (!Aborted(abortFlag) && FindNextFileA(h, &fd));
@@ -358,7 +342,7 @@ int CFileInfoArray::AddDir(CString dir, CString mask, BOOL recurse, long order, 
   DirWalk walk{
       *this,     mask,    mask == "*" || mask == "*.*", recurse != FALSE, order, withDirs != FALSE,
       abortFlag, progress};
-  return walk.Add(dir, OwnedSearch());
+  return walk.Add(dir, OwnedHandle());
 }
 
 INT_PTR CFileInfoArray::AddFile(CString path, long order) {
