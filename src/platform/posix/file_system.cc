@@ -147,7 +147,7 @@ class DescribePool {
   // helper has claimed it. While a helper describes it, this thread describes runs of other
   // offered batches. REQUIRES: the entries before i are described.
   State Await(Batch& batch, size_t i) {
-    for (int looks = 1;; ++looks) {
+    for (unsigned looks = 1;; ++looks) {
       const auto state = static_cast<State>(batch.states[i].load(std::memory_order_acquire));
       if (state != kPending) return state;
       // The entries before i are claimed, so either i is the first unclaimed entry and the run
@@ -180,7 +180,7 @@ class DescribePool {
   // Entries claimed at a time.
   static constexpr size_t kRun = 16;
   // A thread waiting for an entry that a helper is describing gives up its core now and then.
-  static constexpr int kLooksBeforeYield = 4096;
+  static constexpr unsigned kLooksBeforeYield = 4096;
   // While a search runs, batches follow each other within a few hundred microseconds, and waking
   // a sleeping thread costs tens of them: a helper looks for the next batch, and a retiring
   // thread for the helpers to leave, this long before sleeping.
