@@ -152,7 +152,9 @@ class DescribePool {
       if (state != kPending) return state;
       // The entries before i are claimed, so either i is the first unclaimed entry and the run
       // claimed here starts with it, or a helper holds i and the run is a later one.
-      if (DescribeRun(batch) || HelpElsewhere()) continue;
+      if (DescribeRun(batch)) continue;
+      // Looking for other work takes the mutex: only now and then while nothing is found.
+      if (looks % kLooksBetweenSearches == 1 && HelpElsewhere()) continue;
       if (looks % kLooksBeforeYield == 0) std::this_thread::yield();
     }
   }
@@ -181,6 +183,7 @@ class DescribePool {
   static constexpr size_t kRun = 16;
   // A thread waiting for an entry that a helper is describing gives up its core now and then.
   static constexpr unsigned kLooksBeforeYield = 4096;
+  static constexpr unsigned kLooksBetweenSearches = 64;
   // While a search runs, batches follow each other within a few hundred microseconds, and waking
   // a sleeping thread costs tens of them: a helper looks for the next batch, and a retiring
   // thread for the helpers to leave, this long before sleeping.
