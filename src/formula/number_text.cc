@@ -141,7 +141,7 @@ CString FormatThousandthsWithPrintf(double sum) {
   text.Format("%f", sum);
   const int point = text.Find('.');
   if (point >= 0) {
-    if (point + 4 < text.GetLength()) text = text.Left(point + 4);
+    text = text.Left(point + 4);
     text.TrimRight('0');
     text.TrimRight('.');
   }

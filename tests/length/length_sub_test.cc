@@ -174,7 +174,8 @@ TEST(LengthSub, SubtractedPiecesAndSwitch) {
 
 TEST(LengthSub, CutRangesAtTheEnds) {
   CLengthSub set(0, 10);
-  set.SubLen(0, 4);
+  set.SubLen(2, 4);
+  set.SubLen(0, 2);
   double pos = 0;
   EXPECT_TRUE(set.GetMinPos(pos));
   EXPECT_EQ(4.0, pos);
@@ -186,7 +187,8 @@ TEST(LengthSub, CutRangesAtTheEnds) {
   EXPECT_EQ(10.0, r.ItemMin());
   EXPECT_EQ(10.0, r.ItemMax());
 
-  // Pieces that touch are merged before the search, and one crossing the end counts.
+  // Pieces that touch are merged before the search (at both ends), and one crossing the end
+  // counts.
   set.SubLen(9, 10.5);
   set.SubLen(8, 9);
   EXPECT_TRUE(set.GetMaxCutRange(r));
