@@ -35,6 +35,12 @@ TEST_F(LumoProgram, MisuseIsStatusTwoAndEverySubcommandHasHelp) {
   }
 }
 
+TEST_F(LumoProgram, VersionIsThePackagesVersion) {
+  const LumoRun version = Run({"--version"});
+  EXPECT_EQ(version.status, 0);
+  EXPECT_EQ(version.out, "lumo " LUMO_VERSION_TEXT "\n");
+}
+
 TEST_F(LumoProgram, CalcCallsTheFunctionTable) {
   const LumoRun max = Run({"calc", "max3", "1", "7.25", "3"});
   EXPECT_EQ(max.status, 0);

@@ -17,6 +17,8 @@ cmake --build "$work/host" >/dev/null
 "$work/host/lumo_host"
 
 PKG_CONFIG_PATH="$work/prefix/lib/pkgconfig" pkg-config --exists lumotools
+version=$(PKG_CONFIG_PATH="$work/prefix/lib/pkgconfig" pkg-config --modversion lumotools)
+test "$("$work/prefix/bin/lumo" --version)" = "lumo $version"
 # shellcheck disable=SC2046
 "$cxx" -o "$work/host_pc" "$source/tests/package/host/host.cc" \
   $(PKG_CONFIG_PATH="$work/prefix/lib/pkgconfig" pkg-config --cflags --libs lumotools)
