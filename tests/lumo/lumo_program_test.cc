@@ -3,8 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <regex>
+#include <sstream>
 #include <string>
 #include <vector>
+
+#include <nlohmann/json.hpp>
 
 #include "lumo/lumo_runner.h"
 #include "support/bytes.h"
@@ -167,6 +171,107 @@ TEST_F(LumoProgram, DemoWalksTheLibraryAndSaysWhereItWrote) {
   }
   EXPECT_NE(demo.out.find("the same bytes"), std::string::npos) << demo.out;
   EXPECT_NE(demo.out.find("area 84.50"), std::string::npos);
+}
+
+TEST_F(LumoProgram, JsonOfEverySubcommandIsOneDocumentWithItsFields) {
+  using nlohmann::json;
+  ASSERT_EQ(Run({"bag", "make", "b.bag", "width=2.5"}).status, 0);
+  // A group of version 1 with one item (style 7, caption "c", variable "v", int 5), and an
+  // object identifier (table 5, id 42, parent 7, property 3).
+  WriteBytes(dir.File("g.rec"),
+             FromHex("01 00 00 00 01 00 00 00 01 00 00 00 07 00 00 00 01 63 01 76 01 00 00 00 "
+                     "05 00 00 00 01"));
+  WriteBytes(dir.File("id.rec"),
+             FromHex("01 00 00 00 05 00 00 00 2A 00 00 00 07 00 00 00 03 00 00 00"));
+  std::ofstream(dir.File("a.txt")) << "0 0\n10 0\n10 10\n0 10\n";
+  std::ofstream(dir.File("b.txt")) << "4 4\n6 4\n6 6\n4 6\n";
+  ScratchDir tree;
+  std::ofstream(tree.File("h.txt")) << "hello\n";
+  ASSERT_EQ(Run({"colors", "init", "cfg.db"}).status, 0);
+  ASSERT_EQ(Run({"colors", "set", "cfg.db", "figure", "3", "line=0x0000FF/0x101010"}).status, 0);
+
+  struct Case {
+    std::vector<std::string> args;
+    std::string pointer;  // a JSON pointer into the document
+    json expected;
+  };
+  const Case cases[] = {
+      {{"calc", "max3", "1", "7.25", "3"}, "/result", "7.25"},
+      {{"calc", "max3", "1", "7.25", "3"}, "/value", 7.25},
+      {{"calc", "max3", "1", "7.25", "3"}, "/arguments", {"1", "7.25", "3"}},
+      {{"bag", "dump", "b.bag"}, "/entries", {{"width", "2.5"}}},
+      {{"dump", "g.rec"}, "/kind", "group"},
+      {{"dump", "g.rec"},
+       "/records/0",
+       {{"offset", 0}, {"kind", "group"}, {"version", 1}, {"items", 1}}},
+      {{"dump", "g.rec"}, "/records/1/offset", 8},
+      {{"dump", "g.rec"}, "/records/1/index", 1},
+      {{"dump", "g.rec"}, "/records/1/caption", "c"},
+      {{"dump", "g.rec"}, "/records/1/value", {{"type", "int"}, {"value", 5}}},
+      {{"dump", "--as", "oid", "id.rec"}, "/guessed", false},
+      {{"dump", "id.rec"}, "/records/0/table_name", "TB_ENT"},
+      {{"dump", "id.rec"}, "/records/0/parent", 7},
+      {{"clip", "diff", "a.txt", "b.txt"}, "/area", 96.0},
+      {{"clip", "diff", "a.txt", "b.txt"}, "/operation", "diff"},
+      {{"clip", "int", "a.txt", "b.txt"},
+       "/contours",
+       {{{"hole", false}, {"area", 4.0}, {"vertices", {{6, 6}, {4, 6}, {4, 4}, {6, 4}}}}}},
+      {{"files", tree.path(), "--crc", "--checksum"}, "/entries/0/crc32", "363A3020"},
+      {{"files", tree.path()}, "/totals", {{"files", 1}, {"directories", 0}, {"bytes", 6}}},
+      {{"colors", "list", "cfg.db"},
+       "/colors/0/parts/line",
+       {{"color", "0x0000FF"}, {"rgb", {255, 0, 0}}, {"transparency", "0x101010"}}},
+      {{"colors", "get", "cfg.db", "figure", "9"}, "/asked", 9},
+      {{"colors", "get", "cfg.db", "figure", "9"}, "/color/id", 3},
+  };
+  for (const Case& c : cases) {
+    std::vector<std::string> args = c.args;
+    args.push_back("--json");
+    const LumoRun run = Run(args);
+    const std::string what = args[0] + " " + args[1] + " " + c.pointer;
+    ASSERT_EQ(run.status, 0) << what << ": " << run.err;
+    json document;
+    ASSERT_NO_THROW(document = json::parse(run.out)) << what << ":\n" << run.out;
+    const json::json_pointer pointer(c.pointer);
+    ASSERT_TRUE(document.contains(pointer)) << what << ":\n" << run.out;
+    EXPECT_EQ(document[pointer], c.expected) << what;
+  }
+
+  const json files = json::parse(Run({"files", tree.path(), "--json"}).out);
+  const std::regex iso("[0-9]{4}-[0-9]{2}-[0-9]{2}T[0-9]{2}:[0-9]{2}:[0-9]{2}Z");
+  EXPECT_TRUE(std::regex_match(files["entries"][0]["written"].get<std::string>(), iso))
+      << files.dump();
+  EXPECT_FALSE(files["entries"][0].contains("crc32")) << "a sum not asked for is left out";
+}
+
+// Every README block of shell lines starting "$ " runs here as written, in one scratch
+// directory, and prints the lines below it.
+TEST_F(LumoProgram, ReadmeShellExamplesPrintWhatTheReadmeShows) {
+  std::ifstream readme(LUMO_README);
+  ASSERT_TRUE(readme.good()) << LUMO_README;
+  struct Step {
+    std::string command;
+    std::string expected;
+  };
+  std::vector<Step> steps;
+  bool inBlock = false, sessionBlock = false;
+  for (std::string line; std::getline(readme, line);) {
+    if (line.rfind("```", 0) == 0) {
+      inBlock = !inBlock;
+      sessionBlock = false;
+    } else if (inBlock && line.rfind("$ ", 0) == 0) {
+      sessionBlock = true;
+      steps.push_back({line.substr(2), ""});
+    } else if (sessionBlock) {
+      steps.back().expected += line + "\n";
+    }
+  }
+  ASSERT_GE(steps.size(), 5u) << "the README's jq examples were not found";
+  for (const Step& step : steps) {
+    const LumoRun run = RunShell(dir, step.command);
+    EXPECT_EQ(run.status, 0) << step.command << "\n" << run.err;
+    EXPECT_EQ(run.out, step.expected) << step.command;
+  }
 }
 
 }  // namespace

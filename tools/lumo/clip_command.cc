@@ -13,6 +13,7 @@
 
 #include "commands.h"
 #include "contour_file.h"
+#include "json_output.h"
 #include "lumotools/geometry/polygon_clipper.h"
 
 namespace lumo_cli {
@@ -23,7 +24,24 @@ struct ClipOptions {
   std::string a;
   std::string b;
   std::string svg;
+  bool json = false;
 };
+
+// {"operation", "contours": [{"hole", "area", "vertices": [[x, y], ...]}], "area"}.
+Json ResultJson(const std::string& op, const gpc_polygon& result) {
+  Json contours = Json::array();
+  for (int32_t c = 0; c < result.num_contours; ++c) {
+    const gpc_vertex_list& list = result.contour[c];
+    Json vertices = Json::array();
+    for (int32_t v = 0; v < list.num_vertices; ++v) {
+      vertices.push_back({list.vertex[v].x, list.vertex[v].y});
+    }
+    contours.push_back({{"hole", result.hole[c] != 0},
+                        {"area", std::fabs(SignedArea(list))},
+                        {"vertices", vertices}});
+  }
+  return {{"operation", op}, {"contours", contours}, {"area", NetArea(result)}};
+}
 
 // One SVG path of every contour of p; with the even-odd fill rule holes stay open.
 std::string PathData(const gpc_polygon& p) {
@@ -51,7 +69,11 @@ void RunClip(const ClipOptions& options) {
     ParseContours(std::string(bytes.begin(), bytes.end()), *path, polygon);
   }
   gpc_polygon_clip(op->second, a.get(), b.get(), result.get());
-  std::cout << FormatContours(*result);
+  if (options.json) {
+    PrintJson(ResultJson(options.op, *result));
+  } else {
+    std::cout << FormatContours(*result);
+  }
   if (!options.svg.empty()) WriteClipSvg(options.svg, *a, *b, *result);
 }
 
@@ -120,6 +142,8 @@ void AddClipCommand(CLI::App& app) {
   clip->add_option("--svg", options->svg,
                    "Also draw the inputs (outlined; A solid blue, B dashed red) and the result "
                    "(filled green) into this SVG file");
+  clip->add_flag("--json", options->json,
+                 "Print the result as one JSON document (see the README) instead");
   clip->callback([options] { RunClip(*options); });
 }
 
