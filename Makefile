@@ -16,7 +16,7 @@ BUILD_BENCH := build-bench
 BUILD_FUZZ := build-fuzz
 FUZZERS := archive_string_fuzzer prop_reg_map_fuzzer super_prop_fuzzer property_group_fuzzer \
   property_var_fuzzer property_item_fuzzer hook_data_fuzzer color_segment_fuzzer formula_args_fuzzer \
-  polygon_clipper_fuzzer color_data_fuzzer obj_id_fuzzer contour_file_fuzzer
+  polygon_clipper_fuzzer color_data_fuzzer obj_id_fuzzer contour_file_fuzzer polygon_format_fuzzer
 
 SOAK_SECONDS ?= 120
 # The suites that need no database server, for the memory checker. claimed_length_test is not

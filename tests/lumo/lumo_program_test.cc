@@ -125,6 +125,89 @@ TEST_F(LumoProgram, ClipComputesAreasAndDrawsThem) {
   EXPECT_EQ(Run({"clip", "nand", "a.txt", "b.txt"}).status, 2);
 }
 
+// Twice the signed area of a closed ring of [x, y] positions: positive counter-clockwise.
+double TwiceSignedArea(const nlohmann::json& ring) {
+  double twice = 0;
+  for (size_t i = 0; i + 1 < ring.size(); ++i) {
+    twice += ring[i][0].get<double>() * ring[i + 1][1].get<double>() -
+             ring[i + 1][0].get<double>() * ring[i][1].get<double>();
+  }
+  return twice;
+}
+
+TEST_F(LumoProgram, ClipReadsAndWritesWktAndGeoJson) {
+  using nlohmann::json;
+  // A 10 x 10 square with a 2 x 2 hole (rings written clockwise, against the rule: their place,
+  // not their orientation, makes them outer or hole), and an island in the hole.
+  std::ofstream(dir.File("holed.wkt")) << "POLYGON ((0 0, 0 10, 10 10, 10 0, 0 0),\n"
+                                          "         (4 4, 6 4, 6 6, 4 6, 4 4))\n";
+  std::ofstream(dir.File("island.geojson"))
+      << R"({"type": "FeatureCollection", "features": [{"type": "Feature", "properties": {},)"
+      << R"( "geometry": {"type": "Polygon", "coordinates": [[[5, 5], [5.5, 5], [5.5, 5.5],)"
+      << R"( [5, 5]]]}}]})";
+  std::ofstream(dir.File("square.txt")) << "0 0\n10 0\n10 10\n0 10\n";
+  std::ofstream(dir.File("wkt-as.txt")) << "MULTIPOLYGON(((0 0,1 0,1 1,0 0)))";
+
+  const LumoRun wkt = Run({"clip", "union", "holed.wkt", "island.geojson"});
+  ASSERT_EQ(wkt.status, 0) << wkt.err;
+  EXPECT_EQ(wkt.out,
+            "MULTIPOLYGON(((5.5 5.5,5 5,5.5 5,5.5 5.5)),((10 10,0 10,0 0,10 0,10 10),"
+            "(6 6,6 4,4 4,4 6,6 6)))\n")
+      << "in A's format; outer rings counter-clockwise, holes clockwise with their outer ring";
+
+  const LumoRun geo = Run({"clip", "union", "holed.wkt", "island.geojson", "--to", "geojson"});
+  ASSERT_EQ(geo.status, 0) << geo.err;
+  const json result = json::parse(geo.out);
+  EXPECT_EQ(result["type"], "MultiPolygon");
+  ASSERT_EQ(result["coordinates"].size(), 2u) << geo.out;
+  for (const json& polygon : result["coordinates"]) {
+    for (size_t r = 0; r < polygon.size(); ++r) {
+      EXPECT_EQ(polygon[r].front(), polygon[r].back()) << "rings are closed";
+      EXPECT_EQ(TwiceSignedArea(polygon[r]) > 0, r == 0) << geo.out;
+    }
+  }
+  // What was written reads back: island and holed square again, now from GeoJSON.
+  std::ofstream(dir.File("result.json")) << geo.out;
+  const LumoRun again = Run({"clip", "int", "result.json", "square.txt", "--json"});
+  ASSERT_EQ(again.status, 0) << again.err;
+  EXPECT_EQ(json::parse(again.out)["area"], 96.125);
+  EXPECT_EQ(Run({"clip", "int", "result.json", "square.txt"}).out.front(), '{') << "GeoJSON";
+  EXPECT_NE(Run({"clip", "int", "square.txt", "result.json"}).out.find("total area 96.125"),
+            std::string::npos);
+
+  const LumoRun forced = Run({"clip", "union", "wkt-as.txt", "wkt-as.txt", "--format", "wkt"});
+  EXPECT_EQ(forced.out, "MULTIPOLYGON(((1 1,0 0,1 0,1 1)))\n") << forced.err;
+  EXPECT_EQ(Run({"clip", "union", "holed.wkt", "holed.wkt", "--to", "svg"}).status, 2);
+}
+
+TEST_F(LumoProgram, ClipNamesTheLineOrJsonPathOfBadPolygons) {
+  struct Case {
+    const char* file;
+    const char* text;
+    const char* message;
+  };
+  const Case cases[] = {
+      {"kind.wkt", "\n\nLINESTRING (0 0, 1 1)", "kind.wkt:3: expected POLYGON or MULTIPOLYGON"},
+      {"cut.wkt", "POLYGON ((0 0, 1 0, 1 1, 0 0))\nPOLYGON ((0 0,\n1 0", "cut.wkt:2: expected WKT"},
+      {"two.wkt", "POLYGON ((0 0, 1 0, 0 0))", "two.wkt:1: expected a ring of at least 3"},
+      {"nan.wkt", "POLYGON ((0 0, 1 0, 1 nan, 0 0))", "nan.wkt:1: expected finite coordinates"},
+      {"syntax.geojson", "{\n\"type\": }", "syntax.geojson:2: expected JSON"},
+      {"point.geojson", R"({"type": "Point", "coordinates": [0, 0]})",
+       "point.geojson: $.type: expected \"Polygon\""},
+      {"position.geojson",
+       R"({"type": "FeatureCollection", "features": [{"type": "Feature", "geometry":)"
+       R"( {"type": "MultiPolygon", "coordinates": [[[[0, 0], [1, 0], ["x", 1]]]]}}]})",
+       "position.geojson: $.features[0].geometry.coordinates[0][0][2]: expected a position"},
+  };
+  for (const Case& c : cases) {
+    std::ofstream(dir.File(c.file)) << c.text;
+    const LumoRun run = Run({"clip", "union", c.file, c.file});
+    EXPECT_EQ(run.status, 1) << c.file;
+    EXPECT_EQ(LineCount(run.err), 1) << run.err;
+    EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
+  }
+}
+
 TEST_F(LumoProgram, FilesListsEntriesWithTheirSums) {
   ScratchDir tree;
   std::ofstream(tree.File("a.txt")) << "hello\n";
