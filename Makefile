@@ -28,7 +28,7 @@ VALGRIND_SUITES := platform_test property_test formula_test color_test sync_test
 
 PREFIX ?= /usr/local
 
-.PHONY: install all deps build demo test test-normal test-asan test-tsan bench fuzz soak check-valgrind clean
+.PHONY: install package all deps build demo test test-normal test-asan test-tsan bench fuzz soak check-valgrind clean
 
 all: build
 
@@ -47,6 +47,10 @@ demo: deps
 # The libraries, headers, lumo, the CMake package and the pkg-config file under PREFIX.
 install: build
 	cmake --install $(BUILD) --prefix $(PREFIX)
+
+# Debian packages of the runtime library, the development files and lumo, in build/packages/.
+package: build
+	cd $(BUILD) && cpack -G DEB
 
 test: test-normal test-asan test-tsan
 
