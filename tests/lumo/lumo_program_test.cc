@@ -138,13 +138,14 @@ double TwiceSignedArea(const nlohmann::json& ring) {
 TEST_F(LumoProgram, ClipReadsAndWritesWktAndGeoJson) {
   using nlohmann::json;
   // A 10 x 10 square with a 2 x 2 hole (rings written clockwise, against the rule: their place,
-  // not their orientation, makes them outer or hole), and an island in the hole.
+  // not their orientation, makes them outer or hole), and an island in the hole beside a feature
+  // without geometry.
   std::ofstream(dir.File("holed.wkt")) << "POLYGON ((0 0, 0 10, 10 10, 10 0, 0 0),\n"
                                           "         (4 4, 6 4, 6 6, 4 6, 4 4))\n";
   std::ofstream(dir.File("island.geojson"))
       << R"({"type": "FeatureCollection", "features": [{"type": "Feature", "properties": {},)"
       << R"( "geometry": {"type": "Polygon", "coordinates": [[[5, 5], [5.5, 5], [5.5, 5.5],)"
-      << R"( [5, 5]]]}}]})";
+      << R"( [5, 5]]]}}, {"type": "Feature", "geometry": null}]})";
   std::ofstream(dir.File("square.txt")) << "0 0\n10 0\n10 10\n0 10\n";
   std::ofstream(dir.File("wkt-as.txt")) << "MULTIPOLYGON(((0 0,1 0,1 1,0 0)))";
 

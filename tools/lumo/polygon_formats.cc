@@ -136,19 +136,33 @@ class GeoJsonReader {
   GeoJsonReader(const std::string& source, gpc_polygon* polygon)
       : source_(source), polygon_(polygon) {}
 
-  void Object(const Json& value, const std::string& path) {
-    const std::string type = Type(value, path);
+  // A FeatureCollection, a Feature or a geometry.
+  void Document(const Json& value) {
+    const std::string type = Type(value, "$");
     if (type == "FeatureCollection") {
-      const Json& features = Member(value, "features", path);
-      if (!features.is_array()) Fail(path + ".features", "an array of features");
+      const Json& features = Member(value, "features", "$");
+      if (!features.is_array()) Fail("$.features", "an array of features");
       for (size_t i = 0; i < features.size(); ++i) {
-        const std::string at = path + ".features[" + std::to_string(i) + "]";
-        if (Type(features[i], at) != "Feature") Fail(at + ".type", "\"Feature\"");
-        Object(features[i], at);
+        Feature(features[i], "$.features[" + std::to_string(i) + "]");
       }
     } else if (type == "Feature") {
-      Object(Member(value, "geometry", path), path + ".geometry");
-    } else if (type == "Polygon") {
+      Feature(value, "$");
+    } else {
+      Geometry(value, "$");
+    }
+  }
+
+ private:
+  // A feature without a location (geometry null) adds nothing.
+  void Feature(const Json& value, const std::string& path) {
+    if (Type(value, path) != "Feature") Fail(path + ".type", "\"Feature\"");
+    const Json& geometry = Member(value, "geometry", path);
+    if (!geometry.is_null()) Geometry(geometry, path + ".geometry");
+  }
+
+  void Geometry(const Json& value, const std::string& path) {
+    const std::string type = Type(value, path);
+    if (type == "Polygon") {
       ReadPolygon(Member(value, "coordinates", path), path + ".coordinates");
     } else if (type == "MultiPolygon") {
       const Json& polygons = Member(value, "coordinates", path);
@@ -157,13 +171,10 @@ class GeoJsonReader {
         ReadPolygon(polygons[i], path + ".coordinates[" + std::to_string(i) + "]");
       }
     } else {
-      Fail(path + ".type",
-           "\"Polygon\", \"MultiPolygon\", \"Feature\" or \"FeatureCollection\", got \"" + type +
-               "\"");
+      Fail(path + ".type", "\"Polygon\" or \"MultiPolygon\", got \"" + type + "\"");
     }
   }
 
- private:
   [[noreturn]] void Fail(const std::string& path, const std::string& expected) const {
     throw CommandFailure(source_ + ": " + path + ": expected " + expected);
   }
@@ -217,7 +228,7 @@ void ParseGeoJson(const std::string& text, const std::string& source, gpc_polygo
     if (colon != std::string::npos) what = what.substr(colon + 2);
     throw CommandFailure(source + ":" + std::to_string(line) + ": expected JSON: " + OneLine(what));
   }
-  GeoJsonReader(source, polygon).Object(document, "$");
+  GeoJsonReader(source, polygon).Document(document);
 }
 
 // The contours grouped into polygons: each hole goes with the smallest outer contour that covers
