@@ -179,6 +179,14 @@ TEST_F(LumoProgram, ClipReadsAndWritesWktAndGeoJson) {
   const LumoRun forced = Run({"clip", "union", "wkt-as.txt", "wkt-as.txt", "--format", "wkt"});
   EXPECT_EQ(forced.out, "MULTIPOLYGON(((1 1,0 0,1 0,1 1)))\n") << forced.err;
   EXPECT_EQ(Run({"clip", "union", "holed.wkt", "holed.wkt", "--to", "svg"}).status, 2);
+
+  // WKT coordinates take 15 significant digits unless one needs 17 to read back the same.
+  std::ofstream(dir.File("short.wkt")) << "POLYGON((0.1 0,0.25 0,0.1 1,0.1 0))";
+  std::ofstream(dir.File("long.wkt")) << "POLYGON((0.1 0,0.30000000000000004 0,0.1 1,0.1 0))";
+  EXPECT_EQ(Run({"clip", "union", "short.wkt", "short.wkt"}).out,
+            "MULTIPOLYGON(((0.1 1,0.1 0,0.25 0,0.1 1)))\n");
+  EXPECT_NE(Run({"clip", "union", "long.wkt", "long.wkt"}).out.find(",0.30000000000000004 0,"),
+            std::string::npos);
 }
 
 TEST_F(LumoProgram, ClipNamesTheLineOrJsonPathOfBadPolygons) {
