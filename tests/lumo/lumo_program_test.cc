@@ -309,6 +309,7 @@ TEST_F(LumoProgram, JsonOfEverySubcommandIsOneDocumentWithItsFields) {
        "/contours",
        {{{"hole", false}, {"area", 4.0}, {"vertices", {{6, 6}, {4, 6}, {4, 4}, {6, 4}}}}}},
       {{"files", tree.path(), "--crc", "--checksum"}, "/entries/0/crc32", "363A3020"},
+      {{"files", tree.path(), "--crc", "--checksum"}, "/entries/0/checksum", "6C6C6FD7"},
       {{"files", tree.path()}, "/totals", {{"files", 1}, {"directories", 0}, {"bytes", 6}}},
       {{"colors", "list", "cfg.db"},
        "/colors/0/parts/line",
