@@ -201,6 +201,8 @@ TEST_F(LumoProgram, ClipNamesTheLineOrJsonPathOfBadPolygons) {
       {"two.wkt", "POLYGON ((0 0, 1 0, 0 0))", "two.wkt:1: expected a ring of at least 3"},
       {"nan.wkt", "POLYGON ((0 0, 1 0, 1 nan, 0 0))", "nan.wkt:1: expected finite coordinates"},
       {"syntax.geojson", "{\n\"type\": }", "syntax.geojson:2: expected JSON"},
+      {"huge.geojson", "{\"type\": \"Polygon\",\n\"coordinates\": [[[0, 0], [1e400, 0], [1, 1]]]}",
+       "huge.geojson:2: expected JSON numbers a double holds"},
       {"point.geojson", R"({"type": "Point", "coordinates": [0, 0]})",
        "point.geojson: $.type: expected \"Polygon\""},
       {"position.geojson",

@@ -216,17 +216,32 @@ class GeoJsonReader {
 
 void ParseGeoJson(const std::string& text, const std::string& source, gpc_polygon* polygon) {
   Json document;
+  auto lineAt = [&text](size_t offset) {
+    offset = std::min(offset, text.size());
+    return std::to_string(1 +
+                          std::count(text.begin(), text.begin() + static_cast<long>(offset), '\n'));
+  };
   try {
     document = Json::parse(text);
   } catch (const Json::parse_error& e) {
-    const size_t end = std::min<size_t>(e.byte == 0 ? 0 : e.byte - 1, text.size());
-    const long line = 1 + std::count(text.begin(), text.begin() + static_cast<long>(end), '\n');
     // The library's message after its own "parse error at line L, column C: ".
     std::string what = e.what();
     const size_t column = what.find("column ");
     const size_t colon = what.find(": ", column == std::string::npos ? 0 : column);
     if (colon != std::string::npos) what = what.substr(colon + 2);
-    throw CommandFailure(source + ":" + std::to_string(line) + ": expected JSON: " + OneLine(what));
+    throw CommandFailure(source + ":" + lineAt(e.byte == 0 ? 0 : e.byte - 1) +
+                         ": expected JSON: " + OneLine(what));
+  } catch (const Json::exception& e) {
+    // A number beyond a double's range: the message quotes it ("number overflow parsing '1e400'").
+    std::string what = e.what();
+    what = what.substr(what.find(']') + 1);
+    const size_t quote = what.find('\'');
+    const size_t end = what.find('\'', quote + 1);
+    const size_t at = quote == std::string::npos || end == std::string::npos
+                          ? 0
+                          : text.find(what.substr(quote + 1, end - quote - 1));
+    throw CommandFailure(source + ":" + lineAt(at == std::string::npos ? 0 : at) +
+                         ": expected JSON numbers a double holds:" + OneLine(what));
   }
   GeoJsonReader(source, polygon).Document(document);
 }
@@ -239,6 +254,9 @@ MultiPolygon Group(const gpc_polygon& polygon) {
     for (int32_t v = 0; v < list.num_vertices; ++v) {
       r.push_back(Point(list.vertex[v].x, list.vertex[v].y));
     }
+    // Closed by a copy of the first vertex even when the last equals it already, so that reading
+    // the ring back (which drops one closing vertex) gives the same contour.
+    if (!r.empty()) r.push_back(r.front());
     return r;
   };
   MultiPolygon result;
