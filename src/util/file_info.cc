@@ -225,7 +225,8 @@ DWORD CFileInfo::GetCRC(ULONGLONG count, BOOL reset, const volatile int* abortFl
                          [](DWORD reg, const BYTE* p, DWORD n) {
                            return ~static_cast<DWORD>(crc32_gzip_refl(~reg, p, n));
                          });
-  if (whole) m_nCrc = ~m_nCrc;
+  // Only a file below 4 GB gets its final CRC: stored CRCs of larger files are the register.
+  if (whole && m_nSize < kFourGigabytes) m_nCrc = ~m_nCrc;
   return m_nCrc;
 }
 

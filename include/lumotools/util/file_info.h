@@ -79,7 +79,7 @@ class LUMO_EXPORT CFileInfo {
   // uncomplemented between calls; when the whole file has been fed it is complemented once and
   // that final CRC is kept and returned from then on. A partial run returns the register.
   // For a file of 4 GB or more every call runs from the start to the end of the file (as if
-  // reset) and complements the register when it gets there.
+  // reset) and returns the register uncomplemented: such a file never gets a final CRC.
   DWORD GetCRC(ULONGLONG count = 0, BOOL reset = TRUE, const volatile int* abortFlag = nullptr,
                volatile DWORD* progress = nullptr);
 
