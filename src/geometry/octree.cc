@@ -1,6 +1,7 @@
 #include "lumotools/geometry/octree.h"
 
 #include <algorithm>
+#include <memory>
 #include <utility>
 
 #include "lumotools/sync/auto_lock.h"
@@ -134,16 +135,16 @@ COctTree::~COctTree() {
 
 bool COctTree::InsertNode(COctNodeData* p) {
   WriteLock lock(OctreeLock());
-  if (ContainID(p->GetID())) {
-    // A second object under a known identifier would be in no map; the tree owns it, so it
-    // goes now rather than never.
-    delete p;
-    return true;
-  }
+  // A second object under a known identifier is in no map; the tree owns it, so it goes once
+  // the extent has taken its box in, as for any other object.
+  std::unique_ptr<COctNodeData> duplicate(ContainID(p->GetID()) ? p : nullptr);
   if (m_boxExtent.contains(p->GetBox())) {
-    RecursionAddNode(p);
+    if (duplicate == nullptr) RecursionAddNode(p);
     return true;
   }
+  // The extent must enclose every object: a default tree's extent is flagged empty, and
+  // extending it would forget the objects already inside its corners.
+  if (!m_mapData.empty()) m_boxExtent.set(m_boxExtent.min_corner(), m_boxExtent.max_corner());
   InsertNodeToMap(p);
   m_boxExtent.extend(p->GetBox());
   EnlargeTree();

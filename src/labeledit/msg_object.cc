@@ -1,5 +1,6 @@
 #include "lumotools/labeledit/msg_object.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "lumotools/labeledit/msg_passer.h"
@@ -96,7 +97,13 @@ void CMsgObject::OnValueChanged() {
 }
 
 void CMsgObject::PreMsgObjCreate(PASSER_EVENT_TRIGGER trigger) {
-  for (CMsgObjectListener* listener : m_vecListener) {
+  // A listener may change the list from inside its call: the walk goes over a copy, and a
+  // listener taken off the list before its turn (and perhaps gone) is passed over.
+  const std::vector<CMsgObjectListener*> listeners = m_vecListener;
+  for (CMsgObjectListener* listener : listeners) {
+    if (std::find(m_vecListener.begin(), m_vecListener.end(), listener) == m_vecListener.end()) {
+      continue;
+    }
     listener->PreMsgObjCreate(m_dwUserData, trigger);
   }
 }

@@ -34,6 +34,9 @@ CAnyPropRegMap::~CAnyPropRegMap() = default;
 
 bool CAnyPropRegMap::RegisterType(CAnyPropReg* reg) {
   if (reg == nullptr) return false;
+  for (const auto& kept : m_regs) {
+    if (kept.get() == reg) return false;
+  }
   std::unique_ptr<CAnyPropReg> owned(reg);
   bool fresh = true;
   for (auto it = m_regs.begin(); it != m_regs.end(); ++it) {

@@ -168,14 +168,18 @@ TEST(Octree, RemovalDestroysTheObjectAndForgetsItEverywhere) {
   EXPECT_EQ(destroyed, 200);  // the tree destroyed the other 199
 }
 
-TEST(Octree, SecondObjectUnderAKnownIdentifierIsDestroyedAndChangesNothing) {
+TEST(Octree, SecondObjectUnderAKnownIdentifierIsDestroyedAfterWideningTheExtent) {
   int destroyed = 0;
   COctTree tree(Box(0, 0, 0, 100, 100, 100));
   auto* first = new CountedData(Cube(10, 10, 10, 1), 7, &destroyed);
   tree.InsertNode(first);
-  EXPECT_TRUE(tree.InsertNode(new CountedData(Box(50, 50, 50, 500, 500, 500), 7, &destroyed)));
+  EXPECT_TRUE(tree.InsertNode(new CountedData(Cube(20, 20, 20, 1), 7, &destroyed)));
   EXPECT_EQ(destroyed, 1);
   EXPECT_EQ(tree.GetExtent(), Box(0, 0, 0, 100, 100, 100));
+  EXPECT_TRUE(tree.InsertNode(new CountedData(Box(50, 50, 50, 500, 500, 500), 7, &destroyed)));
+  EXPECT_EQ(destroyed, 2);
+  EXPECT_EQ(tree.GetExtent(), Box(0, 0, 0, 500, 500, 500));
+  EXPECT_EQ(tree.GetNodeBox(), Box(-250, -250, -250, 750, 750, 750));
   COctNode::DataList found;
   tree.GetNodesByBox(Box(0, 0, 0, 1000, 1000, 1000), found);
   EXPECT_EQ(found, COctNode::DataList{first});
@@ -221,10 +225,16 @@ TEST(Octree, ClearKeepsRootBoxAndExtent) {
 }
 
 // The tree's answers against a scan of every live object with the same meets rule, while objects
-// arrive (some outside the extent, forcing growth and rebuilds) and leave again.
-TEST(Octree, AnswersMatchBruteForceThroughGrowthAndRemoval) {
-  COctTree tree(Box(0, 0, 0, 100, 100, 100));
-  lumo_test::RandomBoxes random(6);
+// arrive (some outside the extent, forcing growth and rebuilds) and leave again. The objects
+// live in a region of 100 units of the given scale from origin; those outside it reach 300
+// units below and 400 above, far beyond the default box for the default tree.
+void ExpectMatchesBruteForce(COctTree& tree, double origin, double scale, unsigned seed) {
+  lumo_test::RandomBoxes random(seed);
+  auto scaled = [origin, scale](const OctBox& b) {
+    const P3 lo = b.min_corner(), hi = b.max_corner();
+    return Box(origin + lo.x * scale, origin + lo.y * scale, origin + lo.z * scale,
+               origin + hi.x * scale, origin + hi.y * scale, origin + hi.z * scale);
+  };
   std::map<DWORD, OctBox> live;
   int grown = 0;
   int checked = 0;
@@ -245,23 +255,47 @@ TEST(Octree, AnswersMatchBruteForceThroughGrowthAndRemoval) {
   };
   for (DWORD id = 1; id <= 4000; ++id) {
     const bool outside = random.Chance(0.01);
-    const OctBox box = outside ? random.Box(-300, 400, 30) : random.Box(0, 98, 2 + 6 * (id % 3));
-    if (!tree.GetExtent().contains(box)) ++grown;
+    const OctBox box =
+        scaled(outside ? random.Box(-300, 400, 30) : random.Box(0, 98, 2 + 6 * (id % 3)));
+    const bool grows = !tree.GetExtent().contains(box);
     tree.InsertNode(new COctNodeData(box, id));
     live[id] = box;
+    if (grows) {
+      ++grown;
+      for (const auto& [live_id, live_box] : live) {
+        COctNode::DataMap found;
+        tree.GetNodesByBox(live_box, found);
+        ASSERT_EQ(found.count(live_id), 1u) << "object " << live_id << " lost after " << id;
+      }
+    }
     if (random.Chance(0.2)) {
       auto victim = live.begin();
       std::advance(victim, random.Index(live.size()));
       ASSERT_TRUE(tree.RemoveNode(victim->first));
       live.erase(victim);
     }
-    if (id % 2 == 0) check(random.Box(-50, 150, random.Chance(0.1) ? 200 : 15));
+    if (id % 2 == 0) check(scaled(random.Box(-50, 150, random.Chance(0.1) ? 200 : 15)));
   }
-  for (int i = 0; i < 2000; ++i) check(random.Box(-300, 400, random.Chance(0.5) ? 40 : 300));
+  for (int i = 0; i < 2000; ++i) {
+    check(scaled(random.Box(-300, 400, random.Chance(0.5) ? 40 : 300)));
+  }
   EXPECT_GE(grown, 10);
   EXPECT_GE(checked, 4000);
   EXPECT_EQ(tree.GetDataMap().size(), live.size());
   ExpectWellFormed(tree);
+}
+
+TEST(Octree, AnswersMatchBruteForceThroughGrowthAndRemoval) {
+  {
+    SCOPED_TRACE("tree built from a box");
+    COctTree tree(Box(0, 0, 0, 100, 100, 100));
+    ExpectMatchesBruteForce(tree, 0, 1, 6);
+  }
+  {
+    SCOPED_TRACE("default tree, objects across its default box and far outside it");
+    COctTree tree;
+    ExpectMatchesBruteForce(tree, -1e6, 2e4, 8);
+  }
 }
 
 TEST(OctIdMap, BehavesAsAnOrderedMapUnderRandomUse) {

@@ -116,6 +116,31 @@ TEST_F(MsgObjectTest, ListenersAddedDuringAReportWaitForTheNextOne) {
   EXPECT_EQ(growing.added.calls, std::vector<std::string>{"changed 9"});
 }
 
+// Before an editor opens, drops the listener after it and adds another.
+struct ReshufflingListener : RecordingListener {
+  CMsgObject* object = nullptr;
+  RecordingListener added;
+  void PreMsgObjCreate(DWORD dwUserData, PASSER_EVENT_TRIGGER trigger) override {
+    RecordingListener::PreMsgObjCreate(dwUserData, trigger);
+    object->SetListener({this});
+    object->AddListener(&added);
+  }
+};
+
+TEST_F(MsgObjectTest, ListenersChangedBeforeAnEditorOpensTakeEffectAfterTheCall) {
+  ReshufflingListener reshuffling;
+  reshuffling.object = &object;
+  RecordingListener dropped;
+  object.SetListener({&reshuffling, &dropped});
+  object.PreMsgObjCreate(PET_TAB);
+  EXPECT_EQ(reshuffling.calls, std::vector<std::string>{"open 9 by 2"});
+  EXPECT_TRUE(dropped.calls.empty());
+  EXPECT_TRUE(reshuffling.added.calls.empty());
+  object.SetListener({&reshuffling.added});
+  object.PreMsgObjCreate(PET_TAB);
+  EXPECT_EQ(reshuffling.added.calls, std::vector<std::string>{"open 9 by 2"});
+}
+
 TEST_F(MsgObjectTest, CopyingMovesTheEditFunctor) {
   GiveFunctor();
   object.SetValue("copied");

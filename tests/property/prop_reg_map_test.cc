@@ -175,8 +175,13 @@ TEST(PropRegMap, RegisterTypeReportsNewKindsAndDestroysReplacedOnes) {
   EXPECT_EQ(fresh, before == 0);
   EXPECT_EQ(CountingReg::destroyed, before + (fresh ? 0 : 1));
   EXPECT_EQ(StoreValue(static_cast<short>(-1)), "28 00 00 00 FF FF");
-  EXPECT_FALSE(CAnyPropRegMap::instance().RegisterType(new CountingReg));
+  auto* again = new CountingReg;
+  EXPECT_FALSE(CAnyPropRegMap::instance().RegisterType(again));
   EXPECT_EQ(CountingReg::destroyed, before + (fresh ? 1 : 2));
+  // The same registration once more is already there: kept, not destroyed.
+  EXPECT_FALSE(CAnyPropRegMap::instance().RegisterType(again));
+  EXPECT_EQ(CountingReg::destroyed, before + (fresh ? 1 : 2));
+  EXPECT_EQ(StoreValue(static_cast<short>(2)), "28 00 00 00 02 00");
 }
 
 }  // namespace

@@ -122,8 +122,9 @@ class LUMO_EXPORT COctNode {
 // around a root box of twice the extent's size about its centre. Not copyable.
 class LUMO_EXPORT COctTree : public COctNode {
  public:
-  // Root box and extent the default box (-1e6 to 1e6 on every axis, flagged empty; the first
-  // object outside it makes the extent that object's box).
+  // Root box and extent the default box (-1e6 to 1e6 on every axis, flagged empty: the first
+  // object outside it while the tree holds nothing makes the extent that object's box; once the
+  // tree holds objects the extent only grows, so it always encloses every object).
   COctTree();
   // Root box and extent b.
   explicit COctTree(const OctBox& b);
@@ -131,8 +132,9 @@ class LUMO_EXPORT COctTree : public COctNode {
   ~COctTree() override;
 
   // Takes ownership of p and stores it (p inside the extent), or widens the extent, doubles the
-  // root box around it and rebuilds (p outside). When p's identifier is already in the tree, p
-  // is destroyed at once and nothing else changes. Always returns true. REQUIRES: p not null.
+  // root box around it and rebuilds (p outside). When p's identifier is already in the tree, the
+  // object of that identifier stays and p is destroyed, after widening and rebuilding as above
+  // when p lies outside the extent. Always returns true. REQUIRES: p not null.
   bool InsertNode(COctNodeData* p);
   // Removes and destroys the object of identifier id; false (nothing changes) when there is
   // none.

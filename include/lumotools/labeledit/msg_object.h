@@ -88,7 +88,9 @@ class LUMO_EXPORT CMsgObject {
   // Reports a changed value: to the edit functor, then to the listeners as they are at this moment,
   // then WM_MSGOBJ_VALUECHANGED to the parent window. Nothing at all without an edit functor.
   void OnValueChanged();
-  // Calls PreMsgObjCreate on every listener, in order.
+  // Calls PreMsgObjCreate on every listener, in order. A listener may add and remove listeners
+  // during its call: those added are called from the next call on, and those removed before
+  // their turn are not called.
   void PreMsgObjCreate(PASSER_EVENT_TRIGGER trigger);
 
   void SetPasser(CMsgPasser* pPasser) { m_setPasser.insert(pPasser); }

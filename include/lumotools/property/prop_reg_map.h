@@ -30,7 +30,7 @@ class LUMO_EXPORT CAnyPropRegMap {
 
   // Takes ownership of reg and appends it to the list. When a registration of the same kind is
   // already there, that one is destroyed and removed from its place and the result is false;
-  // otherwise true. A null reg changes nothing and gives false.
+  // otherwise true. A null reg, or a reg already in the list, changes nothing and gives false.
   bool RegisterType(CAnyPropReg* reg);
 
   // True when a and b hold the same type and equal values (two empty values are equal). For a

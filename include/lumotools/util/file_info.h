@@ -79,7 +79,7 @@ class LUMO_EXPORT CFileInfo {
   // uncomplemented between calls; when the whole file has been fed it is complemented once and
   // that final CRC is kept and returned from then on. A partial run returns the register.
   // For a file of 4 GB or more every call runs from the start to the end of the file (as if
-  // reset) and complements the register when it gets there.
+  // reset) and returns the register uncomplemented: such a file never gets a final CRC.
   DWORD GetCRC(ULONGLONG count = 0, BOOL reset = TRUE, const volatile int* abortFlag = nullptr,
                volatile DWORD* progress = nullptr);
 
@@ -132,11 +132,13 @@ class LUMO_EXPORT CFileInfoArray : public CArray<CFileInfo, CFileInfo&> {
 
   // Adds the files of dir matching mask (which filters files only) and, with withDirs, its
   // subdirectories; with recurse, the same for every subdirectory, found whatever the mask.
-  // Symbolic links to directories are listed but not entered. Directories that cannot be read
-  // add nothing. A non-zero *abortFlag stops the walk after the current entry; *progress grows
-  // by one per entry added. Returns the number of entries added. Raises CInvalidArgException
-  // for a file time CTime cannot hold (entries added before stay). REQUIRES: dir ends with a
-  // separator.
+  // Symbolic links to directories are entered as directories, except one that leads back to a
+  // directory the walk is inside (dir or one below it on the way down): that one is listed and
+  // not entered, so a cycle of links is walked once. Directories that cannot be read add
+  // nothing. Runs on the calling thread alone. A non-zero *abortFlag stops the walk after the
+  // current entry; *progress grows by one per entry added. Returns the number of entries added.
+  // Raises CInvalidArgException for a file time CTime cannot hold (entries added before stay).
+  // REQUIRES: dir ends with a separator.
   int AddDir(CString dir, CString mask, BOOL recurse, long order, BOOL withDirs,
              const volatile int* abortFlag = nullptr, volatile DWORD* progress = nullptr);
 
