@@ -40,6 +40,7 @@
 #include "gpc_memory.h"
 
 using lumo_gpc::Allocate;
+using lumo_gpc::Arena;
 using lumo_gpc::Buffer;
 
 #if defined(LUMO_CLIPPER_COUNT_WORK)
@@ -164,7 +165,8 @@ int32_t EndOf(int32_t chain, bool tail) { return chain * 2 + (tail ? 1 : 0); }
 
 class Sweep {
  public:
-  explicit Sweep(gpc_op op) {
+  // The tables take their memory from arena first.
+  Sweep(gpc_op op, Arena* arena) : arena_(arena) {
     for (unsigned s = 0; s < 4; ++s) {
       const bool in_subject = s & kSubject, in_clip = s & kClip;
       switch (op) {
@@ -184,6 +186,7 @@ class Sweep {
     }
   }
 
+  void Reserve(size_t edges) { input_.reserve(edges); }
   void AddContour(const gpc_vertex_list& c, uint8_t type);
   void Run();
   void Emit(gpc_polygon* result);
@@ -220,23 +223,24 @@ class Sweep {
   void AddAtHead(int32_t end, double x, double y);
   void Join(int32_t tail_end, int32_t head_end, int32_t hole);
 
+  Arena* const arena_;
   bool inside_[4];
-  Buffer<Edge> input_{"edge table creation"};
-  Buffer<int32_t> lmt_{"LMT insertion"};
-  Buffer<double> scanlines_{"sbt creation"};
-  Buffer<int32_t> members_{"ST insertion"};
-  Buffer<Bundle> bundles_{"ST insertion"};
-  Buffer<Slot> slots_{"ST insertion"};
-  Buffer<Event> events_{"IT insertion"};
-  Buffer<Seed> seeds_{"IT insertion"};
-  Buffer<int32_t> starting_{"LMT insertion"};
-  Buffer<Placed> placed_{"ST insertion"};
-  Buffer<Item> items_{"IT insertion"};
-  Buffer<Item> incoming_{"IT insertion"};
-  Buffer<Item> outgoing_{"IT insertion"};
-  Buffer<VertexNode> nodes_{"vertex node creation"};
-  Buffer<Chain> chains_{"polygon node creation"};
-  Buffer<ClosedChain> closed_{"polygon node creation"};
+  Buffer<Edge> input_{"edge table creation", arena_};
+  Buffer<int32_t> lmt_{"LMT insertion", arena_};
+  Buffer<double> scanlines_{"sbt creation", arena_};
+  Buffer<int32_t> members_{"ST insertion", arena_};
+  Buffer<Bundle> bundles_{"ST insertion", arena_};
+  Buffer<Slot> slots_{"ST insertion", arena_};
+  Buffer<Event> events_{"IT insertion", arena_};
+  Buffer<Seed> seeds_{"IT insertion", arena_};
+  Buffer<int32_t> starting_{"LMT insertion", arena_};
+  Buffer<Placed> placed_{"ST insertion", arena_};
+  Buffer<Item> items_{"IT insertion", arena_};
+  Buffer<Item> incoming_{"IT insertion", arena_};
+  Buffer<Item> outgoing_{"IT insertion", arena_};
+  Buffer<VertexNode> nodes_{"vertex node creation", arena_};
+  Buffer<Chain> chains_{"polygon node creation", arena_};
+  Buffer<ClosedChain> closed_{"polygon node creation", arena_};
   int32_t root_ = kNone;
   uint32_t random_ = 0x9e3779b9u;
   size_t next_new_ = 0;
@@ -474,6 +478,12 @@ void Sweep::Run() {
   if (n == 0) return;
   lmt_.resize(n);
   scanlines_.resize(2 * n);
+  // Each edge makes about one bundle and one slot and leaves about one vertex, more where edges
+  // cross or meet; reserving that much at once keeps a small clip within its arena.
+  members_.reserve(n);
+  bundles_.reserve(n);
+  slots_.reserve(n);
+  nodes_.reserve(n);
   for (size_t i = 0; i < n; ++i) {
     lmt_[i] = static_cast<int32_t>(i);
     scanlines_[2 * i] = input_[i].yb;
@@ -817,7 +827,7 @@ void Sweep::Join(int32_t tail_end, int32_t head_end, int32_t hole) {
 
 // Copies the closed chains with at least 3 distinct vertices into result.
 void Sweep::Emit(gpc_polygon* result) {
-  Buffer<int32_t> counts("contour creation");
+  Buffer<int32_t> counts("contour creation", arena_);
   counts.resize(closed_.size());
   int32_t kept = 0;
   for (size_t i = 0; i < closed_.size(); ++i) {
@@ -884,9 +894,9 @@ void ContourBoxes(const gpc_polygon* p, Buffer<Box>& boxes) {
 
 // Marks the contours of subject and clip that overlap some contour of the other polygon.
 void MarkOverlapping(const gpc_polygon* subject, const gpc_polygon* clip,
-                     Buffer<uint8_t>& subject_used, Buffer<uint8_t>& clip_used) {
-  Buffer<Box> s("Bounding box creation");
-  Buffer<Box> c("Bounding box creation");
+                     Buffer<uint8_t>& subject_used, Buffer<uint8_t>& clip_used, Arena* arena) {
+  Buffer<Box> s("Bounding box creation", arena);
+  Buffer<Box> c("Bounding box creation", arena);
   ContourBoxes(subject, s);
   ContourBoxes(clip, c);
   subject_used.resize(s.size());
@@ -896,7 +906,7 @@ void MarkOverlapping(const gpc_polygon* subject, const gpc_polygon* clip,
   // Sweep over x: each box, taken by its lower x, is tested against the boxes of the other
   // polygon that have begun and not yet ended.
   const size_t subject_count = s.size();
-  Buffer<int32_t> order("overlap table creation");
+  Buffer<int32_t> order("overlap table creation", arena);
   order.resize(subject_count + c.size());
   for (size_t i = 0; i < order.size(); ++i) order[i] = static_cast<int32_t>(i);
   auto box = [&](int32_t k) -> const Box& {
@@ -904,8 +914,8 @@ void MarkOverlapping(const gpc_polygon* subject, const gpc_polygon* clip,
   };
   std::sort(order.begin(), order.end(),
             [&box](int32_t a, int32_t b) { return box(a).xmin < box(b).xmin; });
-  Buffer<int32_t> open_subject("overlap table creation");
-  Buffer<int32_t> open_clip("overlap table creation");
+  Buffer<int32_t> open_subject("overlap table creation", arena);
+  Buffer<int32_t> open_clip("overlap table creation", arena);
   for (int32_t k : order) {
     const bool is_subject = k < static_cast<int32_t>(subject_count);
     const Box& b = box(k);
@@ -961,20 +971,33 @@ void gpc_polygon_clip(gpc_op op, gpc_polygon* subject, gpc_polygon* clip, gpc_po
   if (IsEmpty(subject) && (op == GPC_DIFF || op == GPC_INT)) return;
   if (IsEmpty(clip) && op == GPC_INT) return;
 
+  Arena arena;
   // Contours far from the other polygon cannot change a difference or an intersection.
-  Buffer<uint8_t> subject_used("overlap table creation");
-  Buffer<uint8_t> clip_used("overlap table creation");
+  Buffer<uint8_t> subject_used("overlap table creation", &arena);
+  Buffer<uint8_t> clip_used("overlap table creation", &arena);
   const bool prune = (op == GPC_DIFF || op == GPC_INT) && !IsEmpty(subject) && !IsEmpty(clip);
-  if (prune) MarkOverlapping(subject, clip, subject_used, clip_used);
+  if (prune) MarkOverlapping(subject, clip, subject_used, clip_used, &arena);
+  auto take_subject = [&](int32_t c) {
+    return subject->contour[c].num_vertices >= 3 && !(prune && op == GPC_INT && !subject_used[c]);
+  };
+  auto take_clip = [&](int32_t c) {
+    return clip->contour[c].num_vertices >= 3 && !(prune && !clip_used[c]);
+  };
 
-  Sweep sweep(op);
+  Sweep sweep(op, &arena);
+  size_t edges = 0;
   for (int32_t c = 0; c < subject->num_contours; ++c) {
-    if (prune && op == GPC_INT && !subject_used[c]) continue;
-    if (subject->contour[c].num_vertices >= 3) sweep.AddContour(subject->contour[c], kSubject);
+    if (take_subject(c)) edges += static_cast<size_t>(subject->contour[c].num_vertices);
   }
   for (int32_t c = 0; c < clip->num_contours; ++c) {
-    if (prune && !clip_used[c]) continue;
-    if (clip->contour[c].num_vertices >= 3) sweep.AddContour(clip->contour[c], kClip);
+    if (take_clip(c)) edges += static_cast<size_t>(clip->contour[c].num_vertices);
+  }
+  sweep.Reserve(edges);
+  for (int32_t c = 0; c < subject->num_contours; ++c) {
+    if (take_subject(c)) sweep.AddContour(subject->contour[c], kSubject);
+  }
+  for (int32_t c = 0; c < clip->num_contours; ++c) {
+    if (take_clip(c)) sweep.AddContour(clip->contour[c], kClip);
   }
   sweep.Run();
   sweep.Emit(result);
