@@ -201,6 +201,7 @@ class Sweep {
   int32_t Extreme(bool last) const;
   int32_t Locate(double x, double y) const;
   void InsertAfter(int32_t bundle, int32_t after);
+  void Replace(int32_t old, int32_t bundle);
   void Remove(int32_t bundle);
   void RotateUp(int32_t slot);
 
@@ -368,6 +369,14 @@ void Sweep::InsertAfter(int32_t bundle, int32_t after) {
   while (slots_[s].parent != kNone && slots_[slots_[s].parent].priority < slots_[s].priority) {
     RotateUp(s);
   }
+}
+
+// Puts bundle in the place of `old`, which leaves the table.
+void Sweep::Replace(int32_t old, int32_t bundle) {
+  const int32_t s = bundles_[old].slot;
+  bundles_[old].alive = false;
+  slots_[s].bundle = bundle;
+  bundles_[bundle].slot = s;
 }
 
 void Sweep::Remove(int32_t bundle) {
@@ -678,17 +687,24 @@ int32_t Sweep::Group(int32_t first, int32_t below, const int32_t* starting, size
   for (const Item& item : incoming_) items_.push_back(item);
   pending_ = kNone;
   if (!items_.empty()) Connect(x, y);
-  // The table: the bundles of the point replace those below it.
+  // The table: the bundles of the point replace those below it, taking over their places in
+  // order (most points of a contour only pass one edge on to the next), the rest removed or put
+  // in after them.
   b = first;
+  size_t reused = made_first;
   for (int32_t m = 0; m < below; ++m) {
     const int32_t next = Next(b);
-    Remove(b);
+    if (reused < made_end) {
+      Replace(b, static_cast<int32_t>(reused++));
+    } else {
+      Remove(b);
+    }
     b = next;
   }
   int32_t last = anchor;
   for (size_t m = made_first; m < made_end; ++m) {
     const int32_t id = static_cast<int32_t>(m);
-    InsertAfter(id, last);
+    if (m >= reused) InsertAfter(id, last);
     Push(Event{bundles_[id].top, 0, 0, 0, 0, id, kNone});
     PredictParting(id, j + 1);
     Predict(last, id, j + 1);
