@@ -12,10 +12,11 @@
 //   order), so that a starting edge finds its place in O(log n). Each bundle keeps the
 //   subject/clip parity just right of it, so a bundle's neighbourhood is classified from its left
 //   neighbour alone.
-// - Event queue: a heap of what happens on a scanline (an edge ends, two bundles meet at one
-//   point, a bundle's members part) or inside a beam (two neighbouring bundles cross). Events are
-//   predicted for neighbours only, when they become neighbours, so a scanline or a crossing costs
-//   O(log n) plus the bundles at its point, and a clip costs O((n + k) log n).
+// - Events: what happens on a scanline (an edge ends, two bundles meet at one point, a bundle's
+//   members part), kept in a list per scanline, and what happens inside a beam (two neighbouring
+//   bundles cross), kept in a heap. Events are predicted for neighbours only, when they become
+//   neighbours, so a scanline or a crossing costs O(log n) plus the bundles at its point, and a
+//   clip costs O((n + k) log n).
 // - Output chain: a partial result contour, a list of vertices grown at both ends and joined to
 //   other chains, until its two ends meet and it closes.
 //
@@ -109,13 +110,17 @@ struct Slot {
   uint32_t priority;
 };
 
-// Something that happens on scanline `scan` (phase 0), or inside the beam above it at height t
-// (phase 1, 0 bottom to 1 top), to bundles a and b (b may be kNone). Crossings at one height go
-// by the abscissas of b and a at the bottom of the beam, so that several lines through one point
-// swap in one order.
+// Bundles a and b (b may be kNone) to visit on a scanline: an entry of that scanline's list.
+struct ScanEvent {
+  int32_t a, b;
+  int32_t next;  // the next entry of the list, or kNone
+};
+
+// Bundles a and b cross inside the beam above scanline `scan`, at height t (0 bottom to 1 top).
+// Crossings at one height go by the abscissas of b and a at the bottom of the beam, so that
+// several lines through one point swap in one order.
 struct Event {
   int32_t scan;
-  int32_t phase;
   double t;
   double xb, xa;
   int32_t a, b;
@@ -123,7 +128,6 @@ struct Event {
 
 bool Later(const Event& p, const Event& q) {
   if (p.scan != q.scan) return p.scan > q.scan;
-  if (p.phase != q.phase) return p.phase > q.phase;
   if (p.t != q.t) return p.t > q.t;
   if (p.xb != q.xb) return p.xb > q.xb;
   return p.xa > q.xa;
@@ -206,6 +210,7 @@ class Sweep {
   void RotateUp(int32_t slot);
 
   // Events.
+  void Visit(int32_t scan, int32_t a, int32_t b);
   void Push(const Event& e);
   Event Pop();
   void Predict(int32_t left, int32_t right, int32_t from);
@@ -232,6 +237,8 @@ class Sweep {
   Buffer<int32_t> members_{"ST insertion", arena_};
   Buffer<Bundle> bundles_{"ST insertion", arena_};
   Buffer<Slot> slots_{"ST insertion", arena_};
+  Buffer<int32_t> scan_first_{"IT insertion", arena_};  // per scanline: its first event
+  Buffer<ScanEvent> scan_events_{"IT insertion", arena_};
   Buffer<Event> events_{"IT insertion", arena_};
   Buffer<Seed> seeds_{"IT insertion", arena_};
   Buffer<int32_t> starting_{"LMT insertion", arena_};
@@ -399,6 +406,12 @@ void Sweep::Remove(int32_t bundle) {
   }
 }
 
+// Queues a visit of bundles a and b on scanline `scan`.
+void Sweep::Visit(int32_t scan, int32_t a, int32_t b) {
+  scan_events_.push_back(ScanEvent{a, b, scan_first_[scan]});
+  scan_first_[scan] = static_cast<int32_t>(scan_events_.size() - 1);
+}
+
 void Sweep::Push(const Event& e) {
   events_.push_back(e);
   std::push_heap(events_.begin(), events_.end(), Later);
@@ -438,7 +451,7 @@ void Sweep::Predict(int32_t left, int32_t right, int32_t from) {
   }
   reached(lo, &same);
   if (same || lo == 0) {
-    Push(Event{lo, 0, 0, 0, 0, left, right});
+    Visit(lo, left, right);
     return;
   }
   // A crossing in the beam below scanline lo.
@@ -449,7 +462,7 @@ void Sweep::Predict(int32_t left, int32_t right, int32_t from) {
   double t = gap_bottom / (gap_bottom - gap_top);
   if (!(t >= 0)) t = 0;
   if (t > 1) t = 1;
-  Push(Event{lo - 1, 1, t, xr, xl, left, right});
+  Push(Event{lo - 1, t, xr, xl, left, right});
 }
 
 // The members of a bundle run on one line up to the next scanline; they part on the first
@@ -479,7 +492,7 @@ void Sweep::PredictParting(int32_t bundle, int32_t from) {
       lo = mid + 1;
     }
   }
-  Push(Event{lo, 0, 0, 0, 0, bundle, kNone});
+  Visit(lo, bundle, kNone);
 }
 
 void Sweep::Run() {
@@ -487,12 +500,13 @@ void Sweep::Run() {
   if (n == 0) return;
   lmt_.resize(n);
   scanlines_.resize(2 * n);
-  // Each edge makes about one bundle and one slot and leaves about one vertex, more where edges
-  // cross or meet; reserving that much at once keeps a small clip within its arena.
+  // Each edge makes about one bundle and one slot and leaves up to two result vertices (an
+  // exclusive or keeps both sides of a crossing), more where edges cross or meet; reserving that
+  // much at once keeps a small clip within its arena.
   members_.reserve(n);
   bundles_.reserve(n);
   slots_.reserve(n);
-  nodes_.reserve(n);
+  nodes_.reserve(2 * n);
   for (size_t i = 0; i < n; ++i) {
     lmt_[i] = static_cast<int32_t>(i);
     scanlines_[2 * i] = input_[i].yb;
@@ -512,6 +526,9 @@ void Sweep::Run() {
         std::lower_bound(scanlines_.begin(), scanlines_.end(), input_[i].yt) - scanlines_.begin());
   }
   const int32_t count = static_cast<int32_t>(scanlines_.size());
+  scan_first_.resize(scanlines_.size());
+  std::fill(scan_first_.begin(), scan_first_.end(), kNone);
+  scan_events_.reserve(2 * n);
   for (int32_t j = 0; j < count; ++j) {
     scan_ = j;
     y_ = scanlines_[j];
@@ -528,8 +545,8 @@ void Sweep::Run() {
 void Sweep::Scanline(int32_t j) {
   const int32_t stamp = j + 1;
   seeds_.clear();
-  while (!events_.empty() && events_[0].scan == j && events_[0].phase == 0) {
-    const Event e = Pop();
+  for (int32_t v = scan_first_[j]; v != kNone; v = scan_events_[v].next) {
+    const ScanEvent& e = scan_events_[v];
     for (int32_t b : {e.a, e.b}) {
       if (b == kNone || !bundles_[b].alive || bundles_[b].mark == stamp) continue;
       bundles_[b].mark = stamp;
@@ -705,7 +722,7 @@ int32_t Sweep::Group(int32_t first, int32_t below, const int32_t* starting, size
   for (size_t m = made_first; m < made_end; ++m) {
     const int32_t id = static_cast<int32_t>(m);
     if (m >= reused) InsertAfter(id, last);
-    Push(Event{bundles_[id].top, 0, 0, 0, 0, id, kNone});
+    Visit(bundles_[id].top, id, kNone);
     PredictParting(id, j + 1);
     Predict(last, id, j + 1);
     last = id;
