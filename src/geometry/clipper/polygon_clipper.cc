@@ -3,8 +3,8 @@
 // Terms used below:
 // - Scanline: a height at which some input edge starts or ends. Consecutive scanlines bound a
 //   scanbeam, inside which no edge starts or ends.
-// - Local minima table: the input edges sorted by their lower end, so that the sweep takes the
-//   edges starting on each scanline from its front.
+// - Local minima table: the input edges themselves, sorted by their lower end, so that the sweep
+//   takes the edges starting on each scanline from its front.
 // - Active edge table (AET): the edges crossing the current scanbeam, ordered left to right.
 //   Edges that run on the same line through the beam form one bundle, which changes the
 //   subject/clip parity by the xor of its members' types: shared edges cancel or merge. The
@@ -232,7 +232,6 @@ class Sweep {
   Arena* const arena_;
   bool inside_[4];
   Buffer<Edge> input_{"edge table creation", arena_};
-  Buffer<int32_t> lmt_{"LMT insertion", arena_};
   Buffer<double> scanlines_{"sbt creation", arena_};
   Buffer<int32_t> members_{"ST insertion", arena_};
   Buffer<Bundle> bundles_{"ST insertion", arena_};
@@ -498,8 +497,24 @@ void Sweep::PredictParting(int32_t bundle, int32_t from) {
 void Sweep::Run() {
   const size_t n = input_.size();
   if (n == 0) return;
-  lmt_.resize(n);
+  std::sort(input_.begin(), input_.end(), [](const Edge& a, const Edge& b) {
+    if (a.yb != b.yb) return a.yb < b.yb;
+    return Before(Placed{a.xb, a.slope, 0}, Placed{b.xb, b.slope, 0});
+  });
+  // The scanlines: the lower ends, now in order, merged with the upper ends.
+  Buffer<double> tops("sbt creation", arena_);
+  tops.resize(n);
+  for (size_t i = 0; i < n; ++i) tops[i] = input_[i].yt;
+  std::sort(tops.begin(), tops.end());
   scanlines_.resize(2 * n);
+  size_t count = 0;
+  for (size_t lower = 0, upper = 0; lower < n || upper < n;) {
+    const double y = upper == n || (lower < n && input_[lower].yb <= tops[upper])
+                         ? input_[lower++].yb
+                         : tops[upper++];
+    if (count == 0 || scanlines_[count - 1] != y) scanlines_[count++] = y;
+  }
+  scanlines_.resize(count);
   // Each edge makes about one bundle and one slot and leaves up to two result vertices (an
   // exclusive or keeps both sides of a crossing), more where edges cross or meet; reserving that
   // much at once keeps a small clip within its arena.
@@ -508,33 +523,19 @@ void Sweep::Run() {
   slots_.reserve(n);
   nodes_.reserve(2 * n);
   for (size_t i = 0; i < n; ++i) {
-    lmt_[i] = static_cast<int32_t>(i);
-    scanlines_[2 * i] = input_[i].yb;
-    scanlines_[2 * i + 1] = input_[i].yt;
-  }
-  std::sort(lmt_.begin(), lmt_.end(), [this](int32_t a, int32_t b) {
-    const Edge& ea = input_[a];
-    const Edge& eb = input_[b];
-    if (ea.yb != eb.yb) return ea.yb < eb.yb;
-    return Before(Placed{ea.xb, ea.slope, a}, Placed{eb.xb, eb.slope, b});
-  });
-  std::sort(scanlines_.begin(), scanlines_.end());
-  scanlines_.resize(
-      static_cast<size_t>(std::unique(scanlines_.begin(), scanlines_.end()) - scanlines_.begin()));
-  for (size_t i = 0; i < n; ++i) {
     input_[i].top = static_cast<int32_t>(
         std::lower_bound(scanlines_.begin(), scanlines_.end(), input_[i].yt) - scanlines_.begin());
   }
-  const int32_t count = static_cast<int32_t>(scanlines_.size());
-  scan_first_.resize(scanlines_.size());
+  scan_first_.resize(count);
   std::fill(scan_first_.begin(), scan_first_.end(), kNone);
   scan_events_.reserve(2 * n);
-  for (int32_t j = 0; j < count; ++j) {
+  const int32_t last = static_cast<int32_t>(count) - 1;
+  for (int32_t j = 0; j <= last; ++j) {
     scan_ = j;
     y_ = scanlines_[j];
-    ynext_ = j + 1 < count ? scanlines_[j + 1] : y_;
+    ynext_ = j < last ? scanlines_[j + 1] : y_;
     Scanline(j);
-    if (j + 1 < count) Beam(j);
+    if (j < last) Beam(j);
   }
 }
 
@@ -553,8 +554,8 @@ void Sweep::Scanline(int32_t j) {
       seeds_.push_back(Seed{XOf(b, y_), b, kNone});
     }
   }
-  while (next_new_ < lmt_.size() && input_[lmt_[next_new_]].yb == y_) {
-    const int32_t e = lmt_[next_new_++];
+  while (next_new_ < input_.size() && input_[next_new_].yb == y_) {
+    const int32_t e = static_cast<int32_t>(next_new_++);
     seeds_.push_back(Seed{input_[e].xb, kNone, e});
   }
   if (seeds_.empty()) return;
@@ -782,7 +783,9 @@ void Sweep::Connect(double x, double y) {
   while (start < n && !items_[start].after_inside) ++start;
   if (start == n || n % 2 != 0) return;  // cannot happen with consistent parities
   for (size_t k = 0; k < n; k += 2) {
-    const size_t ia = (start + k) % n, ib = (start + k + 1) % n;
+    size_t ia = start + k, ib = ia + 1;
+    if (ia >= n) ia -= n;
+    if (ib >= n) ib -= n;
     const Item& a = items_[ia];  // the chain runs into the point along a
     const Item& b = items_[ib];  // and leaves it along b
     if (a.incoming && b.incoming) {
