@@ -2,6 +2,8 @@
 // inputs, for union, difference and intersection:
 // - Stars/n: two overlapping random star polygons of n vertices each (radii from 0.9 R to R, the
 //   centres 0.3 R apart), R = 1e6;
+// - Spiky (range 1): two random star polygons of 1,000 vertices, radii from 0.1 R to R, the
+//   centres 0.3 R apart: deep spikes, so many crossings;
 // - Squares: two sets of 1,000 squares of side 2e4, each square at a random place in its own cell
 //   of a 32 x 32 grid over [0, 1e6]^2 (so a set does not overlap itself; the two sets overlap).
 // - Concentric/n (union only): two random star polygons of n vertices about one centre, radii
@@ -60,10 +62,11 @@ struct Inputs {
   Contours a, b;
 };
 
-Inputs Stars(int n) {
+// Two stars of n vertices, radii from r_min to R, centres 0.3 R apart.
+Inputs Stars(int n, double r_min = 0.9 * kRadius) {
   std::mt19937_64 rng(static_cast<uint64_t>(n));
-  return Inputs{{lumo_test::RandomStar(rng, n, 0, 0, 0.9 * kRadius, kRadius)},
-                {lumo_test::RandomStar(rng, n, 0.3 * kRadius, 0, 0.9 * kRadius, kRadius)}};
+  return Inputs{{lumo_test::RandomStar(rng, n, 0, 0, r_min, kRadius)},
+                {lumo_test::RandomStar(rng, n, 0.3 * kRadius, 0, r_min, kRadius)}};
 }
 
 Contours GridSquares(std::mt19937_64& rng) {
@@ -96,11 +99,12 @@ Inputs FewCrossings(int n, double dy) {
 
 constexpr int kApart = 1;  // taken from -n for the stars apart
 
-// Inputs by range: 0 the squares, n the stars of n vertices, -n the concentric stars, -n - 1 the
-// stars one above the other. The few-crossing inputs are built on first use.
+// Inputs by range: 0 the squares, 1 the spiky stars, n the stars of n vertices, -n the concentric
+// stars, -n - 1 the stars one above the other. The few-crossing inputs are built on first use.
 const Inputs& Cached(int n) {
   static const Inputs squares = Squares();
   static const Inputs s1k = Stars(1000), s10k = Stars(10000), s100k = Stars(100000);
+  static const Inputs spiky = Stars(1000, 0.1 * kRadius);
   if (n < 0) {
     static std::map<int, Inputs> few;
     auto it = few.find(n);
@@ -114,6 +118,8 @@ const Inputs& Cached(int n) {
   switch (n) {
     case 0:
       return squares;
+    case 1:
+      return spiky;
     case 1000:
       return s1k;
     case 10000:
@@ -249,13 +255,13 @@ void BoostGeometry(benchmark::State& state, Op op) {
   PerVertex(state, in);
 }
 
-// Range 0 is the squares; the others the number of vertices of each star.
+// Range 0 is the squares, 1 the spiky stars; the others the number of vertices of each star.
 void Sizes(benchmark::internal::Benchmark* b) {
-  b->Arg(0)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+  b->Arg(0)->Arg(1)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 }
 
 void SmallSizes(benchmark::internal::Benchmark* b) {
-  b->Arg(0)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
+  b->Arg(0)->Arg(1)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
 }
 
 void ConcentricSizes(benchmark::internal::Benchmark* b) {
