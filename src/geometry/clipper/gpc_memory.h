@@ -51,11 +51,6 @@ class Arena {
     used_ += rounded;
     return p;
   }
-  // Whether p points into the block.
-  bool Owns(const void* p) const {
-    const unsigned char* c = static_cast<const unsigned char*>(p);
-    return c >= block_ && c < block_ + kBytes;
-  }
 
  private:
   static constexpr size_t kAlign = alignof(std::max_align_t);
@@ -74,7 +69,7 @@ class Buffer {
   Buffer(const Buffer&) = delete;
   Buffer& operator=(const Buffer&) = delete;
   ~Buffer() {
-    if (!InArena()) std::free(data_);
+    if (!in_arena_) std::free(data_);
   }
 
   size_t size() const { return size_; }
@@ -90,11 +85,13 @@ class Buffer {
   void reserve(size_t n) {
     if (n <= capacity_) return;
     void* p = arena_ != nullptr ? arena_->Take(n * sizeof(T)) : nullptr;
-    if (p == nullptr && InArena()) p = Allocate(n * sizeof(T), what_);
-    if (p != nullptr) {
+    if (p != nullptr || in_arena_) {
+      const bool taken = p != nullptr;
+      if (!taken) p = Allocate(n * sizeof(T), what_);
       if (size_ > 0) std::memcpy(p, data_, size_ * sizeof(T));
-      if (!InArena()) std::free(data_);
+      if (!in_arena_) std::free(data_);
       data_ = static_cast<T*>(p);
+      in_arena_ = taken;
     } else {
       data_ = static_cast<T*>(Reallocate(data_, n * sizeof(T), what_));
     }
@@ -110,13 +107,12 @@ class Buffer {
   }
 
  private:
-  bool InArena() const { return arena_ != nullptr && data_ != nullptr && arena_->Owns(data_); }
-
   const char* what_;
   Arena* arena_;
   T* data_ = nullptr;
   size_t size_ = 0;
   size_t capacity_ = 0;
+  bool in_arena_ = false;  // data_ came from arena_
 };
 
 }  // namespace lumo_gpc
