@@ -16,7 +16,7 @@ BUILD_BENCH := build-bench
 BUILD_FUZZ := build-fuzz
 FUZZERS := archive_string_fuzzer prop_reg_map_fuzzer super_prop_fuzzer property_group_fuzzer \
   property_var_fuzzer property_item_fuzzer hook_data_fuzzer color_segment_fuzzer formula_args_fuzzer \
-  polygon_clipper_fuzzer color_data_fuzzer obj_id_fuzzer contour_file_fuzzer
+  polygon_clipper_fuzzer color_data_fuzzer obj_id_fuzzer contour_file_fuzzer polygon_format_fuzzer
 
 SOAK_SECONDS ?= 120
 # The suites that need no database server, for the memory checker. claimed_length_test is not
@@ -28,7 +28,7 @@ VALGRIND_SUITES := platform_test property_test formula_test color_test sync_test
 
 PREFIX ?= /usr/local
 
-.PHONY: install all deps build demo test test-normal test-asan test-tsan bench fuzz soak check-valgrind clean
+.PHONY: install package all deps build demo test test-normal test-asan test-tsan bench fuzz soak check-valgrind clean
 
 all: build
 
@@ -47,6 +47,10 @@ demo: deps
 # The libraries, headers, lumo, the CMake package and the pkg-config file under PREFIX.
 install: build
 	cmake --install $(BUILD) --prefix $(PREFIX)
+
+# Debian packages of the runtime library, the development files and lumo, in build/packages/.
+package: build
+	cd $(BUILD) && cpack -G DEB
 
 test: test-normal test-asan test-tsan
 

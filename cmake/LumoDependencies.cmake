@@ -20,6 +20,8 @@ set_target_properties(ISAL::isal PROPERTIES
   IMPORTED_LOCATION "${ISAL_LIBRARY}"
   INTERFACE_INCLUDE_DIRECTORIES "${ISAL_INCLUDE_DIR}")
 find_package(CLI11 REQUIRED)
+# lumo's --json output and GeoJSON polygons.
+find_package(nlohmann_json 3.2 REQUIRED)
 # unixODBC (the platform's ODBC facility links it; nothing above the platform includes it).
 find_package(ODBC REQUIRED)
 

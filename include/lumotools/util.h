@@ -7,5 +7,6 @@
 #include "lumotools/util/file_info.h"
 #include "lumotools/util/log.h"
 #include "lumotools/util/string_encrypt.h"
+#include "lumotools/version.h"
 
 #endif  // LUMOTOOLS_UTIL_H_

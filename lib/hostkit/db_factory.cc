@@ -1,5 +1,6 @@
 #include "hostkit/db_factory.h"
 
+#include <cctype>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -13,6 +14,35 @@ std::string NormalisePath(const CString& path) {
     if (c == '\\') c = '/';
   }
   return p;
+}
+
+// The connections are kept by absolute path, so that one stays with its file when the current
+// directory changes. The driver is still given the path as the caller wrote it: it takes only
+// about 500 characters, and a relative path is shorter.
+CString AbsoluteKey(const CString& path) {
+  const std::string p = NormalisePath(path);
+  std::error_code error;
+  const std::filesystem::path absolute = std::filesystem::absolute(p, error);
+  return CString((error ? p : absolute.lexically_normal().string()).c_str());
+}
+
+// The SQLite driver reads its Database value up to the next ';' and takes braces literally, but
+// opens a file: URI, whose percent escapes carry any byte of a path intact. mode=rw opens only an
+// existing file; mode=rwc creates it.
+std::string SqliteConnectText(const std::string& file, const char* mode) {
+  static const char kHex[] = "0123456789ABCDEF";
+  std::string uri = "file:";
+  for (const char c : file) {
+    const auto b = static_cast<unsigned char>(c);
+    if (std::isalnum(b) || std::strchr("/-._~", c) != nullptr) {
+      uri += c;
+    } else {
+      uri += '%';
+      uri += kHex[b >> 4];
+      uri += kHex[b & 0xF];
+    }
+  }
+  return "ODBC;Driver=SQLite3;Database=" + uri + "?mode=" + mode + ";";
 }
 
 bool StartsWith(const std::string& text, const char* prefix) {
@@ -71,23 +101,25 @@ CString CDbFactoryT<TDatabase>::ConnectTextFor(const CString& path) {
   }
   const std::string link = LinkTarget(file);
   if (!link.empty()) return CString(link.c_str());
-  return CString(("ODBC;Driver=SQLite3;Database=" + file + ";NoCreat=1;").c_str());
+  return CString(SqliteConnectText(file, "rw").c_str());
 }
 
 template <class TDatabase>
 TDatabase* CDbFactoryT<TDatabase>::GetDB(const CString& path) {
-  const CString key(NormalisePath(path).c_str());
+  const CString key = AbsoluteKey(path);
   std::lock_guard<std::mutex> lock(m_mutex);
   auto found = m_databases.find(key);
-  if (found != m_databases.end()) {
-    if (found->second->IsOpen() && found->second->IsConnectionAlive()) return found->second.get();
-    m_databases.erase(found);
+  if (found == m_databases.end()) {
+    auto db = std::make_unique<TDatabase>();
+    db->OpenEx(ConnectTextFor(path), TDatabase::noOdbcDialog);
+    found = m_databases.emplace(key, Connection{std::move(db), 0}).first;
+  } else if (!found->second.db->IsOpen() || !found->second.db->IsConnectionAlive()) {
+    // Reopened in place: every holder's pointer stays valid and works again.
+    found->second.db->Close();
+    found->second.db->OpenEx(ConnectTextFor(key), TDatabase::noOdbcDialog);
   }
-  auto db = std::make_unique<TDatabase>();
-  db->OpenEx(ConnectTextFor(key), TDatabase::noOdbcDialog);
-  TDatabase* result = db.get();
-  m_databases.emplace(key, std::move(db));
-  return result;
+  ++found->second.holds;
+  return found->second.db.get();
 }
 
 template <class TDatabase>
@@ -95,9 +127,9 @@ void CDbFactoryT<TDatabase>::CloseDB(const CString& path) {
   std::unique_ptr<TDatabase> closing;
   {
     std::lock_guard<std::mutex> lock(m_mutex);
-    auto found = m_databases.find(CString(NormalisePath(path).c_str()));
-    if (found == m_databases.end()) return;
-    closing = std::move(found->second);
+    auto found = m_databases.find(AbsoluteKey(path));
+    if (found == m_databases.end() || --found->second.holds > 0) return;
+    closing = std::move(found->second.db);
     m_databases.erase(found);
   }
   closing->Close();
@@ -109,8 +141,7 @@ bool CDbFactoryT<TDatabase>::CreateDB(const CString& path) {
   std::error_code error;
   if (std::filesystem::exists(file, error)) return false;
   TDatabase db;
-  db.OpenEx(CString(("ODBC;Driver=SQLite3;Database=" + file + ";").c_str()),
-            TDatabase::noOdbcDialog);
+  db.OpenEx(CString(SqliteConnectText(file, "rwc").c_str()), TDatabase::noOdbcDialog);
   // SQLite writes the file's header with its first change.
   db.ExecuteSQL("PRAGMA user_version = 1");
   db.Close();

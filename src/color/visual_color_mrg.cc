@@ -267,9 +267,13 @@ void CDbVisualColorMrg::TrimValue(const CDbVisualColorMrg& reference) {
 }
 
 CString CDbVisualColorMrg::GetCurDir() {
+  // The framework's buffer holds 510 characters. A longer directory is named as ".", so that the
+  // paths built on it still lie under it.
+  constexpr size_t kLongest = 510;
   std::error_code error;
   const std::string dir = std::filesystem::current_path(error).string();
-  return error ? CString() : CString(dir);
+  if (error) return CString();
+  return dir.size() <= kLongest ? CString(dir) : CString(".");
 }
 
 CString CDbVisualColorMrg::GetDBPath() { return GetCurDir() + "\\system\\sys_config.mdb"; }

@@ -54,7 +54,11 @@ bool CDbItemBaseWithID::ModifyID(CDatabase* db, const CString& table, long newId
   sql.Format("UPDATE %s SET ID = %d WHERE %s", table.GetString(), static_cast<int>(newId),
              IdCondition(m_nID).GetString());
   db->ExecuteSQL(sql);
-  if (db->GetLastRowCount() == 0) return false;
+  // A driver that cannot tell the count (-1), or a view whose triggers hide it (0), is checked by
+  // looking for the new identifier, which no record carried before.
+  if (db->GetLastRowCount() <= 0 && CDbOperateTool::GetRecordCount(db, table, "ID", newId) == 0) {
+    return false;
+  }
   m_nID = newId;
   return true;
 }

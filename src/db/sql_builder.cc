@@ -1,5 +1,7 @@
 #include "lumotools/db/sql_builder.h"
 
+#include <algorithm>
+
 #include "lumotools/db/data_recordset.h"
 #include "lumotools/formula/number_text.h"
 
@@ -40,27 +42,29 @@ void CSqlStrHelper::AddFieldValue(const CString& name, std::vector<unsigned char
   m_binaries.emplace_back(name, value);
 }
 
-bool CSqlStrHelper::HasLongBinaries() const {
-  for (const auto& binary : m_binaries) {
-    if (!binary.second.empty()) return true;
+void CSqlStrHelper::Execute(CDatabase* db, const CString& table, const CString& sql) const {
+  const bool hasBinaries = std::any_of(m_binaries.begin(), m_binaries.end(),
+                                       [](const auto& binary) { return !binary.second.empty(); });
+  if (!hasBinaries) {
+    db->ExecuteSQL(sql);
+    return;
   }
-  return false;
-}
-
-void CSqlStrHelper::WriteLongBinaries(CDatabase* db, const CString& table,
-                                      const CString& condition) const {
+  std::vector<CString> written = db->ExecuteSQLForWrittenRows(sql);
   for (const auto& binary : m_binaries) {
     if (binary.second.empty()) continue;
-    CString sql;
-    sql.Format("select %s from %s", binary.first.GetString(), table.GetString());
-    COleRecordset rs(db, binary.first);
-    rs.m_strFilter = condition;
-    if (!rs.OpenTable(CRecordset::dynaset, sql, CRecordset::none) || rs.IsEOF()) continue;
-    if (!rs.CanUpdate()) return;
-    rs.Edit();
-    rs.WriteDataObj(binary.second);
-    rs.Update();
-    rs.Close();
+    CString select;
+    select.Format("select %s from %s", binary.first.GetString(), table.GetString());
+    for (CString& row : written) {
+      COleRecordset rs(db, binary.first);
+      rs.m_strFilter = row;
+      if (!rs.OpenTable(CRecordset::dynaset, select, CRecordset::none) || rs.IsEOF()) continue;
+      if (!rs.CanUpdate()) return;
+      rs.Edit();
+      rs.WriteDataObj(binary.second);
+      rs.Update();
+      // The record may have a new identity now; the next value goes to it there.
+      row = rs.GetRowCondition();
+    }
   }
 }
 
@@ -82,12 +86,7 @@ CString CSqlInsert::MakeFilterStr() const {
 }
 
 void CSqlInsert::ExecuteSQL(CDatabase* db, const CString& table) {
-  db->ExecuteSQL(MakeInsertSQL(table));
-  if (!HasLongBinaries()) return;
-  // The record just inserted; an engine that cannot name it is narrowed down by its values.
-  CString condition = db->GetLastInsertCondition();
-  if (condition.IsEmpty()) condition = MakeFilterStr();
-  WriteLongBinaries(db, table, condition);
+  Execute(db, table, MakeInsertSQL(table));
 }
 
 CString CSqlUpdate::MakeUpdateSQL(const CString& table) const {
@@ -99,6 +98,5 @@ CString CSqlUpdate::MakeUpdateSQL(const CString& table) const {
 }
 
 void CSqlUpdate::ExecuteSQL(CDatabase* db, const CString& table) {
-  db->ExecuteSQL(MakeUpdateSQL(table));
-  WriteLongBinaries(db, table, m_strWhere);
+  Execute(db, table, MakeUpdateSQL(table));
 }

@@ -112,7 +112,9 @@ int WriteThousandths(double sum, char* out) {
       const unsigned __int128 half = static_cast<unsigned __int128>(1) << (shift - 1);
       const unsigned __int128 remainder = scaled & ((half << 1) - 1);
       millionths = static_cast<uint32_t>(scaled >> shift);
-      if (remainder > half || (remainder == half && (millionths & 1) != 0)) ++millionths;
+      // "%f" breaks ties to even, but no tie reaches the three decimals kept: a tie is a fraction
+      // (2N + 1) / (2 * 10^6) with 5^6 dividing 2N + 1, and no such N ends in 999.
+      if (remainder >= half) ++millionths;
       if (millionths == 1000000) {
         ++whole;
         millionths = 0;
@@ -139,7 +141,7 @@ CString FormatThousandthsWithPrintf(double sum) {
   text.Format("%f", sum);
   const int point = text.Find('.');
   if (point >= 0) {
-    if (point + 4 < text.GetLength()) text = text.Left(point + 4);
+    text = text.Left(point + 4);
     text.TrimRight('0');
     text.TrimRight('.');
   }

@@ -130,7 +130,7 @@ unsigned CLengthSub::CollectPieces(PieceKind kind, std::vector<CLengthItem>& out
     if (q - p <= tol) continue;
     const double m = (p + q) * 0.5;
     for (; next < subs.size() && subs[next].ItemMin() <= m; ++next) {
-      if (subs[next].ItemMax() > reach) reach = subs[next].ItemMax();
+      reach = std::max(reach, subs[next].ItemMax());
     }
     const bool removed = reach >= m;
     const bool keep =

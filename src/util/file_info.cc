@@ -4,7 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
-#include <utility>
+#include <memory>
 #include <vector>
 
 #include "lumotools/platform/archive.h"
@@ -58,34 +58,21 @@ DWORD SumWords(const BYTE* p, size_t n) {
   return sum;
 }
 
-// Owns a file or search handle and closes it with its close function. Movable, so that a search
-// can be started in one place and read and closed in another.
+// Owns a file or search handle and closes it with its close function.
 class OwnedHandle {
  public:
-  OwnedHandle() = default;
   OwnedHandle(HANDLE h, BOOL (*close)(HANDLE)) : m_h(h), m_close(close) {}
-  OwnedHandle(OwnedHandle&& other) noexcept
-      : m_h(std::exchange(other.m_h, INVALID_HANDLE_VALUE)), m_close(other.m_close) {}
-  OwnedHandle& operator=(OwnedHandle&& other) noexcept {
-    if (this != &other) {
-      Close();
-      m_h = std::exchange(other.m_h, INVALID_HANDLE_VALUE);
-      m_close = other.m_close;
-    }
-    return *this;
+  OwnedHandle(const OwnedHandle&) = delete;
+  OwnedHandle& operator=(const OwnedHandle&) = delete;
+  ~OwnedHandle() {
+    if (m_h != INVALID_HANDLE_VALUE) m_close(m_h);
   }
-  ~OwnedHandle() { Close(); }
 
   HANDLE get() const { return m_h; }
 
  private:
-  void Close() {
-    if (m_h != INVALID_HANDLE_VALUE) m_close(m_h);
-    m_h = INVALID_HANDLE_VALUE;
-  }
-
-  HANDLE m_h = INVALID_HANDLE_VALUE;
-  BOOL (*m_close)(HANDLE) = nullptr;
+  const HANDLE m_h;
+  BOOL (*const m_close)(HANDLE);
 };
 
 CString WithSeparator(const CString& dir) {
@@ -239,11 +226,21 @@ void CFileInfoArray::Serialize(CArchive&) {
 }
 
 struct CFileInfoArray::DirWalk {
-  // Subdirectories whose searches are started ahead of the one being added, so that helper
-  // threads describe their entries while this thread adds the current one's; and the most
-  // searches started ahead at once over all levels, each holding an open directory.
-  static constexpr size_t kStartedAhead = 4;
-  static constexpr int kStartedAtMost = 16;
+  // A directory being walked, and what tells it apart once asked: the walk enters a directory
+  // reached through a link only when it is none of the directories it is inside already.
+  struct Level {
+    const CString& dir;
+    const Level* parent;
+    mutable bool identified = false;
+    mutable LUMO_FILE_ID id{};
+  };
+
+  // The entries of one directory, kept while the walk is below it: one pair per depth, reused
+  // from directory to directory.
+  struct Found {
+    std::vector<WIN32_FIND_DATAA> subdirectories;
+    std::vector<WIN32_FIND_DATAA> files;
+  };
 
   CFileInfoArray& array;
   const CString& mask;
@@ -253,15 +250,31 @@ struct CFileInfoArray::DirWalk {
   const bool withDirs;
   const volatile int* const abortFlag;
   volatile DWORD* const progress;
-  int startedOpen = 0;  // searches started ahead and not yet taken over
+  std::vector<std::unique_ptr<Found>> found{};  // by depth
 
-  FINDEX_SEARCH_OPS SubdirectorySearch() const {
-    return everyName ? FindExSearchNameMatch : FindExSearchLimitToDirectories;
+  static bool Identify(const Level& level) {
+    if (!level.identified) {
+      level.identified = LumoGetFileIdA(level.dir, &level.id) != FALSE;
+    }
+    return level.identified;
   }
 
-  // Adds dir and what lies below it. search is dir's search for subdirectories (and, for
-  // everyName, files) when it is already started, else empty.
-  int Add(const CString& dir, OwnedHandle search) {
+  // Whether the directory at path, reached through a link, leads back to a directory the walk
+  // is inside; such a directory is listed but not entered again.
+  static bool LeadsBack(const CString& path, const Level& inside) {
+    LUMO_FILE_ID id;
+    if (LumoGetFileIdA(path, &id) == FALSE) return true;
+    for (const Level* level = &inside; level != nullptr; level = level->parent) {
+      if (Identify(*level) && level->id.volume == id.volume && level->id.index == id.index) {
+        return true;
+      }
+    }
+    return false;
+  }
+
+  // Adds the entries of level.dir, depth levels below the walk's start, and what lies below it.
+  int Add(const Level& level, size_t depth) {
+    const CString& dir = level.dir;
     // One entry object serves the whole directory: its path keeps its storage from entry to entry.
     CFileInfo fi;
     int count = 0;
@@ -272,51 +285,39 @@ struct CFileInfoArray::DirWalk {
       AddProgress(progress, 1);
     };
 
-    // The directory is read in full before anything below it: its subdirectories come first,
-    // and with everyName its files wait in files until they are done.
-    std::vector<WIN32_FIND_DATAA> subdirectories;
-    std::vector<WIN32_FIND_DATAA> files;
+    // The directory is read in full, and closed, before anything below it: its subdirectories
+    // come first, and with everyName its files wait in files until they are done.
+    if (found.size() == depth) found.push_back(std::make_unique<Found>());
+    std::vector<WIN32_FIND_DATAA>& subdirectories = found[depth]->subdirectories;
+    std::vector<WIN32_FIND_DATAA>& files = found[depth]->files;
+    subdirectories.clear();
+    files.clear();
     WIN32_FIND_DATAA fd;
-    bool have;
-    if (search.get() == INVALID_HANDLE_VALUE) {
-      search = OwnedHandle(
-          FindFirstFileExA(dir + "*", FindExInfoBasic, &fd, SubdirectorySearch(), nullptr, 0),
+    {
+      OwnedHandle search(
+          FindFirstFileExA(dir + "*", FindExInfoBasic, &fd,
+                           everyName ? FindExSearchNameMatch : FindExSearchLimitToDirectories,
+                           nullptr, LUMO_FIND_NO_DOT_ENTRIES),
           FindClose);
-      have = search.get() != INVALID_HANDLE_VALUE;
-    } else {
-      have = FindNextFileA(search.get(), &fd) != FALSE;
-    }
-    for (; have && !Aborted(abortFlag); have = FindNextFileA(search.get(), &fd) != FALSE) {
-      if ((fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
-        if (everyName) files.push_back(fd);
-      } else if (std::strcmp(fd.cFileName, ".") != 0 && std::strcmp(fd.cFileName, "..") != 0) {
-        subdirectories.push_back(fd);
-      }
-    }
-    search = OwnedHandle();
-    if (Aborted(abortFlag)) return count;
-
-    // A link to a directory is not entered: it could lead back up the tree.
-    auto entered = [this](const WIN32_FIND_DATAA& sub) {
-      return recurse && (sub.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0;
-    };
-    std::vector<OwnedHandle> started(subdirectories.size());
-    size_t nextToStart = 0;
-    for (size_t i = 0; i < subdirectories.size(); ++i) {
-      for (; nextToStart < std::min(subdirectories.size(), i + 1 + kStartedAhead); ++nextToStart) {
-        const WIN32_FIND_DATAA& sub = subdirectories[nextToStart];
-        if (entered(sub) && startedOpen < kStartedAtMost) {
-          started[nextToStart] = OwnedHandle(
-              LumoFindStartA(WithSeparator(dir + sub.cFileName) + "*", SubdirectorySearch()),
-              FindClose);
-          if (started[nextToStart].get() != INVALID_HANDLE_VALUE) ++startedOpen;
+      bool have = search.get() != INVALID_HANDLE_VALUE;
+      for (; have && !Aborted(abortFlag); have = FindNextFileA(search.get(), &fd) != FALSE) {
+        if ((fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+          if (everyName) files.push_back(fd);
+        } else {
+          subdirectories.push_back(fd);
         }
       }
-      if (withDirs) add(subdirectories[i]);
+    }
+    if (Aborted(abortFlag)) return count;
+
+    for (const WIN32_FIND_DATAA& sub : subdirectories) {
+      if (withDirs) add(sub);
       if (Aborted(abortFlag)) return count;
-      if (entered(subdirectories[i])) {
-        if (started[i].get() != INVALID_HANDLE_VALUE) --startedOpen;
-        count += Add(WithSeparator(dir + subdirectories[i].cFileName), std::move(started[i]));
+      if (recurse) {
+        const CString path = WithSeparator(dir + sub.cFileName);
+        if ((sub.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0 || !LeadsBack(path, level)) {
+          count += Add(Level{path, &level}, depth + 1);
+        }
       }
       if (Aborted(abortFlag)) return count;
     }
@@ -328,7 +329,8 @@ struct CFileInfoArray::DirWalk {
       }
       return count;
     }
-    HANDLE h = FindFirstFileA(dir + mask, &fd);
+    HANDLE h = FindFirstFileExA(dir + mask, FindExInfoBasic, &fd, FindExSearchNameMatch, nullptr,
+                                LUMO_FIND_NO_DOT_ENTRIES);
     if (h == INVALID_HANDLE_VALUE) return count;
     OwnedHandle closer(h, FindClose);
     do {
@@ -343,7 +345,7 @@ int CFileInfoArray::AddDir(CString dir, CString mask, BOOL recurse, long order, 
   DirWalk walk{
       *this,     mask,    mask == "*" || mask == "*.*", recurse != FALSE, order, withDirs != FALSE,
       abortFlag, progress};
-  return walk.Add(dir, OwnedHandle());
+  return walk.Add(DirWalk::Level{dir, nullptr}, 0);
 }
 
 INT_PTR CFileInfoArray::AddFile(CString path, long order) {

@@ -1,11 +1,13 @@
 // The colour manager against a configuration database on every engine, reached by path as the
 // application reaches it: an SQLite file, or a link file pointing at the PostgreSQL database.
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 
 #include <gmock/gmock.h>
 
 #include "db/db_fixture.h"
+#include "hostkit/db_factory.h"
 #include "lumotools/color.h"
 
 namespace {
@@ -105,6 +107,61 @@ TEST_P(ColorDbTest, DatabaseErrorsReachTheCaller) {
               ::testing::HasSubstr("none.mdb"));
 }
 
+// Bytes 0x00-0xFF, 32 to a colour item, saved and loaded back: on PostgreSQL both on a UTF8
+// database, as users' servers are, and on an SQL_ASCII one.
+TEST_P(ColorDbTest, EveryByteValueSurvivesSaveAndLoad) {
+  CDbVisualColorMrg saved;
+  for (int first = 0; first < 256; first += 32) {
+    CVisualColorItem item;
+    for (int part = 0; part < 4; ++part) {
+      DWORD words[2] = {0, 0};
+      for (int i = 0; i < 8; ++i) {
+        words[i / 4] |= static_cast<DWORD>(first + 8 * part + i) << (8 * (i % 4));
+      }
+      item.SetColor(static_cast<VisualColorKind>(part), words[0]);
+      item.SetTransparency(static_cast<VisualColorKind>(part), words[1]);
+    }
+    saved.AddFigColor(first, item);
+  }
+  std::vector<std::string> paths{path_};
+  std::unique_ptr<lumo_test::TestDatabase> sqlAscii;
+  if (db_.engine() == lumo_test::DbEngine::kPostgres) {
+    sqlAscii = std::make_unique<lumo_test::TestDatabase>(db_.engine(), "SQL_ASCII");
+    sqlAscii->Execute(
+        {"CREATE TABLE ColorDef (relateID INTEGER, IsSpecialColor INTEGER, "
+         "ColorData VARCHAR(64))"});
+    paths.push_back(dir_.File("ascii.mdb"));
+    std::ofstream(paths.back()) << "ODBC;" << sqlAscii->connectText() << "\n";
+  }
+  for (const std::string& path : paths) {
+    saved.SaveToDB(path.c_str());
+    const CDbVisualColorMrg loaded(path.c_str());
+    ASSERT_EQ(loaded.GetGJColorMap().size(), 8u) << path;
+    for (const auto& entry : saved.GetGJColorMap()) {
+      EXPECT_TRUE(*loaded.GetColorByFigId(entry.first) == entry.second.m_colorItem)
+          << path << ": bytes from " << entry.first;
+    }
+  }
+}
+
+// The manager's GetDB and CloseDB around each load and save leave a host's own connection to the
+// same database open and valid.
+TEST_P(ColorDbTest, AHostsConnectionOutlivesTheManagersLoadsAndSaves) {
+  auto& factory = CDbFactoryT<CDatabase>::instance();
+  CDatabase* host = factory.GetDB(path_.c_str());
+  CDbVisualColorMrg mrg;
+  mrg.AddFigColor(1, Awkward(1));
+  mrg.SaveToDB(path_.c_str());
+  mrg.LoadFromDB(path_.c_str());
+  ASSERT_TRUE(host->IsOpen());
+  host->ExecuteSQL("INSERT INTO ColorDef VALUES (2, 0, 'x')");
+  mrg.LoadFromDB(path_.c_str());
+  EXPECT_EQ(mrg.GetGJColorMap().size(), 2u);
+  EXPECT_EQ(factory.GetDB(path_.c_str()), host);
+  factory.CloseDB(path_.c_str());
+  factory.CloseDB(path_.c_str());
+}
+
 LUMO_INSTANTIATE_FOR_EVERY_ENGINE(ColorDbTest);
 
 // The process's manager loads <current directory>/system/sys_config.mdb on first use.
@@ -129,6 +186,27 @@ TEST(ColorManagerInstance, LoadsTheConfigurationDatabaseOfTheCurrentDirectory) {
   std::filesystem::current_path(previous);
   EXPECT_EQ(&instance, &CDbVisualColorMrg::instance());
   EXPECT_EQ(instance.GetGJColorMap().count(8), 1u);
+}
+
+// A current directory longer than the framework's buffer is named relatively: the configuration
+// path still leads to the file under it (a link file there can point at a server; SQLite itself
+// opens no path longer than 512 bytes).
+TEST(ColorManagerInstance, AVeryLongCurrentDirectoryStillNamesItsDatabase) {
+  lumo_test::ScratchDir dir;
+  std::string deep = dir.path();
+  while (deep.size() <= 520) deep += "/" + std::string(100, 'd');
+  std::filesystem::create_directories(deep + "/system");
+  std::ofstream(deep + "/system/sys_config.mdb") << "# link\n";
+  const auto previous = std::filesystem::current_path();
+  std::filesystem::current_path(deep);
+  const std::string cwd = CDbVisualColorMrg::GetCurDir().str();
+  std::string path = CDbVisualColorMrg::GetDBPath().str();
+  std::replace(path.begin(), path.end(), '\\', '/');
+  std::error_code error;
+  const bool same = std::filesystem::equivalent(path, deep + "/system/sys_config.mdb", error);
+  std::filesystem::current_path(previous);
+  EXPECT_LE(cwd.size(), 510u);
+  EXPECT_TRUE(same) << path;
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <random>
 #include <string>
 
@@ -118,11 +119,12 @@ TEST(VisualColorItem, ReadsColourSegment) {
   EXPECT_EQ(r, 51);
   EXPECT_EQ(g, 102);
   EXPECT_EQ(b, 153);
-  VisualColorSegmentReader::Read(item, "face = (r=0.5 g=1.0 b=0.0)", name, r, g, b);
-  EXPECT_EQ(name.str(), "face ");
-  EXPECT_EQ(r, 127);
-  EXPECT_EQ(g, 255);
-  EXPECT_EQ(b, 0);
+  // Nor the 'b' just before it; values beyond an int's range give its nearest end.
+  VisualColorSegmentReader::Read(item, "rgb=(r=-1e9 g=1e99 b=0.6)", name, r, g, b);
+  EXPECT_EQ(name.str(), "rgb");
+  EXPECT_EQ(r, INT_MIN);
+  EXPECT_EQ(g, INT_MAX);
+  EXPECT_EQ(b, 153);
   // Four characters are read; missing letters read the four at position 1.
   VisualColorSegmentReader::Read(item, "a.5 = (r=0.255 g=1)", name, r, g, b);
   EXPECT_EQ(name.str(), "a.5 ");

@@ -85,6 +85,37 @@ TEST_P(DbItemBaseTest, ModifyIdRefusesATakenIdentifier) {
   EXPECT_EQ(unsaved.GetID(), -1);
 }
 
+// Through a view whose trigger does the update, the engine reports no changed record although
+// the record moved: the identifier is checked in the table instead.
+TEST_P(DbItemBaseTest, ModifyIdTrustsTheTableWhereTheRowCountHidesTheChange) {
+  NamedItem a("a");
+  a.InsertToDB(conn_.get(), "Items");
+  conn_->ExecuteSQL("CREATE VIEW ItemView AS SELECT * FROM Items");
+  if (db_.engine() == lumo_test::DbEngine::kSqlite) {
+    conn_->ExecuteSQL(
+        "CREATE TRIGGER move INSTEAD OF UPDATE ON ItemView "
+        "BEGIN UPDATE Items SET ID = NEW.ID WHERE ID = OLD.ID; END");
+  } else {
+    conn_->ExecuteSQL(
+        "CREATE FUNCTION move() RETURNS trigger AS $$ BEGIN UPDATE Items SET ID = NEW.ID "
+        "WHERE ID = OLD.ID; RETURN NULL; END $$ LANGUAGE plpgsql");
+    conn_->ExecuteSQL(
+        "CREATE TRIGGER move INSTEAD OF UPDATE ON ItemView FOR EACH ROW EXECUTE FUNCTION move()");
+  }
+  EXPECT_TRUE(a.ModifyID(conn_.get(), "ItemView", 40));
+  EXPECT_EQ(a.GetID(), 40);
+  NamedItem unsaved("x");
+  EXPECT_FALSE(unsaved.ModifyID(conn_.get(), "ItemView", 50));
+  EXPECT_EQ(Ids(), std::vector<std::string>({"40"}));
+}
+
+TEST_P(DbItemBaseTest, CreateTableSendsNothing) {
+  CDatabase closed;  // any statement on it would raise
+  NamedItem("a").CreateTable(&closed, "Items");
+  NamedItem("a").CreateTable(conn_.get(), "Elsewhere");
+  EXPECT_FALSE(CDbOperateTool::CheckTableExistFromDatabase(conn_.get(), "Elsewhere"));
+}
+
 LUMO_INSTANTIATE_FOR_EVERY_ENGINE(DbItemBaseTest);
 
 }  // namespace

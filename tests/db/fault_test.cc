@@ -41,7 +41,7 @@ TEST(ServerFault, EveryCallRaisesWhileTheServerIsDownAndCommittedRowsSurvive) {
   lumo_test::ScratchDir dir;
   const std::string link = dir.File("config.mdb");
   std::ofstream(link) << "ODBC;" << db.connectText() << "\n";
-  CDbFactoryT<CDatabase>::instance().GetDB(link.c_str());  // cached before the fault
+  CDatabase* cached = CDbFactoryT<CDatabase>::instance().GetDB(link.c_str());
 
   server.Stop();
   EXPECT_NE(DbErrorOf([&] { conn->ExecuteSQL("INSERT INTO Parts VALUES (4, 'lost')"); }), "");
@@ -68,10 +68,44 @@ TEST(ServerFault, EveryCallRaisesWhileTheServerIsDownAndCommittedRowsSurvive) {
   }
   EXPECT_EQ(ids, std::vector<long>({1, 2, 3}));
   rs.Close();
-  // The factory replaces its dead connection with a new one.
-  CDatabase* again = CDbFactoryT<CDatabase>::instance().GetDB(link.c_str());
-  again->ExecuteSQL("SELECT 1");
+  // The factory reopens its dead connection in place: the pointer held since before works again.
+  EXPECT_EQ(CDbFactoryT<CDatabase>::instance().GetDB(link.c_str()), cached);
+  cached->ExecuteSQL("SELECT 1");
   CDbFactoryT<CDatabase>::instance().CloseDB(link.c_str());
+  CDbFactoryT<CDatabase>::instance().CloseDB(link.c_str());
+}
+
+// The server ends the session when the long binary is written: the statement's record stays as
+// committed, without a binary, and no other record receives one.
+TEST(ServerFault, AConnectionLostBeforeTheLongBinaryLeavesTheRecordAsTheStatementWroteIt) {
+  lumo_test::TestDatabase db(lumo_test::DbEngine::kPostgres);
+  db.Execute({"CREATE TABLE Parts (ID SERIAL PRIMARY KEY, Name VARCHAR(20), Shape BYTEA)",
+              "INSERT INTO Parts(Name) VALUES('older')",
+              "CREATE FUNCTION cut() RETURNS trigger AS $$ BEGIN "
+              "PERFORM pg_terminate_backend(pg_backend_pid()); PERFORM pg_sleep(10); RETURN NEW; "
+              "END $$ LANGUAGE plpgsql",
+              "CREATE TRIGGER cut BEFORE UPDATE ON Parts FOR EACH ROW EXECUTE FUNCTION cut()"});
+  auto conn = db.Connect();
+  std::vector<unsigned char> shape{1, 2, 3};
+  CSqlInsert insert;
+  insert.AddFieldValue("Name", CString("older"));
+  insert.AddFieldValue("Shape", shape);
+  EXPECT_NE(DbErrorOf([&] { insert.ExecuteSQL(conn.get(), "Parts"); }), "");
+  EXPECT_FALSE(conn->IsConnectionAlive());
+
+  auto fresh = db.Connect();
+  CLumoRecordset rs(fresh.get());
+  rs.Open(CRecordset::forwardOnly, "select ID, Name, Shape from Parts order by ID",
+          CRecordset::readOnly);
+  int records = 0;
+  for (; !rs.IsEOF(); rs.MoveNext(), ++records) {
+    CString name;
+    std::vector<unsigned char> bytes;
+    rs.fGetFieldValue("Name", name);
+    EXPECT_EQ(name, "older");
+    EXPECT_EQ(rs.fGetFieldValue("Shape", bytes), 0u);
+  }
+  EXPECT_EQ(records, 2);
 }
 
 class FailingOpenTest : public lumo_test::DbFamilyTest {};

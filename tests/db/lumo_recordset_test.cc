@@ -79,8 +79,10 @@ TEST_P(LumoRecordsetTest, TableChecksConsumeTheirOwnErrors) {
   EXPECT_EQ(fields.size(), 7u);
   fields[0] = "Foto";  // misspelt, right count
   EXPECT_FALSE(CDbOperateTool::CheckTableStructFromDatabase(conn_.get(), "People", fields));
-  fields.pop_back();  // one too few
   fields[0] = "Photo";
+  fields.push_back("ID");  // one too many, each a column
+  EXPECT_FALSE(CDbOperateTool::CheckTableStructFromDatabase(conn_.get(), "People", fields));
+  fields.resize(6);  // one too few
   EXPECT_FALSE(CDbOperateTool::CheckTableStructFromDatabase(conn_.get(), "People", fields));
   EXPECT_FALSE(CDbOperateTool::CheckTableStructFromDatabase(conn_.get(), "Nobody", fields));
   // The connection is still usable after the consumed failures.

@@ -56,37 +56,83 @@ class SqlBuilderTest : public lumo_test::DbFamilyTest {
   }
 };
 
-TEST_P(SqlBuilderTest, LongBinariesGoIntoTheRecordJustInserted) {
-  std::vector<unsigned char> first{1, 2, 3}, second{0, 0x27, 0xFF}, none;
-  for (auto* bytes : {&first, &second}) {
-    CSqlInsert insert;  // two records with the same values
-    insert.AddFieldValue("Name", CString("bolt"));
-    insert.AddFieldValue("Qty", 2);
-    insert.AddFieldValue("Shape", *bytes);
-    insert.AddFieldValue("NoSuchColumn", none);  // empty: opens nothing, so no error
-    insert.ExecuteSQL(conn_.get(), "Parts");
+TEST_P(SqlBuilderTest, EveryLongBinaryGoesIntoTheRecordJustInsertedOnly) {
+  conn_->ExecuteSQL("INSERT INTO Parts(Name, Qty) VALUES('no returning', 2)");  // equal values
+  std::vector<unsigned char> shape{1, 2, 3}, note{0, 0x27, 0xFF}, none;
+  CSqlInsert insert;
+  insert.AddFieldValue("Name", CString("no returning"));
+  insert.AddFieldValue("Qty", 2);
+  insert.AddFieldValue("Shape", shape);
+  insert.AddFieldValue("NoSuchColumn", none);  // empty: opens nothing, so no error
+  insert.AddFieldValue("Note", note);          // written after Shape moved the record
+  insert.ExecuteSQL(conn_.get(), "Parts");
+  insert.ExecuteSQL(conn_.get(), "Parts");  // not emptied: a third record with its own copies
+  EXPECT_TRUE(Bytes("select Shape from Parts where ID = 1", "Shape").empty());
+  EXPECT_TRUE(Bytes("select Note from Parts where ID = 1", "Note").empty());
+  for (const char* id : {"2", "3"}) {
+    EXPECT_EQ(Bytes(std::string("select Shape from Parts where ID = ") + id, "Shape"), shape);
+    EXPECT_EQ(Bytes(std::string("select Note from Parts where ID = ") + id, "Note"), note);
   }
-  EXPECT_EQ(Bytes("select Shape from Parts where ID = 1", "Shape"), first);
-  EXPECT_EQ(Bytes("select Shape from Parts where ID = 2", "Shape"), second);
-  EXPECT_TRUE(Bytes("select Note from Parts where ID = 2", "Note").empty());
-  EXPECT_EQ(Column("select Len from Parts"), std::vector<std::string>({"", ""}));
 }
 
-TEST_P(SqlBuilderTest, UpdateWritesValuesAndLongBinariesWhereTold) {
-  conn_->ExecuteSQL("INSERT INTO Parts(Name, Qty) VALUES('a', 1)");
-  conn_->ExecuteSQL("INSERT INTO Parts(Name, Qty) VALUES('b', 1)");
-  std::vector<unsigned char> shape(100000, 0x66);
+TEST_P(SqlBuilderTest, UpdateWritesLongBinariesIntoEveryRecordItChanged) {
+  for (const char* name : {"a", "b", "b"}) {
+    conn_->ExecuteSQL(
+        (std::string("INSERT INTO Parts(Name, Qty) VALUES('") + name + "', 1)").c_str());
+  }
+  std::vector<unsigned char> shape(100000, 0x66), note{9};
   CSqlUpdate update;
   update.AddFieldValue("Qty", 9);
+  update.AddFieldValue("Name", CString("c"));  // no longer what the where text selects
   update.AddFieldValue("Len", 2.5);
   update.AddFieldValue("Shape", shape);
+  update.AddFieldValue("Note", note);
   update.SetWhere("Name = 'b'");
   update.ExecuteSQL(conn_.get(), "Parts");
-  update.ExecuteSQL(conn_.get(), "Parts");  // not emptied: the same again
-  EXPECT_EQ(Column("select Qty from Parts order by ID"), std::vector<std::string>({"1", "9"}));
-  EXPECT_EQ(Column("select Len from Parts order by ID"), std::vector<std::string>({"", "2.5"}));
+  update.ExecuteSQL(conn_.get(), "Parts");  // selects nothing now: changes nothing
+  EXPECT_EQ(Column("select Name from Parts order by ID"),
+            std::vector<std::string>({"a", "c", "c"}));
+  EXPECT_EQ(Column("select Len from Parts order by ID"),
+            std::vector<std::string>({"", "2.5", "2.5"}));
   EXPECT_TRUE(Bytes("select Shape from Parts where ID = 1", "Shape").empty());
-  EXPECT_EQ(Bytes("select Shape from Parts where ID = 2", "Shape"), shape);
+  for (const char* id : {"2", "3"}) {
+    EXPECT_EQ(Bytes(std::string("select Shape from Parts where ID = ") + id, "Shape"), shape);
+    EXPECT_EQ(Bytes(std::string("select Note from Parts where ID = ") + id, "Note"), note);
+  }
+}
+
+// A record that is gone when its value is to be written, and a connection opened read-only, end
+// the writing of long binaries without an error and without writing anywhere else.
+TEST_P(SqlBuilderTest, UnreachableRecordsGetNoLongBinaryAndRaiseNothing) {
+  conn_->ExecuteSQL("INSERT INTO Parts(Name) VALUES('older')");
+  if (db_.engine() == lumo_test::DbEngine::kSqlite) {
+    conn_->ExecuteSQL(
+        "CREATE TRIGGER gone AFTER INSERT ON Parts WHEN NEW.Name = 'gone' "
+        "BEGIN DELETE FROM Parts WHERE ID = NEW.ID; END");
+  } else {
+    conn_->ExecuteSQL(
+        "CREATE FUNCTION gone() RETURNS trigger AS $$ BEGIN DELETE FROM Parts WHERE ID = NEW.ID; "
+        "RETURN NULL; END $$ LANGUAGE plpgsql");
+    conn_->ExecuteSQL(
+        "CREATE TRIGGER gone AFTER INSERT ON Parts FOR EACH ROW WHEN (NEW.Name = 'gone') "
+        "EXECUTE FUNCTION gone()");
+  }
+  std::vector<unsigned char> shape{1}, note{2};
+  for (const char* name : {"gone", "read-only"}) {
+    CDatabase readOnly;
+    readOnly.OpenEx(db_.connectText().c_str(), CDatabase::openReadOnly);
+    CSqlInsert insert;
+    insert.AddFieldValue("Name", CString(name));
+    insert.AddFieldValue("Shape", shape);
+    insert.AddFieldValue("Note", note);
+    insert.ExecuteSQL(std::string(name) == "gone" ? conn_.get() : &readOnly, "Parts");
+  }
+  // The drivers leave the access mode to the application: the read-only connection's statement
+  // ran, its recordsets could not update.
+  EXPECT_EQ(Column("select Name from Parts order by ID"),
+            std::vector<std::string>({"older", "read-only"}));
+  EXPECT_EQ(Column("select Shape from Parts where Shape is not null or Note is not null").size(),
+            0u);
 }
 
 TEST_P(SqlBuilderTest, RejectedStatementsWriteNothing) {

@@ -207,4 +207,5 @@ TEST(BuildInFun, MessageFunctionsShowTheirValue) {
       "  Wall 1 \xE5\xA2\x99  ", "1.235", "2.5", "0", "5", "-3", "", "-0", "-2147483648"};
   EXPECT_EQ(boxes.texts(), expected);
   EXPECT_EQ(boxes.styles(), std::vector<UINT>(expected.size(), MB_OK));
+  EXPECT_EQ(boxes.helpIds(), std::vector<UINT>(expected.size(), 0));
 }

@@ -334,6 +334,60 @@ TEST(PolygonClipper, RepeatedVerticesAndThinSlivers) {
   EXPECT_NEAR(ClipArea(GPC_UNION, {Rect(0, 0, 2, 2)}, {sliver}), 4 + 1e-9, 1e-15);
 }
 
+// Squares a few thousand units in the last place across, near 1e-9 and near 1e9, with edges and
+// corners one unit in the last place apart. Coordinates are base + k * ulp, all exact, so the
+// areas are known exactly in ulp squared.
+TEST(PolygonClipper, VerticesOneUnitInTheLastPlaceApartStayApart) {
+  struct Case {
+    const char* name;
+    Contour a, b;  // in units in the last place from the base
+    double diff, intersection, exclusiveOr, onion;
+  };
+  const std::vector<Case> cases = {
+      {"one unit gap", Rect(0, 0, 1000, 1000), Rect(1001, 0, 2001, 1000), 1e6, 0, 2e6, 2e6},
+      {"shifted one unit", Rect(0, 0, 1000, 1000), Rect(1, 1, 1001, 1001), 1e6 - 999.0 * 999,
+       999.0 * 999, 2 * (1e6 - 999.0 * 999), 2e6 - 999.0 * 999},
+      {"one unit overlap", Rect(0, 0, 1000, 1000), Rect(999, 0, 1999, 1000), 999e3, 1e3, 1998e3,
+       1999e3},
+      {"corner one unit off",
+       {{0, 0}, {2000, 0}, {1000, 1000}},
+       {{1000, 1001}, {0, 2000}, {2000, 2000}},
+       1e6,
+       0,
+       1999e3,
+       1999e3},
+  };
+  for (const double base : {1e-9, 1e9}) {
+    const double ulp = std::nextafter(base, 2 * base) - base;
+    auto place = [base, ulp](const Contour& c) {
+      Contour placed;
+      for (const gpc_vertex& v : c) placed.push_back({base + v.x * ulp, base + v.y * ulp});
+      return placed;
+    };
+    for (const Case& c : cases) {
+      SCOPED_TRACE(std::string(c.name) + (base < 1 ? " near 1e-9" : " near 1e9"));
+      GpcPolygon pa({place(c.a)}), pb({place(c.b)});
+      const std::pair<gpc_op, double> expected[] = {{GPC_DIFF, c.diff},
+                                                    {GPC_INT, c.intersection},
+                                                    {GPC_XOR, c.exclusiveOr},
+                                                    {GPC_UNION, c.onion}};
+      for (const auto& [op, area] : expected) {
+        GpcPolygon r;
+        gpc_polygon_clip(op, pa.get(), pb.get(), r.get());
+        // The area in ulp squared, from vertices taken back to whole units: a shoelace sum over
+        // coordinates near 1e-9 would lose the result to rounding.
+        for (int32_t k = 0; k < r->num_contours; ++k) {
+          for (int32_t i = 0; i < r->contour[k].num_vertices; ++i) {
+            gpc_vertex& v = r->contour[k].vertex[i];
+            v = {(v.x - base) / ulp, (v.y - base) / ulp};
+          }
+        }
+        EXPECT_EQ(Area(*r), area) << OpName(op);
+      }
+    }
+  }
+}
+
 TEST(PolygonClipper, DisjointSquaresUniteAsTwoOuterContours) {
   GpcPolygon a({Rect(0, 0, 1, 1)}), b({Rect(2, 0, 3, 1)}), r;
   gpc_polygon_clip(GPC_UNION, a.get(), b.get(), r.get());

@@ -1,7 +1,10 @@
 #include "hostkit/db_factory.h"
 
+#include <filesystem>
 #include <fstream>
+#include <set>
 #include <string>
+#include <vector>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -32,7 +35,7 @@ TEST_F(DbFactoryTest, MissingFileIsAnErrorNamingThePathAndCreatesNothing) {
   EXPECT_FALSE(std::ifstream(path).good());
 }
 
-TEST_F(DbFactoryTest, OneCachedConnectionPerPathUntilClosed) {
+TEST_F(DbFactoryTest, OneConnectionPerPathWhileAnyHoldLasts) {
   const std::string path = dir_.File("config.db");
   ASSERT_TRUE(factory_.CreateDB(path.c_str()));
   EXPECT_FALSE(factory_.CreateDB(path.c_str()));  // never overwrites
@@ -41,17 +44,53 @@ TEST_F(DbFactoryTest, OneCachedConnectionPerPathUntilClosed) {
   ASSERT_TRUE(db->IsOpen());
   EXPECT_EQ(db->GetEngineName(), "SQLite");
   db->ExecuteSQL("CREATE TABLE T (a INTEGER)");
-  // A backslash reads as a separator: the same file, the same connection.
+  // A backslash reads as a separator: the same file, the same connection, a second hold.
   std::string windowsStyle = path;
   windowsStyle.replace(windowsStyle.rfind('/'), 1, "\\");
   EXPECT_EQ(factory_.GetDB(windowsStyle.c_str()), db);
 
   factory_.CloseDB(path.c_str());
-  factory_.CloseDB(path.c_str());  // a second close does nothing
+  db->ExecuteSQL("INSERT INTO T VALUES (1)");  // one hold left: still open
+  factory_.CloseDB(windowsStyle.c_str());
+  factory_.CloseDB(path.c_str());  // no hold left: does nothing
   CDatabase* again = factory_.GetDB(path.c_str());
   ASSERT_TRUE(again->IsOpen());
-  again->ExecuteSQL("INSERT INTO T VALUES (1)");  // the table created before is there
+  again->ExecuteSQL("INSERT INTO T VALUES (2)");  // the table created before is there
   factory_.CloseDB(path.c_str());
+}
+
+// Names that a connect text would cut or misread, in folders and files, absolute and relative:
+// each database lands exactly at its path, and nothing else is created.
+TEST_F(DbFactoryTest, APathOpensExactlyTheFileItNames) {
+  const std::vector<std::string> names = {"a;b/x.db",       "{c}/d=e.db",
+                                          "100% f/g h.db",  "\xC3\xA9t\xC3\xA9/\xC3\x9F;{}.db",
+                                          "semi;colon=.db", "%41"};
+  std::set<std::string> expected;
+  const auto previous = std::filesystem::current_path();
+  std::filesystem::current_path(dir_.path());
+  for (size_t i = 0; i < names.size(); ++i) {
+    const std::filesystem::path relative = names[i];
+    const std::string path = i % 2 == 0 ? dir_.File(names[i]) : names[i];
+    if (relative.has_parent_path()) std::filesystem::create_directories(relative.parent_path());
+    EXPECT_THAT(DbErrorOf([&] { factory_.GetDB(path.c_str()); }), HasSubstr(names[i]));
+    ASSERT_TRUE(factory_.CreateDB(path.c_str())) << path;
+    CDatabase* db = factory_.GetDB(path.c_str());
+    db->ExecuteSQL(("CREATE TABLE T" + std::to_string(i) + " (a INTEGER)").c_str());
+    factory_.CloseDB(path.c_str());
+    expected.insert(dir_.File(names[i]));
+  }
+  std::filesystem::current_path(previous);
+  std::set<std::string> files;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(dir_.path())) {
+    if (entry.is_regular_file()) files.insert(entry.path().string());
+  }
+  EXPECT_EQ(files, expected);
+  // Each file holds its own table: opened by its absolute path, not the relative one used above.
+  for (size_t i = 0; i < names.size(); ++i) {
+    CDatabase* db = factory_.GetDB(dir_.File(names[i]).c_str());
+    db->ExecuteSQL(("INSERT INTO T" + std::to_string(i) + " VALUES (1)").c_str());
+    factory_.CloseDB(dir_.File(names[i]).c_str());
+  }
 }
 
 TEST_F(DbFactoryTest, ALinkFilePointsAPathAtAServerDatabase) {

@@ -3,8 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <regex>
+#include <sstream>
 #include <string>
 #include <vector>
+
+#include <nlohmann/json.hpp>
 
 #include "lumo/lumo_runner.h"
 #include "support/bytes.h"
@@ -33,6 +37,12 @@ TEST_F(LumoProgram, MisuseIsStatusTwoAndEverySubcommandHasHelp) {
     EXPECT_EQ(help.status, 0) << sub;
     EXPECT_NE(help.out.find("Usage"), std::string::npos) << sub;
   }
+}
+
+TEST_F(LumoProgram, VersionIsThePackagesVersion) {
+  const LumoRun version = Run({"--version"});
+  EXPECT_EQ(version.status, 0);
+  EXPECT_EQ(version.out, "lumo " LUMO_VERSION_TEXT "\n");
 }
 
 TEST_F(LumoProgram, CalcCallsTheFunctionTable) {
@@ -115,6 +125,100 @@ TEST_F(LumoProgram, ClipComputesAreasAndDrawsThem) {
   EXPECT_EQ(Run({"clip", "nand", "a.txt", "b.txt"}).status, 2);
 }
 
+// Twice the signed area of a closed ring of [x, y] positions: positive counter-clockwise.
+double TwiceSignedArea(const nlohmann::json& ring) {
+  double twice = 0;
+  for (size_t i = 0; i + 1 < ring.size(); ++i) {
+    twice += ring[i][0].get<double>() * ring[i + 1][1].get<double>() -
+             ring[i + 1][0].get<double>() * ring[i][1].get<double>();
+  }
+  return twice;
+}
+
+TEST_F(LumoProgram, ClipReadsAndWritesWktAndGeoJson) {
+  using nlohmann::json;
+  // A 10 x 10 square with a 2 x 2 hole (rings written clockwise, against the rule: their place,
+  // not their orientation, makes them outer or hole), and an island in the hole beside a feature
+  // without geometry.
+  std::ofstream(dir.File("holed.wkt")) << "POLYGON ((0 0, 0 10, 10 10, 10 0, 0 0),\n"
+                                          "         (4 4, 6 4, 6 6, 4 6, 4 4))\n";
+  std::ofstream(dir.File("island.geojson"))
+      << R"({"type": "FeatureCollection", "features": [{"type": "Feature", "properties": {},)"
+      << R"( "geometry": {"type": "Polygon", "coordinates": [[[5, 5], [5.5, 5], [5.5, 5.5],)"
+      << R"( [5, 5]]]}}, {"type": "Feature", "geometry": null}]})";
+  std::ofstream(dir.File("square.txt")) << "0 0\n10 0\n10 10\n0 10\n";
+  std::ofstream(dir.File("wkt-as.txt")) << "MULTIPOLYGON(((0 0,1 0,1 1,0 0)))";
+
+  const LumoRun wkt = Run({"clip", "union", "holed.wkt", "island.geojson"});
+  ASSERT_EQ(wkt.status, 0) << wkt.err;
+  EXPECT_EQ(wkt.out,
+            "MULTIPOLYGON(((5.5 5.5,5 5,5.5 5,5.5 5.5)),((10 10,0 10,0 0,10 0,10 10),"
+            "(6 6,6 4,4 4,4 6,6 6)))\n")
+      << "in A's format; outer rings counter-clockwise, holes clockwise with their outer ring";
+
+  const LumoRun geo = Run({"clip", "union", "holed.wkt", "island.geojson", "--to", "geojson"});
+  ASSERT_EQ(geo.status, 0) << geo.err;
+  const json result = json::parse(geo.out);
+  EXPECT_EQ(result["type"], "MultiPolygon");
+  ASSERT_EQ(result["coordinates"].size(), 2u) << geo.out;
+  for (const json& polygon : result["coordinates"]) {
+    for (size_t r = 0; r < polygon.size(); ++r) {
+      EXPECT_EQ(polygon[r].front(), polygon[r].back()) << "rings are closed";
+      EXPECT_EQ(TwiceSignedArea(polygon[r]) > 0, r == 0) << geo.out;
+    }
+  }
+  // What was written reads back: island and holed square again, now from GeoJSON.
+  std::ofstream(dir.File("result.json")) << geo.out;
+  const LumoRun again = Run({"clip", "int", "result.json", "square.txt", "--json"});
+  ASSERT_EQ(again.status, 0) << again.err;
+  EXPECT_EQ(json::parse(again.out)["area"], 96.125);
+  EXPECT_EQ(Run({"clip", "int", "result.json", "square.txt"}).out.front(), '{') << "GeoJSON";
+  EXPECT_NE(Run({"clip", "int", "square.txt", "result.json"}).out.find("total area 96.125"),
+            std::string::npos);
+
+  const LumoRun forced = Run({"clip", "union", "wkt-as.txt", "wkt-as.txt", "--format", "wkt"});
+  EXPECT_EQ(forced.out, "MULTIPOLYGON(((1 1,0 0,1 0,1 1)))\n") << forced.err;
+  EXPECT_EQ(Run({"clip", "union", "holed.wkt", "holed.wkt", "--to", "svg"}).status, 2);
+
+  // WKT coordinates take 15 significant digits unless one needs 17 to read back the same.
+  std::ofstream(dir.File("short.wkt")) << "POLYGON((0.1 0,0.25 0,0.1 1,0.1 0))";
+  std::ofstream(dir.File("long.wkt")) << "POLYGON((0.1 0,0.30000000000000004 0,0.1 1,0.1 0))";
+  EXPECT_EQ(Run({"clip", "union", "short.wkt", "short.wkt"}).out,
+            "MULTIPOLYGON(((0.1 1,0.1 0,0.25 0,0.1 1)))\n");
+  EXPECT_NE(Run({"clip", "union", "long.wkt", "long.wkt"}).out.find(",0.30000000000000004 0,"),
+            std::string::npos);
+}
+
+TEST_F(LumoProgram, ClipNamesTheLineOrJsonPathOfBadPolygons) {
+  struct Case {
+    const char* file;
+    const char* text;
+    const char* message;
+  };
+  const Case cases[] = {
+      {"kind.wkt", "\n\nLINESTRING (0 0, 1 1)", "kind.wkt:3: expected POLYGON or MULTIPOLYGON"},
+      {"cut.wkt", "POLYGON ((0 0, 1 0, 1 1, 0 0))\nPOLYGON ((0 0,\n1 0", "cut.wkt:2: expected WKT"},
+      {"two.wkt", "POLYGON ((0 0, 1 0, 0 0))", "two.wkt:1: expected a ring of at least 3"},
+      {"nan.wkt", "POLYGON ((0 0, 1 0, 1 nan, 0 0))", "nan.wkt:1: expected finite coordinates"},
+      {"syntax.geojson", "{\n\"type\": }", "syntax.geojson:2: expected JSON"},
+      {"huge.geojson", "{\"type\": \"Polygon\",\n\"coordinates\": [[[0, 0], [1e400, 0], [1, 1]]]}",
+       "huge.geojson:2: expected JSON numbers a double holds"},
+      {"point.geojson", R"({"type": "Point", "coordinates": [0, 0]})",
+       "point.geojson: $.type: expected \"Polygon\""},
+      {"position.geojson",
+       R"({"type": "FeatureCollection", "features": [{"type": "Feature", "geometry":)"
+       R"( {"type": "MultiPolygon", "coordinates": [[[[0, 0], [1, 0], ["x", 1]]]]}}]})",
+       "position.geojson: $.features[0].geometry.coordinates[0][0][2]: expected a position"},
+  };
+  for (const Case& c : cases) {
+    std::ofstream(dir.File(c.file)) << c.text;
+    const LumoRun run = Run({"clip", "union", c.file, c.file});
+    EXPECT_EQ(run.status, 1) << c.file;
+    EXPECT_EQ(LineCount(run.err), 1) << run.err;
+    EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
+  }
+}
+
 TEST_F(LumoProgram, FilesListsEntriesWithTheirSums) {
   ScratchDir tree;
   std::ofstream(tree.File("a.txt")) << "hello\n";
@@ -161,6 +265,108 @@ TEST_F(LumoProgram, DemoWalksTheLibraryAndSaysWhereItWrote) {
   }
   EXPECT_NE(demo.out.find("the same bytes"), std::string::npos) << demo.out;
   EXPECT_NE(demo.out.find("area 84.50"), std::string::npos);
+}
+
+TEST_F(LumoProgram, JsonOfEverySubcommandIsOneDocumentWithItsFields) {
+  using nlohmann::json;
+  ASSERT_EQ(Run({"bag", "make", "b.bag", "width=2.5"}).status, 0);
+  // A group of version 1 with one item (style 7, caption "c", variable "v", int 5), and an
+  // object identifier (table 5, id 42, parent 7, property 3).
+  WriteBytes(dir.File("g.rec"),
+             FromHex("01 00 00 00 01 00 00 00 01 00 00 00 07 00 00 00 01 63 01 76 01 00 00 00 "
+                     "05 00 00 00 01"));
+  WriteBytes(dir.File("id.rec"),
+             FromHex("01 00 00 00 05 00 00 00 2A 00 00 00 07 00 00 00 03 00 00 00"));
+  std::ofstream(dir.File("a.txt")) << "0 0\n10 0\n10 10\n0 10\n";
+  std::ofstream(dir.File("b.txt")) << "4 4\n6 4\n6 6\n4 6\n";
+  ScratchDir tree;
+  std::ofstream(tree.File("h.txt")) << "hello\n";
+  ASSERT_EQ(Run({"colors", "init", "cfg.db"}).status, 0);
+  ASSERT_EQ(Run({"colors", "set", "cfg.db", "figure", "3", "line=0x0000FF/0x101010"}).status, 0);
+
+  struct Case {
+    std::vector<std::string> args;
+    std::string pointer;  // a JSON pointer into the document
+    json expected;
+  };
+  const Case cases[] = {
+      {{"calc", "max3", "1", "7.25", "3"}, "/result", "7.25"},
+      {{"calc", "max3", "1", "7.25", "3"}, "/value", 7.25},
+      {{"calc", "max3", "1", "7.25", "3"}, "/arguments", {"1", "7.25", "3"}},
+      {{"bag", "dump", "b.bag"}, "/entries", {{"width", "2.5"}}},
+      {{"dump", "g.rec"}, "/kind", "group"},
+      {{"dump", "g.rec"},
+       "/records/0",
+       {{"offset", 0}, {"kind", "group"}, {"version", 1}, {"items", 1}}},
+      {{"dump", "g.rec"}, "/records/1/offset", 8},
+      {{"dump", "g.rec"}, "/records/1/index", 1},
+      {{"dump", "g.rec"}, "/records/1/caption", "c"},
+      {{"dump", "g.rec"}, "/records/1/value", {{"type", "int"}, {"value", 5}}},
+      {{"dump", "--as", "oid", "id.rec"}, "/guessed", false},
+      {{"dump", "id.rec"}, "/records/0/table_name", "TB_ENT"},
+      {{"dump", "id.rec"}, "/records/0/parent", 7},
+      {{"clip", "diff", "a.txt", "b.txt"}, "/area", 96.0},
+      {{"clip", "diff", "a.txt", "b.txt"}, "/operation", "diff"},
+      {{"clip", "int", "a.txt", "b.txt"},
+       "/contours",
+       {{{"hole", false}, {"area", 4.0}, {"vertices", {{6, 6}, {4, 6}, {4, 4}, {6, 4}}}}}},
+      {{"files", tree.path(), "--crc", "--checksum"}, "/entries/0/crc32", "363A3020"},
+      {{"files", tree.path(), "--crc", "--checksum"}, "/entries/0/checksum", "6C6C6FD7"},
+      {{"files", tree.path()}, "/totals", {{"files", 1}, {"directories", 0}, {"bytes", 6}}},
+      {{"colors", "list", "cfg.db"},
+       "/colors/0/parts/line",
+       {{"color", "0x0000FF"}, {"rgb", {255, 0, 0}}, {"transparency", "0x101010"}}},
+      {{"colors", "get", "cfg.db", "figure", "9"}, "/asked", 9},
+      {{"colors", "get", "cfg.db", "figure", "9"}, "/color/id", 3},
+  };
+  for (const Case& c : cases) {
+    std::vector<std::string> args = c.args;
+    args.push_back("--json");
+    const LumoRun run = Run(args);
+    const std::string what = args[0] + " " + args[1] + " " + c.pointer;
+    ASSERT_EQ(run.status, 0) << what << ": " << run.err;
+    json document;
+    ASSERT_NO_THROW(document = json::parse(run.out)) << what << ":\n" << run.out;
+    const json::json_pointer pointer(c.pointer);
+    ASSERT_TRUE(document.contains(pointer)) << what << ":\n" << run.out;
+    EXPECT_EQ(document[pointer], c.expected) << what;
+  }
+
+  const json files = json::parse(Run({"files", tree.path(), "--json"}).out);
+  const std::regex iso("[0-9]{4}-[0-9]{2}-[0-9]{2}T[0-9]{2}:[0-9]{2}:[0-9]{2}Z");
+  EXPECT_TRUE(std::regex_match(files["entries"][0]["written"].get<std::string>(), iso))
+      << files.dump();
+  EXPECT_FALSE(files["entries"][0].contains("crc32")) << "a sum not asked for is left out";
+}
+
+// Every README block of shell lines starting "$ " runs here as written, in one scratch
+// directory, and prints the lines below it.
+TEST_F(LumoProgram, ReadmeShellExamplesPrintWhatTheReadmeShows) {
+  std::ifstream readme(LUMO_README);
+  ASSERT_TRUE(readme.good()) << LUMO_README;
+  struct Step {
+    std::string command;
+    std::string expected;
+  };
+  std::vector<Step> steps;
+  bool inBlock = false, sessionBlock = false;
+  for (std::string line; std::getline(readme, line);) {
+    if (line.rfind("```", 0) == 0) {
+      inBlock = !inBlock;
+      sessionBlock = false;
+    } else if (inBlock && line.rfind("$ ", 0) == 0) {
+      sessionBlock = true;
+      steps.push_back({line.substr(2), ""});
+    } else if (sessionBlock) {
+      steps.back().expected += line + "\n";
+    }
+  }
+  ASSERT_GE(steps.size(), 5u) << "the README's jq examples were not found";
+  for (const Step& step : steps) {
+    const LumoRun run = RunShell(dir, step.command);
+    EXPECT_EQ(run.status, 0) << step.command << "\n" << run.err;
+    EXPECT_EQ(run.out, step.expected) << step.command;
+  }
 }
 
 }  // namespace

@@ -20,6 +20,9 @@ struct LumoRun {
 LumoRun RunLumo(const ScratchDir& dir, const std::vector<std::string>& args,
                 const std::string& stdinText = "");
 
+// Runs a shell command line in the scratch directory, with lumo's directory first on PATH.
+LumoRun RunShell(const ScratchDir& dir, const std::string& commandLine);
+
 // The number of lines of text.
 int LineCount(const std::string& text);
 

@@ -109,6 +109,13 @@ TEST(CString, SpansAndTokenizes) {
   EXPECT_EQ(pos, -1);
 
   pos = 0;
+  const CString last("a,b");  // the last token runs to the end
+  EXPECT_EQ(last.Tokenize(",", pos), "a");
+  EXPECT_EQ(last.Tokenize(",", pos), "b");
+  EXPECT_EQ(last.Tokenize(",", pos), "");
+  EXPECT_EQ(pos, -1);
+
+  pos = 0;
   EXPECT_EQ(CString(",,,").Tokenize(",", pos), "");
   EXPECT_EQ(pos, -1);
   pos = 42;

@@ -21,10 +21,10 @@ namespace {
 using lumo_test::ScratchDir;
 
 std::set<std::string> Found(const std::string& pattern,
-                            FINDEX_SEARCH_OPS op = FindExSearchNameMatch) {
+                            FINDEX_SEARCH_OPS op = FindExSearchNameMatch, DWORD flags = 0) {
   std::set<std::string> names;
   WIN32_FIND_DATAA fd;
-  HANDLE h = FindFirstFileExA(pattern.c_str(), FindExInfoStandard, &fd, op, nullptr, 0);
+  HANDLE h = FindFirstFileExA(pattern.c_str(), FindExInfoStandard, &fd, op, nullptr, flags);
   if (h == INVALID_HANDLE_VALUE) return names;
   do {
     names.insert(fd.cFileName);
@@ -54,6 +54,9 @@ TEST(FileSearch, MasksMatchWithoutRegardToCase) {
   EXPECT_EQ(Found(base + "x?.dat"), (Names{"x1.dat"}));
   EXPECT_EQ(Found(base + "*.*"),
             (Names{".", "..", "a.TXT", "b.txt", "c.txt.bak", "README", "x1.dat", "x22.dat"}));
+  EXPECT_EQ(Found(base + "*.*", FindExSearchNameMatch, LUMO_FIND_NO_DOT_ENTRIES),
+            (Names{"a.TXT", "b.txt", "c.txt.bak", "README", "x1.dat", "x22.dat"}));
+  EXPECT_TRUE(Found(base + "..", FindExSearchNameMatch, LUMO_FIND_NO_DOT_ENTRIES).empty());
   EXPECT_EQ(Found(base + "readme.*"), (Names{"README"}));
   EXPECT_EQ(Found(base + "*1*"), (Names{"x1.dat"}));
   EXPECT_TRUE(Found(base + "*.none").empty());
@@ -135,50 +138,8 @@ TEST(FileSearch, LargeDirectoryEntriesMatchTheirOwnLookups) {
   EXPECT_EQ(100u, Found(dir.path() + "/f14??").size());
 }
 
-// The names a search finds, in its order: by FindFirstFileExA, or started ahead.
-std::vector<std::string> Listed(const std::string& pattern, FINDEX_SEARCH_OPS op, bool ahead) {
-  std::vector<std::string> names;
-  WIN32_FIND_DATAA fd;
-  HANDLE h = ahead ? LumoFindStartA(pattern.c_str(), op)
-                   : FindFirstFileExA(pattern.c_str(), FindExInfoStandard, &fd, op, nullptr, 0);
-  // A search by FindFirstFileExA that finds nothing has no handle.
-  if (h == INVALID_HANDLE_VALUE) return ahead ? std::vector<std::string>{"(none)"} : names;
-  if (!ahead || FindNextFileA(h, &fd)) {
-    do {
-      names.push_back(fd.cFileName + std::string(" ") + std::to_string(fd.nFileSizeLow) +
-                      (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY ? "/" : ""));
-    } while (FindNextFileA(h, &fd));
-  }
-  EXPECT_TRUE(FindClose(h));
-  return names;
-}
-
-TEST(FileSearch, StartedAheadFindsWhatFindFirstFinds) {
-  ScratchDir dir;
-  for (int i = 0; i < 700; ++i) {
-    dir.WriteFile("f" + std::to_string(i) + (i % 3 == 0 ? ".txt" : ".dat"), std::string(i, 'x'));
-  }
-  dir.WriteFile("sub/inner", "1");
-  dir.WriteFile("few/a", "1");
-  const std::string base = dir.path() + "/";
-  for (const std::string& pattern : {base + "*", base + "*.TXT", base + "f12.dat", base + "F12.DAT",
-                                     base + "missing", base + "*.none", base + "few/*"}) {
-    for (FINDEX_SEARCH_OPS op : {FindExSearchNameMatch, FindExSearchLimitToDirectories}) {
-      const std::vector<std::string> first = Listed(pattern, op, false);
-      EXPECT_EQ(first, Listed(pattern, op, true)) << pattern << " " << op;
-    }
-  }
-  EXPECT_EQ(704u, Listed(base + "*", FindExSearchNameMatch, true).size());
-  // A directory that cannot be read gives no handle; one where nothing matches gives a search
-  // that finds nothing.
-  EXPECT_EQ(std::vector<std::string>{"(none)"},
-            Listed(base + "absent/*", FindExSearchNameMatch, true));
-  EXPECT_TRUE(Listed(base + "*.none", FindExSearchNameMatch, true).empty());
-}
-
-// Searches share the threads that describe entries ahead of them: searches running side by side
-// each see every entry of their own directory once, and a search closed while its next batches
-// are being described leaves nothing behind.
+// Searches on several threads at once each see every entry of their own directory once, and a
+// search closed early leaves nothing behind.
 TEST(FileSearch, SearchesSideBySideAndClosedEarly) {
   ScratchDir dir;
   constexpr int kDirs = 3;
@@ -194,25 +155,11 @@ TEST(FileSearch, SearchesSideBySideAndClosedEarly) {
     threads.emplace_back([&, d] {
       const std::string pattern = dir.path() + "/d" + std::to_string(d) + "/*";
       for (int round = 0; round < 24; ++round) {
-        // Every other round stops early, at a different place each time. Every third round
-        // starts its search ahead, with two more beside it that are closed unread.
+        // Every other round stops early, at a different place each time.
         const int stopAfter = round % 2 == 1 ? 1 + round * 13 : -1;
-        const bool ahead = round % 3 == 0;
         std::set<std::string> seen;
         WIN32_FIND_DATAA fd;
-        HANDLE unread[2] = {INVALID_HANDLE_VALUE, INVALID_HANDLE_VALUE};
-        HANDLE h = INVALID_HANDLE_VALUE;
-        if (ahead) {
-          h = LumoFindStartA(pattern.c_str(), FindExSearchNameMatch);
-          for (HANDLE& other : unread)
-            other = LumoFindStartA(pattern.c_str(), FindExSearchNameMatch);
-          if (h != INVALID_HANDLE_VALUE && !FindNextFileA(h, &fd)) {
-            FindClose(h);
-            h = INVALID_HANDLE_VALUE;
-          }
-        } else {
-          h = FindFirstFileA(pattern.c_str(), &fd);
-        }
+        HANDLE h = FindFirstFileA(pattern.c_str(), &fd);
         if (h == INVALID_HANDLE_VALUE) {
           faults[d] = "search failed";
           return;
@@ -225,9 +172,6 @@ TEST(FileSearch, SearchesSideBySideAndClosedEarly) {
           if (!seen.insert(name).second) faults[d] = "twice: " + name;
         } while (static_cast<int>(seen.size()) != stopAfter && FindNextFileA(h, &fd));
         FindClose(h);
-        for (HANDLE other : unread) {
-          if (other != INVALID_HANDLE_VALUE) FindClose(other);
-        }
         if (stopAfter < 0 && seen.size() != kFiles + 2) {
           faults[d] = std::to_string(seen.size()) + " entries";
         }

@@ -29,6 +29,7 @@ TEST(File, WritesReadsSeeksAndTruncates) {
   EXPECT_STREQ(buf, "world");
   file.SetLength(5);
   EXPECT_EQ(file.SeekToEnd(), 5u);
+  EXPECT_EQ(file.Seek(0, CFile::begin), 0u);
   file.Close();
   EXPECT_EQ(file.m_hFile, CFile::hFileNull);
 }
@@ -70,6 +71,17 @@ TEST(File, ArchivesThroughARealFile) {
     ASSERT_EQ(value, i);
     ASSERT_EQ(text, "row");
   }
+}
+
+TEST(File, ErrorMessagesAreCutToTheCallersBuffer) {
+  const CMemoryException e;
+  char text[5] = "????";
+  UINT help = 7;
+  EXPECT_TRUE(e.GetErrorMessage(text, sizeof text, &help));
+  EXPECT_STREQ(text, "out ");
+  EXPECT_EQ(help, 0u);
+  EXPECT_TRUE(e.GetErrorMessage(text, sizeof text));  // no help context asked for
+  EXPECT_FALSE(e.GetErrorMessage(text, 0));
 }
 
 }  // namespace

@@ -64,6 +64,8 @@ TEST(MemFile, AttachedWithoutGrowthReadsTheBufferAndRefusesToGrow) {
   file.Seek(2, CFile::begin);
   file.Write("\x09", 1);
   EXPECT_EQ(buffer[2], 9);
+  file.Write("\x07", 1);  // up to the buffer's end needs no growth
+  EXPECT_EQ(buffer[3], 7);
   EXPECT_EQ(MemoryErrorOf([&] { file.Write("xyz", 3); }), 1);
   EXPECT_EQ(file.Detach(), buffer);
   EXPECT_EQ(file.GetLength(), 0u);

@@ -212,21 +212,50 @@ TEST_P(OdbcTest, RollbackDiscardsAndCommitKeeps) {
   EXPECT_EQ(Rows(), std::vector<std::string>({"2:kept"}));
 }
 
-TEST_P(OdbcTest, LastInsertConditionSelectsTheRecordJustInserted) {
+TEST_P(OdbcTest, WrittenRowsNameTheRecordsAStatementWroteAsTheyAreAfterIt) {
+  // The Num of each record the conditions select, read one by one.
+  auto numsOf = [&](const std::vector<CString>& conditions) {
+    std::vector<std::string> nums;
+    for (const CString& condition : conditions) {
+      ItemRecordset rs(conn_.get());
+      rs.m_strFilter = condition;
+      rs.Open(CRecordset::dynaset, "select Num, Name, Data from Items");
+      for (; !rs.IsEOF(); rs.MoveNext()) nums.push_back(std::to_string(rs.m_num));
+    }
+    return nums;
+  };
   conn_->ExecuteSQL("INSERT INTO Items(Num, Name) VALUES(1, 'x')");
-  conn_->ExecuteSQL("INSERT INTO Items(Num, Name) VALUES(2, 'x')");
-  const CString condition = conn_->GetLastInsertCondition();
-  ASSERT_FALSE(condition.IsEmpty());
-  conn_->ExecuteSQL("INSERT INTO Items(Num, Name) VALUES(3, 'x')");
-  CRecordset rs(conn_.get());
-  rs.m_strFilter = condition;
-  rs.Open(CRecordset::forwardOnly, "select Num from Items", CRecordset::readOnly);
+  const std::vector<CString> inserted =
+      conn_->ExecuteSQLForWrittenRows("INSERT INTO Items(Num, Name) VALUES(1, 'x')");
+  EXPECT_EQ(conn_->GetLastRowCount(), 1);
+  conn_->ExecuteSQL("INSERT INTO Items(Num, Name) VALUES(3, 'y')");
+  EXPECT_EQ(numsOf(inserted), std::vector<std::string>({"1"}));
+
+  // The SET changes what the condition tests; the rows are named as they are afterwards.
+  const std::vector<CString> updated =
+      conn_->ExecuteSQLForWrittenRows("UPDATE Items SET Num = Num + 10 WHERE Name = 'x'");
+  EXPECT_THAT(numsOf(updated), ::testing::UnorderedElementsAre("11", "11"));
+  EXPECT_TRUE(conn_->ExecuteSQLForWrittenRows("UPDATE Items SET Num = 0 WHERE Num = 99").empty());
+  EXPECT_NE(DbErrorOf([&] { conn_->ExecuteSQLForWrittenRows("UPDATE Nowhere SET a = 1"); }), "");
+
+  // A record keeps being found by its row condition across updates that move it.
+  ItemRecordset rs(conn_.get());
+  rs.m_strFilter = updated[0];
+  rs.Open(CRecordset::dynaset, "select Num, Name, Data from Items");
   ASSERT_FALSE(rs.IsEOF());
-  CString num;
-  rs.GetFieldValue(static_cast<short>(0), num);
-  EXPECT_EQ(num, "2");
-  rs.MoveNext();
-  EXPECT_TRUE(rs.IsEOF());
+  CString condition = rs.GetRowCondition();
+  for (const char* data : {"first", "second"}) {
+    rs.Close();
+    rs.m_strFilter = condition;
+    rs.Open(CRecordset::dynaset, "select Num, Name, Data from Items");
+    ASSERT_FALSE(rs.IsEOF()) << data;
+    rs.Edit();
+    rs.SetData(data);
+    rs.Update();
+    condition = rs.GetRowCondition();
+  }
+  EXPECT_EQ(numsOf({condition}), std::vector<std::string>({"11"}));
+  EXPECT_EQ(Rows(), std::vector<std::string>({"11:x", "11:x", "3:y"}));
 }
 
 TEST_P(OdbcTest, ClosingTheDatabaseClosesItsRecordsets) {

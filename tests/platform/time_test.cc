@@ -136,4 +136,36 @@ TEST_F(TimeZoneTest, ConstructsFromLocalParts) {
   EXPECT_EQ(CTime(1970, 1, 1, 0, 0, 0).GetTime(), 0);
 }
 
+TEST(OleDateTime, ValidDatesFollowTheCalendarAndCountDaysFromTheEpoch) {
+  const struct {
+    int date[6];
+    bool valid;
+  } kCases[] = {
+      {{100, 1, 1, 0, 0, 0}, true},       {{99, 12, 31, 0, 0, 0}, false},
+      {{9999, 12, 31, 23, 59, 59}, true}, {{10000, 1, 1, 0, 0, 0}, false},
+      {{2000, 2, 29, 0, 0, 0}, true},     {{1900, 2, 29, 0, 0, 0}, false},
+      {{2024, 2, 29, 0, 0, 0}, true},     {{2023, 2, 29, 0, 0, 0}, false},
+      {{2023, 4, 31, 0, 0, 0}, false},    {{2023, 0, 1, 0, 0, 0}, false},
+      {{2023, 13, 1, 0, 0, 0}, false},    {{2023, 1, 0, 0, 0, 0}, false},
+      {{2023, 1, 1, 24, 0, 0}, false},    {{2023, 1, 1, 0, 60, 0}, false},
+      {{2023, 1, 1, 0, 0, 60}, false},    {{2023, 1, 1, -1, 0, 0}, false},
+  };
+  for (const auto& c : kCases) {
+    const int* d = c.date;
+    const COleDateTime t(d[0], d[1], d[2], d[3], d[4], d[5]);
+    EXPECT_EQ(t.GetStatus() == COleDateTime::valid, c.valid) << d[0] << '-' << d[1] << '-' << d[2];
+    if (c.valid) {
+      EXPECT_EQ(t.GetYear() * 10000 + t.GetMonth() * 100 + t.GetDay(),
+                d[0] * 10000 + d[1] * 100 + d[2]);
+      EXPECT_EQ(t.GetHour() * 3600 + t.GetMinute() * 60 + t.GetSecond(),
+                d[3] * 3600 + d[4] * 60 + d[5]);
+    }
+  }
+  // Days count from 1899-12-30; before it the fraction of the day counts away from zero.
+  EXPECT_EQ(COleDateTime(1899, 12, 30, 0, 0, 0).m_dt, 0.0);
+  EXPECT_EQ(COleDateTime(2000, 1, 1, 18, 0, 0).m_dt, 36526.75);
+  EXPECT_EQ(COleDateTime(1899, 12, 29, 6, 0, 0).m_dt, -1.25);
+  EXPECT_EQ(COleDateTime(-1.25).GetHour(), 6);
+}
+
 }  // namespace

@@ -215,6 +215,10 @@ TEST(KeyState, DownKeysHaveTheirHighByteSetAndPressesToggle) {
   EXPECT_EQ(GetKeyState(VK_SHIFT) & 0xFF00, 0);
   EXPECT_NE(GetKeyState(VK_SHIFT) & 1, before & 1);
   EXPECT_EQ(GetKeyState(-1), 0);
+  LumoPressKey(VK_SHIFT);  // down and up again
+  LumoPumpPendingMessages();
+  EXPECT_EQ(GetKeyState(VK_SHIFT) & 0xFF00, 0);
+  EXPECT_EQ(GetKeyState(VK_SHIFT) & 1, before & 1);
 }
 
 TEST(Font, PointFontsAreSizedAtNinetySixDotsPerInch) {

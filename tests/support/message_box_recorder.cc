@@ -3,10 +3,11 @@
 namespace lumo_test {
 
 MessageBoxRecorder::MessageBoxRecorder() {
-  previous_ = AfxSetMessageBoxHandler([this](const CString& text, UINT nType, UINT) {
+  previous_ = AfxSetMessageBoxHandler([this](const CString& text, UINT nType, UINT nIDHelp) {
     std::lock_guard<std::mutex> lock(mutex_);
     texts_.push_back(text.str());
     styles_.push_back(nType);
+    helpIds_.push_back(nIDHelp);
     return IDOK;
   });
 }
@@ -23,10 +24,16 @@ std::vector<UINT> MessageBoxRecorder::styles() const {
   return styles_;
 }
 
+std::vector<UINT> MessageBoxRecorder::helpIds() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return helpIds_;
+}
+
 void MessageBoxRecorder::clear() {
   std::lock_guard<std::mutex> lock(mutex_);
   texts_.clear();
   styles_.clear();
+  helpIds_.clear();
 }
 
 }  // namespace lumo_test

@@ -19,14 +19,16 @@ class MessageBoxRecorder {
 
   // The texts shown so far, oldest first.
   std::vector<std::string> texts() const;
-  // The styles (MB_*) of the boxes shown so far.
+  // The styles (MB_*) and help context ids of the boxes shown so far.
   std::vector<UINT> styles() const;
+  std::vector<UINT> helpIds() const;
   void clear();
 
  private:
   mutable std::mutex mutex_;
   std::vector<std::string> texts_;
   std::vector<UINT> styles_;
+  std::vector<UINT> helpIds_;
   AfxMessageBoxHandler previous_;
 };
 

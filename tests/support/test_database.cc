@@ -159,9 +159,11 @@ std::string PgServer::ConnectText(const std::string& database) const {
          ";Database=" + database + ";Uid=lumo;Pwd=;";
 }
 
-void PgServer::CreateDatabase(const std::string& name) {
-  ReportingDbErrors("creating a test database",
-                    [&] { ExecuteOn(ConnectText("postgres"), {"CREATE DATABASE " + name}); });
+void PgServer::CreateDatabase(const std::string& name, const std::string& encoding) {
+  ReportingDbErrors("creating a test database", [&] {
+    ExecuteOn(ConnectText("postgres"),
+              {"CREATE DATABASE " + name + " ENCODING '" + encoding + "' TEMPLATE template0"});
+  });
 }
 
 void PgServer::DropDatabase(const std::string& name) {
@@ -171,7 +173,7 @@ void PgServer::DropDatabase(const std::string& name) {
   });
 }
 
-TestDatabase::TestDatabase(DbEngine engine) : engine_(engine) {
+TestDatabase::TestDatabase(DbEngine engine, const std::string& encoding) : engine_(engine) {
   RegisterOdbcDrivers();
   if (engine == DbEngine::kSqlite) {
     dir_ = std::make_unique<ScratchDir>();
@@ -180,7 +182,7 @@ TestDatabase::TestDatabase(DbEngine engine) : engine_(engine) {
   } else {
     server_ = &PgServer::Shared();
     database_ = "lumo_test_" + std::to_string(getpid()) + "_" + std::to_string(++g_databaseCounter);
-    server_->CreateDatabase(database_);
+    server_->CreateDatabase(database_, encoding);
     connect_ = server_->ConnectText(database_);
   }
 }

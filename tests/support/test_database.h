@@ -4,8 +4,8 @@
 // scratch directory, postgres on a free loopback port) started on first use by a test program and
 // stopped when the program ends, with a fresh database per TestDatabase. When the tests run as
 // root, initdb and the server run as the unprivileged `postgres` account (or `nobody`) through
-// runuser, since PostgreSQL refuses to run as root. The server's databases use the byte-transparent
-// encoding SQL_ASCII, as configuration databases must: their colour rows hold raw bytes.
+// runuser, since PostgreSQL refuses to run as root. Databases are created with the encoding UTF8,
+// as users' servers have them, unless a test asks for another (SQL_ASCII).
 //
 // The ODBC drivers are made known to the driver manager without any system configuration: an
 // odbcinst.ini naming the driver libraries found at build time is written to a scratch directory
@@ -57,7 +57,7 @@ class PgServer {
 
   std::string ConnectText(const std::string& database) const;
   // Creates (or drops, cutting its connections) a database on the server.
-  void CreateDatabase(const std::string& name);
+  void CreateDatabase(const std::string& name, const std::string& encoding = "UTF8");
   void DropDatabase(const std::string& name);
 
  private:
@@ -72,7 +72,8 @@ class PgServer {
 // A fresh, empty database on one engine, removed with the object.
 class TestDatabase {
  public:
-  explicit TestDatabase(DbEngine engine);
+  // encoding: that of a PostgreSQL database; SQLite files ignore it.
+  explicit TestDatabase(DbEngine engine, const std::string& encoding = "UTF8");
   // A database on a server of the caller's (the fault tests stop it).
   TestDatabase(PgServer& server);
   ~TestDatabase();

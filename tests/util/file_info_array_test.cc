@@ -3,7 +3,10 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
+#include <iterator>
 #include <random>
 #include <set>
 #include <string>
@@ -83,12 +86,45 @@ TEST(FileInfoArray, NothingFoundAddsNothingAndAbortStops) {
   EXPECT_EQ(0, array.GetSize());
 }
 
-TEST(FileInfoArray, LinkedDirectoriesAreNotEntered) {
+// Links to directories are entered like directories, except one leading back to a directory the
+// walk is inside: that one is listed and not entered, so a cycle is walked once.
+TEST(FileInfoArray, LinkedDirectoriesAreEnteredAndCyclesWalkedOnce) {
   Tree tree;
   ASSERT_EQ(0, ::symlink(tree.base.c_str(), (tree.base + "a/up").c_str()));
+  ASSERT_EQ(0, ::symlink((tree.base + "a/b").c_str(), (tree.base + "c/to_b").c_str()));
+  ASSERT_EQ(0, ::symlink(".", (tree.base + "c/self").c_str()));
   CFileInfoArray array;
-  EXPECT_EQ(9, array.AddDir(tree.base.c_str(), "*", TRUE, 0, TRUE));
-  EXPECT_EQ(1u, Paths(array, tree.base).count("a/up"));
+  EXPECT_EQ(13, array.AddDir(tree.base.c_str(), "*", TRUE, 0, TRUE));
+  EXPECT_EQ(Paths(array, tree.base),
+            (Names{"top.txt", "top.dat", "a", "a/one.txt", "a/up", "a/b", "a/b/two.txt",
+                   "a/b/skip.dat", "c", "c/to_b", "c/to_b/two.txt", "c/to_b/skip.dat", "c/self"}));
+}
+
+// The walk runs on the calling thread alone: no thread is left after it that was not there
+// before. Run in a fresh process, so that nothing an earlier test started is counted as there.
+TEST(FileInfoArray, WalkLeavesNoThreadBehind) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  auto threads = [] {
+    return std::distance(std::filesystem::directory_iterator("/proc/self/task"),
+                         std::filesystem::directory_iterator());
+  };
+  ScratchDir dir;
+  for (int d = 0; d < 8; ++d) {
+    for (int f = 0; f < 300; ++f) {
+      dir.WriteFile("d" + std::to_string(d) + "/f" + std::to_string(f), "x");
+    }
+  }
+  const std::string base = dir.path() + "/";
+  EXPECT_EXIT(
+      {
+        const auto before = threads();
+        CFileInfoArray array;
+        const int added = array.AddDir(base.c_str(), "*", TRUE, 0, FALSE);
+        std::fprintf(stderr, "%d entries, %ld threads before, %ld after", added,
+                     static_cast<long>(before), static_cast<long>(threads()));
+        std::exit(added == 2400 && threads() == before ? 0 : 1);
+      },
+      ::testing::ExitedWithCode(0), "2400 entries");
 }
 
 // Stops the walk through the abort flag once it holds stopAt entries.
@@ -133,9 +169,9 @@ TEST(FileInfoArray, EveryNameMaskListsAsTwoRoundsDo) {
 }
 
 // The paths a recursive AddDir with directories lists under dir, in its order, worked out from
-// the directory entries alone: in each directory, every subdirectory followed by what lies below
-// it (links to directories are listed, not entered), then the files, each group in directory
-// order.
+// the directory entries alone: in each directory, every subdirectory (links to directories
+// included) followed by what lies below it, then the files, each group in directory order.
+// REQUIRES: no link leads back up the tree.
 void ExpectedWalk(const std::string& dir, std::vector<std::string>* paths) {
   std::vector<std::filesystem::directory_entry> subdirectories, files;
   for (const auto& entry : std::filesystem::directory_iterator(dir)) {
@@ -143,7 +179,7 @@ void ExpectedWalk(const std::string& dir, std::vector<std::string>* paths) {
   }
   for (const auto& sub : subdirectories) {
     paths->push_back(dir + sub.path().filename().string());
-    if (!sub.is_symlink()) ExpectedWalk(dir + sub.path().filename().string() + "/", paths);
+    ExpectedWalk(dir + sub.path().filename().string() + "/", paths);
   }
   for (const auto& file : files) paths->push_back(dir + file.path().filename().string());
 }

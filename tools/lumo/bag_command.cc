@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "commands.h"
+#include "json_output.h"
 #include "lumotools/platform.h"
 #include "lumotools/property.h"
 
@@ -13,6 +14,7 @@ namespace {
 struct BagOptions {
   std::string file;
   std::vector<std::string> entries;
+  bool json = false;
 };
 
 void MakeBag(const BagOptions& options) {
@@ -39,6 +41,12 @@ void DumpBag(const BagOptions& options) {
     e->Delete();
     throw CommandFailure(options.file + " is not a property bag: " + reason);
   }
+  if (options.json) {
+    Json entries = Json::object();
+    for (const auto& entry : bag.m_mapVars) entries[entry.first.str()] = entry.second.str();
+    PrintJson({{"file", options.file}, {"entries", entries}});
+    return;
+  }
   for (const auto& entry : bag.m_mapVars) {
     std::cout << entry.first.str() << '=' << entry.second.str() << '\n';
   }
@@ -58,6 +66,7 @@ void AddBagCommand(CLI::App& app) {
 
   CLI::App* dump = bag->add_subcommand("dump", "Print a bag file as NAME=VALUE lines");
   dump->add_option("file", options->file, "Bag file to read")->required();
+  dump->add_flag("--json", options->json, "Print one JSON document (see the README)");
   dump->callback([options] { DumpBag(*options); });
 }
 

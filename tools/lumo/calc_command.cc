@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "commands.h"
+#include "json_output.h"
 #include "lumotools/formula.h"
 #include "lumotools/platform.h"
 
@@ -23,6 +24,7 @@ constexpr size_t kMinClosePrefix = 3;
 struct CalcOptions {
   std::string name;
   std::vector<std::string> arguments;
+  bool json = false;
 };
 
 std::string Lower(const std::string& text) {
@@ -102,6 +104,13 @@ void RunCalc(const CalcOptions& options) {
   CString args[kMaxArguments];
   for (size_t i = 0; i < options.arguments.size(); ++i) args[i] = CString(options.arguments[i]);
   const CString result = table.Execute(options.name, args[0], args[1], args[2], args[3], args[4]);
+  if (options.json) {
+    PrintJson({{"function", options.name},
+               {"arguments", options.arguments},
+               {"result", result.str()},
+               {"value", IsNumericText(result) ? Json(NumericTextToDouble(result)) : Json()}});
+    return;
+  }
   std::cout << result.str() << '\n';
 }
 
@@ -115,6 +124,7 @@ void AddCalcCommand(CLI::App& app) {
                          "arguments such as -.5 that look like options)");
   calc->add_option("name", options->name, "Function name, letter case ignored")->required();
   calc->add_option("args", options->arguments, "Up to five arguments; missing ones are empty");
+  calc->add_flag("--json", options->json, "Print one JSON document (see the README)");
   calc->callback([options] { RunCalc(*options); });
 }
 

@@ -1,8 +1,10 @@
-// lumo clip OP A B [--svg FILE]   computes A OP B with the polygon clipper (OP: union, diff, int,
-//                                 xor) and prints the result contours with their areas; --svg
-//                                 also draws the inputs (outlined) and the result (filled)
+// lumo clip OP A B [--format F] [--to F] [--svg FILE] [--json]
+//   computes A OP B with the polygon clipper (OP: union, diff, int, xor) and prints the result;
+//   --svg also draws the inputs (outlined) and the result (filled)
 //
-// The contour files and the printed result are in the text form of contour_file.h.
+// A and B are contour files (contour_file.h), WKT or GeoJSON (polygon_formats.h), each by its
+// extension unless --format names the format of both. The result is printed in A's format unless
+// --to names another, or as lumo's JSON document with --json.
 #include <algorithm>
 #include <cmath>
 #include <iostream>
@@ -13,7 +15,9 @@
 
 #include "commands.h"
 #include "contour_file.h"
+#include "json_output.h"
 #include "lumotools/geometry/polygon_clipper.h"
+#include "polygon_formats.h"
 
 namespace lumo_cli {
 namespace {
@@ -23,7 +27,26 @@ struct ClipOptions {
   std::string a;
   std::string b;
   std::string svg;
+  std::string format;
+  std::string to;
+  bool json = false;
 };
+
+// {"operation", "contours": [{"hole", "area", "vertices": [[x, y], ...]}], "area"}.
+Json ResultJson(const std::string& op, const gpc_polygon& result) {
+  Json contours = Json::array();
+  for (int32_t c = 0; c < result.num_contours; ++c) {
+    const gpc_vertex_list& list = result.contour[c];
+    Json vertices = Json::array();
+    for (int32_t v = 0; v < list.num_vertices; ++v) {
+      vertices.push_back({list.vertex[v].x, list.vertex[v].y});
+    }
+    contours.push_back({{"hole", result.hole[c] != 0},
+                        {"area", std::fabs(SignedArea(list))},
+                        {"vertices", vertices}});
+  }
+  return {{"operation", op}, {"contours", contours}, {"area", NetArea(result)}};
+}
 
 // One SVG path of every contour of p; with the even-odd fill rule holes stay open.
 std::string PathData(const gpc_polygon& p) {
@@ -45,13 +68,22 @@ void RunClip(const ClipOptions& options) {
   if (op == kOps.end()) {
     throw CommandFailure("unknown operation '" + options.op + "': use union, diff, int or xor");
   }
+  auto formatOf = [&options](const std::string& path) {
+    return options.format.empty() ? PolygonFormatOfPath(path) : PolygonFormatNamed(options.format);
+  };
   OwnedPolygon a, b, result;
   for (auto [path, polygon] : {std::pair{&options.a, a.get()}, std::pair{&options.b, b.get()}}) {
     const std::vector<unsigned char> bytes = ReadWholeFile(*path);
-    ParseContours(std::string(bytes.begin(), bytes.end()), *path, polygon);
+    ParsePolygons(std::string(bytes.begin(), bytes.end()), *path, formatOf(*path), polygon);
   }
   gpc_polygon_clip(op->second, a.get(), b.get(), result.get());
-  std::cout << FormatContours(*result);
+  if (options.json) {
+    PrintJson(ResultJson(options.op, *result));
+  } else {
+    const PolygonFormat to =
+        options.to.empty() ? formatOf(options.a) : PolygonFormatNamed(options.to);
+    std::cout << FormatPolygons(*result, to);
+  }
   if (!options.svg.empty()) WriteClipSvg(options.svg, *a, *b, *result);
 }
 
@@ -113,13 +145,23 @@ void AddClipCommand(CLI::App& app) {
       ->required()
       ->check(CLI::IsMember({"union", "diff", "int", "xor"}));
   clip->add_option("a", options->a,
-                   "Contour file: 'x y' per line, a blank line between contours, 'hole' before "
-                   "a hole")
+                   "Polygon file: WKT (.wkt), GeoJSON (.geojson, .json) or contours (any other "
+                   "name: 'x y' per line, a blank line between contours, 'hole' before a hole)")
       ->required();
-  clip->add_option("b", options->b, "Contour file, as A")->required();
+  clip->add_option("b", options->b, "Polygon file, as A")->required();
+  const auto formats = CLI::IsMember({"contours", "wkt", "geojson"});
+  clip->add_option("--format", options->format,
+                   "Read A and B in this format whatever their names: contours, wkt or geojson")
+      ->check(formats);
+  CLI::Option* to =
+      clip->add_option("--to", options->to, "Print the result in this format instead of A's")
+          ->check(formats);
   clip->add_option("--svg", options->svg,
                    "Also draw the inputs (outlined; A solid blue, B dashed red) and the result "
                    "(filled green) into this SVG file");
+  clip->add_flag("--json", options->json,
+                 "Print the result as one JSON document (see the README) instead")
+      ->excludes(to);
   clip->callback([options] { RunClip(*options); });
 }
 

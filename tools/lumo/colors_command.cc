@@ -20,6 +20,7 @@
 
 #include "commands.h"
 #include "hostkit/db_factory.h"
+#include "json_output.h"
 #include "lumotools/color.h"
 #include "lumotools/db.h"
 
@@ -38,6 +39,7 @@ struct ColorsOptions {
   int id = 0;
   std::vector<std::string> parts;
   std::string file;
+  bool json = false;
 };
 
 std::string Describe(CException* e) {
@@ -127,6 +129,19 @@ std::string Line(const char* kind, int id, const CVisualColorItem& item) {
   return line;
 }
 
+// {"kind", "id", "parts": {"line": {"color", "rgb", "transparency"}, ...}, "text"}.
+Json ColorJson(const char* kind, int id, const CVisualColorItem& item) {
+  Json parts = Json::object();
+  for (int p = 0; p < 4; ++p) {
+    const auto part = static_cast<VisualColorKind>(p);
+    const DWORD color = item.GetColor(part);
+    parts[kPartNames[p]] = {{"color", Word(color)},
+                            {"rgb", {color & 0xFF, (color >> 8) & 0xFF, (color >> 16) & 0xFF}},
+                            {"transparency", Word(item.GetTransparency(part))}};
+  }
+  return {{"kind", kind}, {"id", id}, {"parts", parts}, {"text", item.GetColorStr().str()}};
+}
+
 void Init(const ColorsOptions& o) {
   WithDatabase(o.db, [&] {
     auto& factory = CDbFactoryT<CDatabase>::instance();
@@ -150,6 +165,17 @@ CDbVisualColorMrg Load(const std::string& path) {
 
 void List(const ColorsOptions& o) {
   const CDbVisualColorMrg mrg = Load(o.db);
+  if (o.json) {
+    Json colors = Json::array();
+    for (const auto& entry : mrg.GetGJColorMap()) {
+      colors.push_back(ColorJson("figure", entry.first, entry.second.m_colorItem));
+    }
+    for (const auto& entry : mrg.GetSpecialColorMap()) {
+      colors.push_back(ColorJson("special", entry.first, entry.second.m_colorItem));
+    }
+    PrintJson({{"db", o.db}, {"colors", colors}});
+    return;
+  }
   for (const auto& entry : mrg.GetGJColorMap()) {
     std::cout << "figure " << entry.first << ": " << entry.second.m_colorItem.GetColorStr().str()
               << '\n';
@@ -166,6 +192,18 @@ void Get(const ColorsOptions& o) {
   const CString text = special ? mrg.GetColorStrBySpecialId(static_cast<SpecialColorKind>(o.id))
                                : mrg.GetColorStrByFigId(o.id);
   if (text.IsEmpty()) throw CommandFailure("no " + o.kind + " colour " + std::to_string(o.id));
+  if (o.json) {
+    // The colour answered may be another id's (the manager falls back); name that one.
+    const CVisualColorItem* found =
+        special ? mrg.GetColorBySpecialId(static_cast<SpecialColorKind>(o.id))
+                : mrg.GetColorByFigId(o.id);
+    for (const auto& entry : special ? mrg.GetSpecialColorMap() : mrg.GetGJColorMap()) {
+      if (&entry.second.m_colorItem != found) continue;
+      Json color = ColorJson(o.kind.c_str(), entry.first, *found);
+      PrintJson({{"db", o.db}, {"asked", o.id}, {"color", color}});
+    }
+    return;
+  }
   std::cout << text.str() << '\n';
 }
 
@@ -247,9 +285,13 @@ void AddColorsCommand(CLI::App& app) {
   withDb("init", "Create the database (when missing) with an empty ColorDef table")->callback([o] {
     Init(*o);
   });
-  withDb("list", "Print every colour with its text form")->callback([o] { List(*o); });
+  const char* const jsonHelp = "Print one JSON document (see the README)";
+  CLI::App* list = withDb("list", "Print every colour with its text form");
+  list->add_flag("--json", o->json, jsonHelp);
+  list->callback([o] { List(*o); });
   CLI::App* get = withDb("get", "Print the text form of one colour");
   withId(get);
+  get->add_flag("--json", o->json, jsonHelp);
   get->callback([o] { Get(*o); });
   CLI::App* set = withDb("set", "Change one colour (added when missing)");
   withId(set);

@@ -8,6 +8,7 @@
 #include <condition_variable>
 #include <csignal>
 #include <cstdio>
+#include <ctime>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -16,6 +17,7 @@
 #include <vector>
 
 #include "commands.h"
+#include "json_output.h"
 #include "lumotools/platform.h"
 #include "lumotools/util.h"
 
@@ -37,6 +39,7 @@ struct FilesOptions {
   long order = CFileInfoArray::kNoOrder;
   bool crc = false;
   bool checksum = false;
+  bool json = false;
 };
 
 // A line on standard error that shows how far a run has got, redrawn from its own thread ten
@@ -161,6 +164,47 @@ void Print(const FilesOptions& options, const CFileInfoArray& array,
   std::fflush(stdout);
 }
 
+// ISO 8601 in UTC ("2026-12-06T11:37:00Z"), or null for a time the file system does not record.
+Json IsoTime(const CTime& t) {
+  if (t.GetTime() == 0) return nullptr;
+  const std::time_t seconds = static_cast<std::time_t>(t.GetTime());
+  char text[32];
+  std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", std::gmtime(&seconds));
+  return text;
+}
+
+void PrintAsJson(const FilesOptions& options, const CFileInfoArray& array,
+                 const std::vector<Sums>& sums) {
+  Json entries = Json::array();
+  ULONGLONG files = 0, directories = 0, bytes = 0;
+  for (INT_PTR i = 0; i < array.GetSize(); ++i) {
+    const CFileInfo& fi = array[i];
+    const bool directory = fi.IsDirectory() != 0;
+    Json entry = {{"path", fi.GetFilePath().str()},
+                  {"directory", directory},
+                  {"size", directory ? Json() : Json(fi.GetLength64())},
+                  {"created", IsoTime(fi.GetCreationTime())},
+                  {"accessed", IsoTime(fi.GetLastAccessTime())},
+                  {"written", IsoTime(fi.GetLastWriteTime())}};
+    const Sums& s = sums[static_cast<size_t>(i)];
+    if (options.crc) entry["crc32"] = s.crcDone ? Json(HexOrDash(true, s.crc)) : Json();
+    if (options.checksum) {
+      entry["checksum"] = s.checksumDone ? Json(HexOrDash(true, s.checksum)) : Json();
+    }
+    entries.push_back(std::move(entry));
+    if (directory) {
+      ++directories;
+    } else {
+      ++files;
+      bytes += fi.GetLength64();
+    }
+  }
+  PrintJson({{"dir", options.dir},
+             {"entries", entries},
+             {"totals", {{"files", files}, {"directories", directories}, {"bytes", bytes}}},
+             {"interrupted", Interrupted()}});
+}
+
 // Runs one sum over a file; false when it did not cover the whole file (stopped or unreadable).
 template <class SumCall>
 bool SumWhole(CFileInfo& fi, ProgressLine& progress, SumCall call, DWORD* value) {
@@ -227,7 +271,11 @@ void ListFiles(const FilesOptions& options) {
   for (const std::string& path : unreadable) {
     std::fprintf(stderr, "lumo: cannot read %s; its sums are left out\n", path.c_str());
   }
-  Print(options, array, sums);
+  if (options.json) {
+    PrintAsJson(options, array, sums);
+  } else {
+    Print(options, array, sums);
+  }
   if (Interrupted()) throw CommandInterrupted();
 }
 
@@ -256,6 +304,7 @@ void AddFilesCommand(CLI::App& app) {
   files->add_flag("--crc", options->crc, "Show the CRC-32 of each file");
   files->add_flag("--checksum", options->checksum,
                   "Show the 32-bit additive checksum of each file");
+  files->add_flag("--json", options->json, "Print one JSON document (see the README)");
   files->callback([options] { ListFiles(*options); });
 }
 

@@ -4,10 +4,13 @@
 #include <iostream>
 
 #include "commands.h"
+#include "lumotools/version.h"
 
 int main(int argc, char** argv) {
   CLI::App app{"lumo - the LumoTools command-line program"};
   app.require_subcommand(1);
+  app.set_version_flag("--version", std::string("lumo ") + LumoToolsVersion(),
+                       "Print the LumoTools version and exit");
   lumo_cli::AddDemoCommand(app);
   lumo_cli::AddBagCommand(app);
   lumo_cli::AddCalcCommand(app);
@@ -20,6 +23,8 @@ int main(int argc, char** argv) {
   } catch (const CLI::CallForHelp& e) {
     return app.exit(e);
   } catch (const CLI::CallForAllHelp& e) {
+    return app.exit(e);
+  } catch (const CLI::CallForVersion& e) {
     return app.exit(e);
   } catch (const CLI::ParseError& e) {
     app.exit(e);

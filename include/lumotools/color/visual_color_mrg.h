@@ -101,7 +101,9 @@ class LUMO_EXPORT CDbVisualColorMrg {
   // colours, keys reference lacks are removed, shared keys keep this manager's colours.
   void TrimValue(const CDbVisualColorMrg& reference);
 
-  // The process's current directory, without a trailing separator of its own.
+  // The process's current directory, without a trailing separator of its own, at most 510
+  // characters long: a longer one is given as ".", which names it relatively. Empty when the
+  // system cannot tell.
   static CString GetCurDir();
   // GetCurDir() + "\system\sys_config.mdb" (the backslashes read as separators).
   static CString GetDBPath();

@@ -1,6 +1,8 @@
 // INSERT and UPDATE statements built from field names and values and run on a connection, with
-// long-binary values written afterwards through a COleRecordset into the record the statement
-// wrote.
+// long-binary values written afterwards through a COleRecordset into the records the statement
+// wrote: the engine reports their row identities with the statement itself, so a value never goes
+// to an older record with equal values, and an UPDATE whose SET changes what its where text tests
+// still gets its values.
 //
 // Values are rendered as SQL text when added: integers by "%d", reals as the number text (at most
 // three decimals), texts in single quotes as they stand (a quote inside makes the statement fail).
@@ -37,12 +39,13 @@ class LUMO_EXPORT CSqlStrHelper {
   void AddFieldValue(const CString& name, std::vector<unsigned char>& value);
 
  protected:
-  // Writes each non-empty long-binary value into the record of table that condition selects,
-  // through a COleRecordset opened as a dynaset on "select <field> from <table>". A value whose
-  // open fails or finds no record is skipped; a recordset that cannot be updated ends the writing
-  // without an error.
-  void WriteLongBinaries(CDatabase* db, const CString& table, const CString& condition) const;
-  bool HasLongBinaries() const;
+  // Runs sql on db. With a non-empty long-binary value, writes each such value, in the order
+  // added, into every record of table the statement wrote, through a COleRecordset opened as a
+  // dynaset on "select <field> from <table>" and positioned on that record. A record the open
+  // does not find is skipped; a recordset that cannot be updated (a read-only connection) ends the
+  // writing without an error. Empty values open nothing. Raises CDBException as the statement or a
+  // write does; a failed statement writes no value.
+  void Execute(CDatabase* db, const CString& table, const CString& sql) const;
 
   std::vector<std::pair<CString, CString>> m_values;  // field, value text
   std::vector<std::pair<CString, std::vector<unsigned char>>> m_binaries;
@@ -50,7 +53,7 @@ class LUMO_EXPORT CSqlStrHelper {
 
 class LUMO_EXPORT CSqlInsert : public CSqlStrHelper {
  public:
-  // INSERT INTO <table>(a,b) VALUES(5,'x'); the long binaries go into the record just inserted.
+  // INSERT INTO <table>(a,b) VALUES(5,'x'); the long binaries go into the record it inserted.
   void ExecuteSQL(CDatabase* db, const CString& table) override;
 
  private:
@@ -65,7 +68,7 @@ class LUMO_EXPORT CSqlUpdate : public CSqlStrHelper {
   // The condition without the word WHERE ("ID = 7").
   void SetWhere(const CString& where) { m_strWhere = where; }
   // UPDATE <table> SET a=5, b=1.5 WHERE <where> (the WHERE is written also when the where text is
-  // empty, and the engine rejects it); the long binaries go into the records the where selects.
+  // empty, and the engine rejects it); the long binaries go into the records it changed.
   void ExecuteSQL(CDatabase* db, const CString& table) override;
 
  protected:

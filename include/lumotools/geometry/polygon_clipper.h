@@ -20,7 +20,13 @@
 
 #include "lumotools/export.h"
 
-// Two coordinates closer than this are equal (the machine epsilon of double).
+// The machine epsilon of double, kept under its historical name. The clipper does not compare
+// coordinates with it: two coordinates are the same only when they are equal. An absolute
+// tolerance of GPC_EPSILON is finer than a unit in the last place for coordinates above 1, so
+// there it is equality anyway, and coarser below: near 1e-9 it spans about 1e9 units in the last
+// place and would merge every vertex of a polygon a few thousand units across into one point. A
+// relative tolerance of a few units merges vertices that are one unit apart at any scale. Both
+// give wrong areas on such input; equality gives the exact ones.
 #define GPC_EPSILON (2.220446049250313e-16)
 
 typedef enum {

@@ -99,11 +99,20 @@ class CArray : public CObject {
       TYPE copy(newElement);  // newElement may be an element that growing moves
       if (at > m_data.size()) m_data.resize(at);
       Reserve(wanted);
-      m_data.insert(m_data.begin() + nIndex, static_cast<size_t>(nCount), copy);
+      if (nCount == 1) {
+        m_data.insert(m_data.begin() + nIndex, std::move(copy));
+      } else {
+        m_data.insert(m_data.begin() + nIndex, static_cast<size_t>(nCount), copy);
+      }
       return;
     }
     if (at > m_data.size()) m_data.resize(at);
-    m_data.insert(m_data.begin() + nIndex, static_cast<size_t>(nCount), newElement);
+    // One element is copied straight into place; the counted form would copy it twice.
+    if (nCount == 1) {
+      m_data.insert(m_data.begin() + nIndex, newElement);
+    } else {
+      m_data.insert(m_data.begin() + nIndex, static_cast<size_t>(nCount), newElement);
+    }
   }
   void RemoveAt(INT_PTR nIndex, INT_PTR nCount = 1) {
     m_data.erase(m_data.begin() + nIndex, m_data.begin() + nIndex + nCount);

@@ -61,25 +61,21 @@ enum FINDEX_SEARCH_OPS { FindExSearchNameMatch = 0, FindExSearchLimitToDirectori
 // names one entry. The "." and ".." entries of a directory are found like any other. Fills
 // *lpFindFileData with the first entry and returns the search handle, to be closed with
 // FindClose; INVALID_HANDLE_VALUE when the directory cannot be read or nothing matches. Names
-// longer than MAX_PATH - 1 bytes are passed over. A search with wildcards reads names a batch at
-// a time, and helper threads describe up to three batches ahead of FindNextFileA, so an entry is
-// described as it was shortly after its batch was read, not when FindNextFileA returns it.
+// longer than MAX_PATH - 1 bytes are passed over. Each entry is read and described on the
+// calling thread when FindFirstFileA or FindNextFileA returns it.
 LUMO_PLATFORM_EXPORT HANDLE FindFirstFileA(LPCSTR lpFileName, LPWIN32_FIND_DATAA lpFindFileData);
+
+// A flag of FindFirstFileExA: the search passes over the "." and ".." entries, which a caller
+// walking a tree has no use for (this platform then spends no status call on them).
+constexpr DWORD LUMO_FIND_NO_DOT_ENTRIES = 0x80000000;
 
 // FindFirstFileA with search options. FindExSearchLimitToDirectories finds directories only
 // (the system treats it as a hint; callers still test the attributes). lpSearchFilter must be
-// null; the info level and flags are accepted and have no effect.
+// null; the info level is accepted and has no effect, and of the flags only
+// LUMO_FIND_NO_DOT_ENTRIES has one.
 LUMO_PLATFORM_EXPORT HANDLE FindFirstFileExA(LPCSTR lpFileName, FINDEX_INFO_LEVELS fInfoLevelId,
                                              LPVOID lpFindFileData, FINDEX_SEARCH_OPS fSearchOp,
                                              LPVOID lpSearchFilter, DWORD dwAdditionalFlags);
-
-// Starts a search as FindFirstFileExA does, without waiting for its first entry: the names are
-// read and helper threads begin describing them at once, so that a caller walking several
-// directories in turn can start the next ones while it handles the current one. FindNextFileA
-// then returns the entries from the first on, FALSE at once when nothing matches. Returns
-// INVALID_HANDLE_VALUE when the directory cannot be read; the handle is closed with FindClose,
-// at any point.
-LUMO_PLATFORM_EXPORT HANDLE LumoFindStartA(LPCSTR lpFileName, FINDEX_SEARCH_OPS fSearchOp);
 
 // Fills *lpFindFileData with the next matching entry: FALSE when there is none.
 LUMO_PLATFORM_EXPORT BOOL FindNextFileA(HANDLE hFindFile, LPWIN32_FIND_DATAA lpFindFileData);
@@ -93,6 +89,17 @@ inline HANDLE FindFirstFile(LPCSTR lpFileName, LPWIN32_FIND_DATAA lpFindFileData
 inline BOOL FindNextFile(HANDLE hFindFile, LPWIN32_FIND_DATAA lpFindFileData) {
   return FindNextFileA(hFindFile, lpFindFileData);
 }
+
+// What tells files apart: the volume a file lies on and its index there. Two paths lead to the
+// same file or directory exactly when both are equal.
+struct LUMO_FILE_ID {
+  ULONGLONG volume;
+  ULONGLONG index;
+};
+
+// Fills *lpFileId for what lpFileName names, following symbolic links. FALSE when nothing is
+// there or it cannot be reached.
+LUMO_PLATFORM_EXPORT BOOL LumoGetFileIdA(LPCSTR lpFileName, LUMO_FILE_ID* lpFileId);
 
 constexpr DWORD GENERIC_READ = 0x80000000;
 constexpr DWORD FILE_SHARE_READ = 0x00000001;

@@ -8,9 +8,10 @@
 // SQL written for the Access engine is accepted on every engine: each connection learns its engine
 // once, when it opens, and from then on rewrites "Delete * From" as "DELETE FROM" and, where the
 // engine lacks them, bracketed identifiers ([ID]) as plain or quoted ones. Column names are matched
-// without regard to case. Texts travel as the bytes CString holds, without conversion (on
-// PostgreSQL the client encoding is SQL_ASCII; a database that must hold bytes that are not UTF-8
-// is created with the encoding SQL_ASCII).
+// without regard to case. Texts travel as the bytes CString holds: every byte 0x01-0xFF of a text
+// comes back as it was written. On PostgreSQL the client encoding is LATIN1, in which every byte
+// is a character: a UTF8 database stores bytes from 0x80 up as two-byte characters and gives them
+// back as the single bytes, and an SQL_ASCII database stores them as they are.
 //
 // Every failure of the driver or of the engine raises CDBException (thrown as a pointer, released
 // with Delete()) carrying the driver's diagnostics. A connection and the recordsets on it are used
@@ -19,6 +20,7 @@
 #define LUMOTOOLS_PLATFORM_ODBC_H_
 
 #include <memory>
+#include <vector>
 
 #include "lumotools/export.h"
 #include "lumotools/platform/cstring.h"
@@ -160,14 +162,20 @@ class LUMO_PLATFORM_EXPORT CDatabase : public CObject {
   // Runs a statement directly (after the connection's rewriting of Access SQL). A statement that
   // changes no record is not an error. Raises CDBException on failure.
   void ExecuteSQL(LPCTSTR lpszSQL);
+  // Runs an INSERT or UPDATE statement as ExecuteSQL does and returns, for every record it wrote,
+  // the condition that selects that record in the statement's table by the engine's row identity
+  // ("rowid = 7" on SQLite, "ctid = '(0,3)'" on PostgreSQL), in the order the engine reports them.
+  // The identities are those the records have once the statement is done. Raises CDBException on
+  // failure, and before sending anything when the engine has no row identity.
+  std::vector<CString> ExecuteSQLForWrittenRows(LPCTSTR lpszSQL);
   // The number of records the last ExecuteSQL changed (-1 when the driver cannot tell).
   long GetLastRowCount() const;
   // The statement text the connection sends for lpszSQL on its engine.
   CString TranslateSQL(LPCTSTR lpszSQL) const;
-  // A condition ("rowid = 7") that selects, in its table, the record the connection's last
-  // INSERT through ExecuteSQL created; empty when there is none or the engine cannot tell.
-  CString GetLastInsertCondition() const;
 
+  // FALSE when the connection was opened read-only (openReadOnly, or Open's bReadonly) or the
+  // driver reports it so. Recordsets on it are not updatable; statements run by ExecuteSQL are
+  // refused only where the driver enforces the access mode itself.
   BOOL CanUpdate() const;
   BOOL CanTransact() const;
   // Transactions: BeginTrans stops committing each statement on its own; CommitTrans and Rollback
@@ -279,6 +287,10 @@ class LUMO_PLATFORM_EXPORT CRecordset : public CObject {
   void SetFieldNull(void* pv, BOOL bNull = TRUE);
   BOOL IsFieldNull(void* pv);
 
+  // The condition that selects the current record in its table by the engine's row identity, as
+  // that identity stands after the last Update (PostgreSQL gives an updated record a new one);
+  // empty when the recordset is not updatable or has no current record.
+  CString GetRowCondition() const;
   // The statement text of the last Open, after the filter, the sort and the engine's rewriting.
   CString GetSQL() const;
   // The table of a single-table SELECT, empty otherwise.

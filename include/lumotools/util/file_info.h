@@ -132,11 +132,13 @@ class LUMO_EXPORT CFileInfoArray : public CArray<CFileInfo, CFileInfo&> {
 
   // Adds the files of dir matching mask (which filters files only) and, with withDirs, its
   // subdirectories; with recurse, the same for every subdirectory, found whatever the mask.
-  // Symbolic links to directories are listed but not entered. Directories that cannot be read
-  // add nothing. A non-zero *abortFlag stops the walk after the current entry; *progress grows
-  // by one per entry added. Returns the number of entries added. Raises CInvalidArgException
-  // for a file time CTime cannot hold (entries added before stay). REQUIRES: dir ends with a
-  // separator.
+  // Symbolic links to directories are entered as directories, except one that leads back to a
+  // directory the walk is inside (dir or one below it on the way down): that one is listed and
+  // not entered, so a cycle of links is walked once. Directories that cannot be read add
+  // nothing. Runs on the calling thread alone. A non-zero *abortFlag stops the walk after the
+  // current entry; *progress grows by one per entry added. Returns the number of entries added.
+  // Raises CInvalidArgException for a file time CTime cannot hold (entries added before stay).
+  // REQUIRES: dir ends with a separator.
   int AddDir(CString dir, CString mask, BOOL recurse, long order, BOOL withDirs,
              const volatile int* abortFlag = nullptr, volatile DWORD* progress = nullptr);
 

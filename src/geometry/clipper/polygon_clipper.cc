@@ -53,12 +53,8 @@ namespace {
 constexpr uint8_t kSubject = 1;
 constexpr uint8_t kClip = 2;
 constexpr int32_t kNone = -1;
-// Relative tolerance under which two abscissas on a scanline are the same point.
-constexpr double kSamePointTolerance = 4 * GPC_EPSILON;
-
-bool SameX(double a, double b) {
-  return a == b || std::fabs(a - b) <= kSamePointTolerance * std::max(std::fabs(a), std::fabs(b));
-}
+// Two abscissas on a scanline are the same point only when they are equal (see GPC_EPSILON).
+bool SameX(double a, double b) { return a == b; }
 
 // An input edge.
 struct Edge {

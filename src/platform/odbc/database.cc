@@ -16,25 +16,6 @@ std::string StripOdbcPrefix(const char* text) {
   return s;
 }
 
-bool IsInsert(const std::string& sql) {
-  size_t pos = 0;
-  while (pos < sql.size() && std::isspace(static_cast<unsigned char>(sql[pos]))) ++pos;
-  static const char kWord[] = "insert";
-  for (size_t i = 0; i < 6; ++i) {
-    if (pos + i >= sql.size() ||
-        std::tolower(static_cast<unsigned char>(sql[pos + i])) != kWord[i]) {
-      return false;
-    }
-  }
-  return true;
-}
-
-bool ContainsNoCase(const std::string& text, const char* word) {
-  std::string lower;
-  for (char c : text) lower += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return lower.find(word) != std::string::npos;
-}
-
 void RequireOpen(const CDatabase::Impl& impl) {
   if (!impl.open) AfxThrowDBException(AFX_SQL_ERROR_ILLEGAL_MODE, "the database is not open");
 }
@@ -104,13 +85,15 @@ BOOL CDatabase::OpenEx(LPCTSTR lpszConnectString, DWORD dwOptions) {
   SQLGetInfo(dbc, SQL_DBMS_NAME, name, sizeof name, nullptr);
   m_impl->dbc = dbc;
   m_impl->open = true;
+  m_impl->readOnly = (dwOptions & openReadOnly) != 0;
   m_impl->connect = CString("ODBC;") + reinterpret_cast<const char*>(completed);
   m_impl->engineName = reinterpret_cast<const char*>(name);
   m_impl->engine = lumo_odbc::EngineFromName(reinterpret_cast<const char*>(name));
   if (m_impl->engine == lumo_odbc::Engine::kPostgres) {
-    // Texts travel as the bytes the strings hold, without conversion by the server.
+    // Every byte is a LATIN1 character, so any text of the strings' bytes reaches a UTF8 database
+    // and comes back unchanged; an SQL_ASCII database converts nothing.
     try {
-      lumo_odbc::Statement(dbc).ExecDirect("SET client_encoding TO 'SQL_ASCII'");
+      lumo_odbc::Statement(dbc).ExecDirect("SET client_encoding TO 'LATIN1'");
     } catch (...) {
       Close();
       throw;
@@ -128,8 +111,6 @@ void CDatabase::Close() {
   m_impl->dbc = SQL_NULL_HDBC;
   m_impl->open = false;
   m_impl->engineName.Empty();
-  m_impl->lastInsertKey.clear();
-  m_impl->lastWasInsert = false;
   m_impl->lost = false;
 }
 
@@ -153,59 +134,50 @@ CString CDatabase::TranslateSQL(LPCTSTR lpszSQL) const {
 
 void CDatabase::ExecuteSQL(LPCTSTR lpszSQL) {
   RequireOpen(*m_impl);
-  std::string text = lumo_odbc::TranslateAccessSql(m_impl->engine, lpszSQL);
-  const bool insert = IsInsert(text);
-  // PostgreSQL cannot name the record an INSERT created afterwards; it is asked in the statement.
-  const bool returning = insert && m_impl->engine == lumo_odbc::Engine::kPostgres &&
-                         !ContainsNoCase(text, "returning");
-  if (returning) text += " RETURNING ctid";
   lumo_odbc::Statement stmt(m_impl->dbc, &m_impl->lost);
   m_impl->ApplyTimeout(stmt.get());
-  const SQLRETURN ret = stmt.ExecDirect(text);
+  const SQLRETURN ret = stmt.ExecDirect(lumo_odbc::TranslateAccessSql(m_impl->engine, lpszSQL));
   SQLLEN rows = -1;
   if (ret != SQL_NO_DATA) SQLRowCount(stmt.get(), &rows);
   m_impl->lastRowCount = ret == SQL_NO_DATA ? 0 : static_cast<long>(rows);
-  if (insert) {
-    m_impl->lastWasInsert = true;
-    m_impl->lastInsertKey.clear();
-    if (returning && SQL_SUCCEEDED(SQLFetch(stmt.get()))) {
-      char key[64] = {0};
-      SQLLEN indicator = 0;
-      if (SQL_SUCCEEDED(SQLGetData(stmt.get(), 1, SQL_C_CHAR, key, sizeof key, &indicator)) &&
-          indicator > 0) {
-        m_impl->lastInsertKey = key;
-      }
-    }
+}
+
+std::vector<CString> CDatabase::ExecuteSQLForWrittenRows(LPCTSTR lpszSQL) {
+  RequireOpen(*m_impl);
+  const char* key = lumo_odbc::RowKeyExpression(m_impl->engine);
+  if (*key == '\0') {
+    AfxThrowDBException(AFX_SQL_ERROR, "the engine cannot identify the records a statement wrote");
   }
+  std::string text = lumo_odbc::TranslateAccessSql(m_impl->engine, lpszSQL) + " RETURNING " + key;
+  // The SQLite driver returns rows only from a statement that starts as a query does.
+  if (m_impl->engine == lumo_odbc::Engine::kSqlite) {
+    text = "WITH lumo_written AS (SELECT 1) " + text;
+  }
+  lumo_odbc::Statement stmt(m_impl->dbc, &m_impl->lost);
+  m_impl->ApplyTimeout(stmt.get());
+  std::vector<CString> rows;
+  SQLSMALLINT columns = 0;
+  if (stmt.ExecDirect(text) == SQL_NO_DATA ||
+      !SQL_SUCCEEDED(SQLNumResultCols(stmt.get(), &columns)) || columns == 0) {
+    m_impl->lastRowCount = 0;
+    return rows;
+  }
+  for (SQLRETURN ret = SQLFetch(stmt.get()); ret != SQL_NO_DATA; ret = SQLFetch(stmt.get())) {
+    stmt.Check(ret);
+    char value[64] = {0};
+    SQLLEN indicator = 0;
+    stmt.Check(SQLGetData(stmt.get(), 1, SQL_C_CHAR, value, sizeof value, &indicator));
+    rows.emplace_back(lumo_odbc::RowKeyCondition(m_impl->engine, value).c_str());
+  }
+  m_impl->lastRowCount = static_cast<long>(rows.size());
+  return rows;
 }
 
 long CDatabase::GetLastRowCount() const { return m_impl->lastRowCount; }
 
-CString CDatabase::GetLastInsertCondition() const {
-  if (!m_impl->open || !m_impl->lastWasInsert) return CString();
-  switch (m_impl->engine) {
-    case lumo_odbc::Engine::kSqlite: {
-      lumo_odbc::Statement stmt(m_impl->dbc, &m_impl->lost);
-      stmt.ExecDirect("select last_insert_rowid()");
-      SQLBIGINT rowid = 0;
-      SQLLEN indicator = 0;
-      if (!SQL_SUCCEEDED(SQLFetch(stmt.get())) ||
-          !SQL_SUCCEEDED(
-              SQLGetData(stmt.get(), 1, SQL_C_SBIGINT, &rowid, sizeof rowid, &indicator))) {
-        return CString();
-      }
-      return CString(lumo_odbc::RowKeyCondition(m_impl->engine, std::to_string(rowid)));
-    }
-    case lumo_odbc::Engine::kPostgres:
-      if (m_impl->lastInsertKey.empty()) return CString();
-      return CString(lumo_odbc::RowKeyCondition(m_impl->engine, m_impl->lastInsertKey));
-    default:
-      return CString();
-  }
-}
-
 BOOL CDatabase::CanUpdate() const {
-  if (!m_impl->open) return FALSE;
+  // Drivers may ignore the access mode asked for at the open; the connection remembers it.
+  if (!m_impl->open || m_impl->readOnly) return FALSE;
   SQLUINTEGER mode = SQL_MODE_READ_WRITE;
   SQLGetConnectAttr(m_impl->dbc, SQL_ATTR_ACCESS_MODE, &mode, 0, nullptr);
   return mode == SQL_MODE_READ_ONLY ? FALSE : TRUE;

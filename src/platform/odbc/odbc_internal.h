@@ -110,8 +110,7 @@ struct CDatabase::Impl {
   DWORD loginTimeout = 15;
   DWORD queryTimeout = 15;
   long lastRowCount = -1;
-  std::string lastInsertKey;  // PostgreSQL: the ctid RETURNING gave for the last INSERT
-  bool lastWasInsert = false;
+  bool readOnly = false;                // opened with openReadOnly
   bool lost = false;                    // a failure showed the connection lost
   std::vector<CRecordset*> recordsets;  // open on this connection
 

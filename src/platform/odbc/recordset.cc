@@ -887,6 +887,12 @@ BOOL CRecordset::IsFieldNull(void* pv) {
   return f != nullptr && f->null ? TRUE : FALSE;
 }
 
+CString CRecordset::GetRowCondition() const {
+  const Impl& impl = *m_impl;
+  if (!impl.open || impl.eof || !impl.hasRowKey) return CString();
+  return CString(lumo_odbc::RowKeyCondition(impl.database->GetImpl()->engine, impl.rowKey).c_str());
+}
+
 CString CRecordset::GetSQL() const { return CString(m_impl->sql); }
 
 CString CRecordset::GetTableName() const { return CString(m_impl->table); }

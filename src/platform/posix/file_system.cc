@@ -6,17 +6,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 #include <algorithm>
-#include <atomic>
 #include <cerrno>
-#include <chrono>
-#include <condition_variable>
 #include <cstddef>
 #include <cstring>
 #include <memory>
-#include <mutex>
 #include <string>
-#include <thread>
-#include <vector>
 
 #include "../kernel_object.h"
 #include "../path_rules.h"
@@ -101,262 +95,29 @@ bool Describe(int dirFd, unsigned char type, WIN32_FIND_DATAA* fd) {
   return true;
 }
 
-// Describes the entries of directory-search batches on helper threads while the searching thread
-// goes on. A thread offers a batch and then takes its entries in order as each is described:
-// every thread working on a batch claims runs of entries from a common counter, so each entry is
-// described exactly once, into its own slot, whichever thread does it. The searching thread
-// describes a run itself only when the entry it needs next is unclaimed, so it never waits for a
-// whole batch. Helpers take offered batches in order.
-class DescribePool {
- public:
-  // What is known of an entry of a batch.
-  enum State : unsigned char { kPending, kFound, kVanished };
+bool IsDotEntry(const char* name) {
+  return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
+}
 
-  struct Batch {
-    int dirFd = -1;
-    WIN32_FIND_DATAA* entries = nullptr;
-    unsigned char* types = nullptr;  // the d_type of each entry
-    std::atomic<unsigned char>* states = nullptr;
-    size_t count = 0;
-    std::atomic<size_t> next{0};
-    std::atomic<int> workers{0};  // helpers working on the batch; rises only under the mutex
-    bool offered = false;         // known to helpers; read and written by the searching thread
-  };
-
-  // The pool for the whole process, made on first use and kept until exit (its helpers may
-  // still be asleep when static objects are destroyed).
-  static DescribePool& Get() {
-    static DescribePool* pool = new DescribePool;
-    return *pool;
-  }
-
-  // Lets helpers start on batch, whose entries are all kPending. A batch of a few entries is
-  // offered only when its reader will not need it at once (smallToo). REQUIRES: batch stays put
-  // until Retire.
-  void Offer(Batch& batch, bool smallToo) {
-    batch.next.store(0, std::memory_order_relaxed);
-    if (m_helpers == 0 || batch.count == 0 || (!smallToo && batch.count < kSharedBatch)) return;
-    batch.offered = true;
-    std::lock_guard<std::mutex> lock(m_mutex);
-    m_offered.push_back(&batch);
-    m_anyOffered.store(true, std::memory_order_relaxed);
-    m_wake.notify_one();
-  }
-
-  // The state of entry i of an offered batch once it is described, describing it here when no
-  // helper has claimed it. While a helper describes it, this thread describes runs of other
-  // offered batches. REQUIRES: the entries before i are described.
-  State Await(Batch& batch, size_t i) {
-    for (unsigned looks = 1;; ++looks) {
-      const auto state = static_cast<State>(batch.states[i].load(std::memory_order_acquire));
-      if (state != kPending) return state;
-      // The entries before i are claimed, so either i is the first unclaimed entry and the run
-      // claimed here starts with it, or a helper holds i and the run is a later one.
-      if (DescribeRun(batch)) continue;
-      // Looking for other work takes the mutex: only now and then while nothing is found.
-      if (looks % kLooksBetweenSearches == 1 && HelpElsewhere()) continue;
-      if (looks % kLooksBeforeYield == 0) std::this_thread::yield();
-    }
-  }
-
-  // Ends the work on an offered batch: no helper claims more of it, and this returns when no
-  // helper touches it any more. Entries not described by then stay kPending.
-  void Retire(Batch& batch) {
-    batch.next.store(batch.count, std::memory_order_relaxed);
-    if (!batch.offered) return;
-    batch.offered = false;
-    {
-      std::lock_guard<std::mutex> lock(m_mutex);
-      Unoffer(batch);
-    }
-    // No helper joins the batch from here on; those at work finish their current run.
-    auto helpersGone = [&batch] { return batch.workers.load(std::memory_order_acquire) == 0; };
-    if (SpinFor(helpersGone)) return;
-    std::unique_lock<std::mutex> lock(m_mutex);
-    m_idle.wait(lock, helpersGone);
-  }
-
- private:
-  // Batches smaller than this are described by their own thread alone when it needs them now.
-  static constexpr size_t kSharedBatch = 32;
-  // Entries claimed at a time.
-  static constexpr size_t kRun = 16;
-  // A thread waiting for an entry that a helper is describing gives up its core now and then.
-  static constexpr unsigned kLooksBeforeYield = 4096;
-  static constexpr unsigned kLooksBetweenSearches = 64;
-  // While a search runs, batches follow each other within a few hundred microseconds, and waking
-  // a sleeping thread costs tens of them: a helper looks for the next batch, and a retiring
-  // thread for the helpers to leave, this long before sleeping.
-  static constexpr std::chrono::microseconds kSpin{400};
-
-  DescribePool() {
-    const unsigned cores = std::thread::hardware_concurrency();
-    m_helpers = cores > 1 ? std::min(cores - 1, 3u) : 0;
-    for (unsigned i = 0; i < m_helpers; ++i) std::thread([this] { Help(); }).detach();
-  }
-
-  // Claims the next run of batch and describes it; false when every entry is claimed.
-  static bool DescribeRun(Batch& batch) {
-    const size_t first = batch.next.fetch_add(kRun, std::memory_order_relaxed);
-    if (first >= batch.count) return false;
-    const size_t end = std::min(first + kRun, batch.count);
-    for (size_t i = first; i < end; ++i) {
-      const bool found = Describe(batch.dirFd, batch.types[i], &batch.entries[i]);
-      batch.states[i].store(found ? kFound : kVanished, std::memory_order_release);
-    }
-    return true;
-  }
-
-  // Describes a run of the oldest offered batch that has unclaimed entries, as a helper would;
-  // false when none has.
-  bool HelpElsewhere() {
-    if (!m_anyOffered.load(std::memory_order_relaxed)) return false;
-    Batch* batch = nullptr;
-    {
-      std::lock_guard<std::mutex> lock(m_mutex);
-      for (Batch* offered : m_offered) {
-        if (offered->next.load(std::memory_order_relaxed) < offered->count) {
-          batch = offered;
-          break;
-        }
-      }
-      if (batch == nullptr) return false;
-      batch->workers.fetch_add(1, std::memory_order_relaxed);
-    }
-    DescribeRun(*batch);
-    if (batch->workers.fetch_sub(1, std::memory_order_release) == 1) {
-      std::lock_guard<std::mutex> lock(m_mutex);
-      m_idle.notify_all();
-    }
-    return true;
-  }
-
-  // Waits up to kSpin for condition without sleeping; its last answer.
-  template <typename Condition>
-  static bool SpinFor(Condition condition) {
-    const auto deadline = std::chrono::steady_clock::now() + kSpin;
-    while (!condition()) {
-      if (std::chrono::steady_clock::now() > deadline) return false;
-    }
-    return true;
-  }
-
-  // REQUIRES: the mutex is held.
-  void Unoffer(const Batch& batch) {
-    m_offered.erase(std::remove(m_offered.begin(), m_offered.end(), &batch), m_offered.end());
-    m_anyOffered.store(!m_offered.empty(), std::memory_order_relaxed);
-  }
-
-  void Help() {
-    for (;;) {
-      SpinFor([this] { return m_anyOffered.load(std::memory_order_relaxed); });
-      std::unique_lock<std::mutex> lock(m_mutex);
-      m_wake.wait(lock, [this] { return !m_offered.empty(); });
-      Batch* batch = m_offered.front();
-      batch->workers.fetch_add(1, std::memory_order_relaxed);
-      lock.unlock();
-      while (DescribeRun(*batch)) {
-      }
-      lock.lock();
-      // Every entry is claimed now: the next helper goes on to the following batch.
-      Unoffer(*batch);
-      if (batch->workers.fetch_sub(1, std::memory_order_release) == 1) m_idle.notify_all();
-    }
-  }
-
-  unsigned m_helpers = 0;
-  std::mutex m_mutex;
-  std::condition_variable m_wake;  // a batch was offered
-  std::condition_variable m_idle;  // a helper left its batch
-  std::vector<Batch*> m_offered;   // batches on offer, oldest first
-  // Whether m_offered holds any batch: read without the mutex to decide whether to take it.
-  std::atomic<bool> m_anyOffered{false};
-};
-
-// Room for one batch of a search: capacity entries.
-struct Slot {
-  static constexpr size_t kLargestBatch = 512;
-
-  explicit Slot(size_t capacity)
-      : capacity(capacity),
-        entries(new WIN32_FIND_DATAA[capacity]),
-        types(new unsigned char[capacity]),
-        states(new std::atomic<unsigned char>[capacity]) {
-    batch.entries = entries.get();
-    batch.types = types.get();
-    batch.states = states.get();
-  }
-
-  const size_t capacity;
-  std::unique_ptr<WIN32_FIND_DATAA[]> entries;
-  std::unique_ptr<unsigned char[]> types;
-  std::unique_ptr<std::atomic<unsigned char>[]> states;
-  DescribePool::Batch batch;
-};
-
-// Slots outlive their searches: a walk over a tree opens a search per directory, and fresh
-// storage each time would be faulted in page by page again.
-class SlotCache {
- public:
-  static std::unique_ptr<Slot> Take(size_t capacity) {
-    SlotCache& cache = Get();
-    std::lock_guard<std::mutex> lock(cache.m_mutex);
-    for (auto it = cache.m_slots.rbegin(); it != cache.m_slots.rend(); ++it) {
-      if ((*it)->capacity == capacity) {
-        std::unique_ptr<Slot> slot = std::move(*it);
-        cache.m_slots.erase(std::next(it).base());
-        return slot;
-      }
-    }
-    return std::make_unique<Slot>(capacity);
-  }
-
-  static void Give(std::unique_ptr<Slot> slot) {
-    SlotCache& cache = Get();
-    std::lock_guard<std::mutex> lock(cache.m_mutex);
-    const auto alike = std::count_if(
-        cache.m_slots.begin(), cache.m_slots.end(),
-        [&slot](const std::unique_ptr<Slot>& kept) { return kept->capacity == slot->capacity; });
-    if (alike < kKeptPerCapacity) cache.m_slots.push_back(std::move(slot));
-  }
-
- private:
-  // Enough for a walk that starts searches of several directories ahead, or for a few threads
-  // searching at once.
-  static constexpr std::ptrdiff_t kKeptPerCapacity = 8;
-
-  static SlotCache& Get() {
-    static SlotCache* cache = new SlotCache;
-    return *cache;
-  }
-
-  std::mutex m_mutex;
-  std::vector<std::unique_ptr<Slot>> m_slots;
-};
-
-// Hands a search's slot back to the cache.
-struct SlotReturn {
-  void operator()(Slot* slot) const { SlotCache::Give(std::unique_ptr<Slot>(slot)); }
-};
-
+// A search over one open directory. Each entry is read and described when it is asked for, on
+// the caller's thread.
 class Search : public KernelObject {
  public:
-  Search(DIR* dir, std::string mask, bool onlyDirectories)
+  Search(DIR* dir, std::string mask, bool onlyDirectories, bool noDotEntries)
       : m_dir(dir),
         m_mask(std::move(mask)),
         m_exact(!lumo_platform::HasWildcards(m_mask)),
-        m_onlyDirectories(onlyDirectories) {}
-  ~Search() override {
-    if (m_current != nullptr) DescribePool::Get().Retire(m_current->batch);
-    for (size_t i = 0; i < m_aheadCount; ++i) DescribePool::Get().Retire(m_ahead[i]->batch);
-    ::closedir(m_dir);
-  }
+        m_onlyDirectories(onlyDirectories),
+        m_noDotEntries(noDotEntries) {}
+  ~Search() override { ::closedir(m_dir); }
 
   // Fills fd with the first matching entry; false when there is none. A name without wildcards
   // is looked up directly, and the directory is read for a spelling in another case only when
   // the name itself is not there.
   bool First(WIN32_FIND_DATAA* fd) {
-    if (!m_exact || m_mask.size() >= MAX_PATH) return Next(fd);
+    if (!m_exact || m_mask.size() >= MAX_PATH || (m_noDotEntries && IsDotEntry(m_mask.c_str()))) {
+      return Next(fd);
+    }
     struct stat st;
     if (::fstatat(::dirfd(m_dir), m_mask.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0) {
       std::strcpy(fd->cFileName, m_mask.c_str());
@@ -369,130 +130,35 @@ class Search : public KernelObject {
     return Next(fd);
   }
 
-  // Reads the first names and offers them for describing, to be handed out later by Next from
-  // the first entry on.
-  void StartAhead() {
-    m_firstPending = true;
-    if (!m_exact || m_mask.size() >= MAX_PATH) Fill();
-  }
-
   // Fills fd with the next matching entry; false at the end.
   bool Next(WIN32_FIND_DATAA* fd) {
-    if (m_firstPending) {
-      m_firstPending = false;
-      return First(fd);
-    }
-    for (;;) {
-      DescribePool::Batch* batch = m_current == nullptr ? nullptr : &m_current->batch;
-      while (batch != nullptr && m_next < batch->count) {
-        const size_t i = m_next++;
-        if (DescribePool::Get().Await(*batch, i) != DescribePool::kFound) continue;
-        const WIN32_FIND_DATAA& entry = batch->entries[i];
-        if (m_onlyDirectories && (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
-          continue;
-        }
-        std::memcpy(fd, &entry, offsetof(WIN32_FIND_DATAA, cFileName));
-        std::strcpy(fd->cFileName, entry.cFileName);
-        fd->cAlternateFileName[0] = '\0';
-        if (m_exact) m_done = true;
-        return true;
+    while (const dirent* entry = ::readdir(m_dir)) {
+      const char* name = entry->d_name;
+      if (m_onlyDirectories && entry->d_type != DT_DIR && entry->d_type != DT_LNK &&
+          entry->d_type != DT_UNKNOWN) {
+        continue;
       }
-      if (!Advance()) return false;
+      if (m_noDotEntries && IsDotEntry(name)) continue;
+      const size_t length = std::strlen(name);
+      if (length >= MAX_PATH || !lumo_platform::MatchesMask(name, m_mask)) continue;
+      std::memcpy(fd->cFileName, name, length + 1);
+      if (!Describe(::dirfd(m_dir), entry->d_type, fd)) continue;
+      if (m_onlyDirectories && (fd->dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) continue;
+      if (m_exact) m_done = true;
+      return true;
     }
+    return false;
   }
 
   bool Done() const { return m_done; }
 
  private:
-  // Names read at a time: a first batch small enough that a helper starts early, then larger
-  // ones that keep the hand-overs few.
-  static constexpr size_t kFirstBatch = 64;
-  // Batches read and offered ahead of the one handed out.
-  static constexpr size_t kAhead = 3;
-
-  // Makes the next batch current; false at the end of the directory. The batches after it are
-  // offered for describing before the caller reads their names, so that helpers describe them
-  // while the caller reads and hands out entries.
-  bool Advance() {
-    if (m_current != nullptr) {
-      // Handed out in full: once no helper touches it, its slot is free.
-      DescribePool::Get().Retire(m_current->batch);
-      m_current = nullptr;
-    }
-    Fill();
-    if (m_aheadCount == 0) return false;
-    m_current = m_ahead[0];
-    m_next = 0;
-    std::copy(m_ahead + 1, m_ahead + m_aheadCount, m_ahead);
-    --m_aheadCount;
-    ReadAhead();
-    return true;
-  }
-
-  // Reads the first batches, once.
-  void Fill() {
-    if (m_started) return;
-    m_started = true;
-    while (m_aheadCount < kAhead && ReadAhead()) {
-    }
-  }
-
-  // Reads the next names that match into a free slot and offers them; false when the directory
-  // has no more. A small batch is worth sharing when it is not handed out at once: one read
-  // behind the batch being handed out, or at the start of a search started ahead.
-  bool ReadAhead() {
-    if (m_atEnd) return false;
-    auto* free = m_slots;
-    while (*free &&
-           (free->get() == m_current ||
-            std::find(m_ahead, m_ahead + m_aheadCount, free->get()) != m_ahead + m_aheadCount)) {
-      ++free;
-    }
-    const size_t wanted = m_batchSize;
-    m_batchSize = std::min(m_batchSize * 2, Slot::kLargestBatch);
-    if (!*free || (*free)->capacity < wanted) free->reset(SlotCache::Take(wanted).release());
-    DescribePool::Batch& batch = (*free)->batch;
-    batch.dirFd = ::dirfd(m_dir);
-    batch.count = 0;
-    while (batch.count < wanted) {
-      const dirent* entry = ::readdir(m_dir);
-      if (entry == nullptr) {
-        m_atEnd = true;
-        break;
-      }
-      const char* name = entry->d_name;
-      if (std::strlen(name) >= MAX_PATH) continue;
-      if (m_onlyDirectories && entry->d_type != DT_DIR && entry->d_type != DT_LNK &&
-          entry->d_type != DT_UNKNOWN) {
-        continue;
-      }
-      if (!lumo_platform::MatchesMask(name, m_mask)) continue;
-      std::strcpy(batch.entries[batch.count].cFileName, name);
-      batch.types[batch.count] = entry->d_type;
-      batch.states[batch.count].store(DescribePool::kPending, std::memory_order_relaxed);
-      ++batch.count;
-    }
-    if (batch.count == 0) return false;
-    m_ahead[m_aheadCount++] = free->get();
-    DescribePool::Get().Offer(batch, m_current != nullptr || m_firstPending);
-    return true;
-  }
-
   DIR* m_dir;
   const std::string m_mask;
   const bool m_exact;  // a mask without wildcards names one entry
   const bool m_onlyDirectories;
+  const bool m_noDotEntries;  // "." and ".." are passed over
   bool m_done = false;
-  bool m_firstPending = false;  // started ahead: Next hands out the first entry
-  bool m_started = false;
-  bool m_atEnd = false;  // readdir has reported the end of the directory
-  size_t m_batchSize = kFirstBatch;
-  // Storage for the batch handed out and those ahead, made as needed.
-  std::unique_ptr<Slot, SlotReturn> m_slots[kAhead + 1];
-  Slot* m_current = nullptr;  // the batch being handed out, the next entry at m_next
-  size_t m_next = 0;
-  Slot* m_ahead[kAhead] = {};  // batches offered for describing, in directory order
-  size_t m_aheadCount = 0;
 };
 
 Search* AsSearch(HANDLE h) {
@@ -502,7 +168,7 @@ Search* AsSearch(HANDLE h) {
 
 // Opens a search for the pattern lpFileName (a directory followed by a mask); nullptr when the
 // pattern has no mask or the directory cannot be read.
-Search* OpenSearch(LPCSTR lpFileName, FINDEX_SEARCH_OPS fSearchOp) {
+Search* OpenSearch(LPCSTR lpFileName, FINDEX_SEARCH_OPS fSearchOp, DWORD flags) {
   const std::string pattern = NativePath(lpFileName);
   const size_t slash = pattern.rfind('/');
   std::string directory = slash == std::string::npos ? "." : pattern.substr(0, slash + 1);
@@ -510,7 +176,8 @@ Search* OpenSearch(LPCSTR lpFileName, FINDEX_SEARCH_OPS fSearchOp) {
   if (mask.empty()) return nullptr;
   DIR* dir = ::opendir(directory.c_str());
   if (dir == nullptr) return nullptr;
-  return new Search(dir, std::move(mask), fSearchOp == FindExSearchLimitToDirectories);
+  return new Search(dir, std::move(mask), fSearchOp == FindExSearchLimitToDirectories,
+                    (flags & LUMO_FIND_NO_DOT_ENTRIES) != 0);
 }
 
 // An open file. Opened for a sequential scan it reads ahead in large blocks and serves smaller
@@ -627,24 +294,17 @@ HANDLE FindFirstFileA(LPCSTR lpFileName, LPWIN32_FIND_DATAA lpFindFileData) {
 }
 
 HANDLE FindFirstFileExA(LPCSTR lpFileName, FINDEX_INFO_LEVELS, LPVOID lpFindFileData,
-                        FINDEX_SEARCH_OPS fSearchOp, LPVOID lpSearchFilter, DWORD) {
+                        FINDEX_SEARCH_OPS fSearchOp, LPVOID lpSearchFilter,
+                        DWORD dwAdditionalFlags) {
   if (lpFileName == nullptr || lpFindFileData == nullptr || lpSearchFilter != nullptr) {
     return INVALID_HANDLE_VALUE;
   }
-  Search* search = OpenSearch(lpFileName, fSearchOp);
+  Search* search = OpenSearch(lpFileName, fSearchOp, dwAdditionalFlags);
   if (search == nullptr) return INVALID_HANDLE_VALUE;
   if (!search->First(static_cast<LPWIN32_FIND_DATAA>(lpFindFileData))) {
     delete search;
     return INVALID_HANDLE_VALUE;
   }
-  return lumo_platform::ToHandle(search);
-}
-
-HANDLE LumoFindStartA(LPCSTR lpFileName, FINDEX_SEARCH_OPS fSearchOp) {
-  if (lpFileName == nullptr) return INVALID_HANDLE_VALUE;
-  Search* search = OpenSearch(lpFileName, fSearchOp);
-  if (search == nullptr) return INVALID_HANDLE_VALUE;
-  search->StartAhead();
   return lumo_platform::ToHandle(search);
 }
 
@@ -658,6 +318,15 @@ BOOL FindClose(HANDLE hFindFile) {
   Search* search = AsSearch(hFindFile);
   if (search == nullptr) return FALSE;
   delete search;
+  return TRUE;
+}
+
+BOOL LumoGetFileIdA(LPCSTR lpFileName, LUMO_FILE_ID* lpFileId) {
+  if (lpFileName == nullptr || lpFileId == nullptr) return FALSE;
+  struct stat st;
+  if (::stat(NativePath(lpFileName).c_str(), &st) != 0) return FALSE;
+  lpFileId->volume = static_cast<ULONGLONG>(st.st_dev);
+  lpFileId->index = static_cast<ULONGLONG>(st.st_ino);
   return TRUE;
 }
 

@@ -9,10 +9,18 @@
 //   ODBC;Driver=PostgreSQL ANSI;Server=db.example;Port=5432;Database=lumo;Uid=lumo;Pwd=secret
 //
 // so a deployment moves a database to a server by replacing the file with a link, without any
-// change to code. A backslash in a path is read as a separator.
+// change to code. A backslash in a path is read as a separator; a relative path is taken from the
+// current directory at the time of the call. Any file name works: the path reaches the driver
+// percent-encoded, never cut at a ';' or a brace.
 //
-// Thread-safe: the table of connections is locked; each connection is used by one thread at a
-// time (see CDatabase).
+// Ownership: the factory owns every connection. Each GetDB(path) is a hold on the path's one
+// connection, and each CloseDB(path) releases one hold; the connection is closed and destroyed
+// when its last hold is released (or with the factory at exit). So a pointer from GetDB stays
+// valid, and its connection open, until its caller's own CloseDB, whatever other callers of the
+// same path do.
+//
+// Thread-safe: the table of connections is locked. A connection, and GetDB of its path (which
+// checks the connection and may reopen it), are used by one thread at a time (see CDatabase).
 #ifndef HOSTKIT_DB_FACTORY_H_
 #define HOSTKIT_DB_FACTORY_H_
 
@@ -40,13 +48,14 @@ class HOSTKIT_EXPORT CDbFactoryT {
   // destroyed, closing its connections, at exit.
   static CDbFactoryT& instance();
 
-  // An open connection to the database at path, owned by the factory: the same one for the same
-  // path until CloseDB(path). A cached connection that has died (a server went away) is replaced
-  // by a new one. Raises CDBException when the database cannot be opened; a missing file is such
-  // an error (naming the path), never a new empty database.
+  // The open connection to the database at path, with one more hold on it: the same connection
+  // for the same path while any hold lasts. A connection that has died (a server went away) is
+  // reopened in place, so the pointers handed out before stay valid. Raises CDBException when the
+  // database cannot be opened (the hold is then not taken); a missing file is such an error
+  // (naming the path), never a new empty database.
   TDatabase* GetDB(const CString& path);
-  // Closes and forgets the connection of path; the pointer GetDB gave is invalid afterwards.
-  // Does nothing for a path without a connection.
+  // Releases one hold on the connection of path; the last release closes and destroys it. After
+  // it, the caller uses its pointer no more. Does nothing for a path without a connection.
   void CloseDB(const CString& path);
 
   // Creates an empty SQLite database file at path. Returns false, changing nothing, when the path
@@ -64,8 +73,13 @@ class HOSTKIT_EXPORT CDbFactoryT {
  private:
   CDbFactoryT();
 
+  struct Connection {
+    std::unique_ptr<TDatabase> db;
+    int holds;  // GetDB calls not yet matched by a CloseDB
+  };
+
   std::mutex m_mutex;
-  std::map<CString, std::unique_ptr<TDatabase>> m_databases;  // by normalised path
+  std::map<CString, Connection> m_databases;  // by absolute path
 };
 
 #endif  // HOSTKIT_DB_FACTORY_H_
