@@ -2,7 +2,10 @@
 // allocation.
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "gpc_memory.h"
 #include "lumotools/geometry/polygon_clipper.h"
@@ -37,9 +40,12 @@ TEST(ClipperAllocationFailure, AddContourNamesTheArray) {
               testing::ExitedWithCode(0), "^gpc malloc failure: contour addition\n$");
 }
 
+// Stars of 400 vertices: their tables outgrow the block a clip keeps on the stack.
 TEST(ClipperAllocationFailure, EveryAllocationOfAClipEndsTheProcessWithItsName) {
   GTEST_FLAG_SET(death_test_style, "threadsafe");
-  GpcPolygon a({Rect(0, 0, 4, 4), Rect(10, 10, 11, 11)}), b({Rect(1, 1, 2, 2), Rect(3, 3, 5, 5)});
+  std::mt19937_64 rng(7);
+  GpcPolygon a({lumo_test::RandomStar(rng, 400, 0, 0, 0.5, 1)});
+  GpcPolygon b({lumo_test::RandomStar(rng, 400, 0.3, 0, 0.5, 1)});
   for (gpc_op op : {GPC_DIFF, GPC_UNION}) {
     const long count = CountAllocations(op, a.get(), b.get());
     ASSERT_GT(count, 5);
@@ -50,15 +56,40 @@ TEST(ClipperAllocationFailure, EveryAllocationOfAClipEndsTheProcessWithItsName) 
           << "allocation " << k;
     }
   }
-  // The first allocation of a difference is the bounding-box pass, the last the result's
-  // vertices.
+  // The first allocation is the edge table, the last the result's vertices.
   const long count = CountAllocations(GPC_DIFF, a.get(), b.get());
   gpc_polygon r;
   EXPECT_EXIT((lumo_gpc::FailAllocationAfter(0), gpc_polygon_clip(GPC_DIFF, a.get(), b.get(), &r)),
-              testing::ExitedWithCode(0), "gpc malloc failure: Bounding box creation");
+              testing::ExitedWithCode(0), "gpc malloc failure: edge table creation");
   EXPECT_EXIT(
       (lumo_gpc::FailAllocationAfter(count - 1), gpc_polygon_clip(GPC_DIFF, a.get(), b.get(), &r)),
       testing::ExitedWithCode(0), "gpc malloc failure: vertex creation");
+}
+
+// A clip of small polygons allocates its result only: the hole flags, the contour list and one
+// vertex array per contour.
+TEST(ClipperAllocationFailure, SmallClipsAllocateOnlyTheirResult) {
+  std::mt19937_64 rng(8);
+  const Contours wall{Rect(0, 0, 6000, 3000), Rect(500, 800, 1500, 2200), Rect(2000, 0, 3000, 2200),
+                      Rect(3500, 800, 4500, 2200), Rect(5000, 800, 5800, 2200)};
+  const Contours ell{{{0, 0}, {4000, 0}, {4000, 1000}, {1000, 1000}, {1000, 4000}, {0, 4000}}};
+  const std::vector<std::pair<Contours, Contours>> cases{
+      {{Rect(0, 0, 10, 10)}, {Rect(5, 5, 15, 15)}},
+      {wall, ell},
+      {{lumo_test::RandomStar(rng, 64, 0, 0, 500, 1000)},
+       {lumo_test::RandomStar(rng, 64, 300, 0, 500, 1000)}},
+  };
+  for (const auto& c : cases) {
+    GpcPolygon a(c.first), b(c.second);
+    for (gpc_op op : {GPC_DIFF, GPC_INT, GPC_XOR, GPC_UNION}) {
+      gpc_polygon r;
+      gpc_polygon_clip(op, a.get(), b.get(), &r);
+      ASSERT_GT(r.num_contours, 0);
+      EXPECT_EQ(CountAllocations(op, a.get(), b.get()), 2 + r.num_contours)
+          << "op " << op << ", " << c.first.size() << " and " << c.second.size() << " contours";
+      gpc_free_polygon(&r);
+    }
+  }
 }
 
 TEST(ClipperAllocationFailure, ZeroBytesAllocateNothing) {

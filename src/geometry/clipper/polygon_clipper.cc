@@ -3,8 +3,8 @@
 // Terms used below:
 // - Scanline: a height at which some input edge starts or ends. Consecutive scanlines bound a
 //   scanbeam, inside which no edge starts or ends.
-// - Local minima table: the input edges sorted by their lower end, so that the sweep takes the
-//   edges starting on each scanline from its front.
+// - Local minima table: the input edges themselves, sorted by their lower end, so that the sweep
+//   takes the edges starting on each scanline from its front.
 // - Active edge table (AET): the edges crossing the current scanbeam, ordered left to right.
 //   Edges that run on the same line through the beam form one bundle, which changes the
 //   subject/clip parity by the xor of its members' types: shared edges cancel or merge. The
@@ -12,10 +12,11 @@
 //   order), so that a starting edge finds its place in O(log n). Each bundle keeps the
 //   subject/clip parity just right of it, so a bundle's neighbourhood is classified from its left
 //   neighbour alone.
-// - Event queue: a heap of what happens on a scanline (an edge ends, two bundles meet at one
-//   point, a bundle's members part) or inside a beam (two neighbouring bundles cross). Events are
-//   predicted for neighbours only, when they become neighbours, so a scanline or a crossing costs
-//   O(log n) plus the bundles at its point, and a clip costs O((n + k) log n).
+// - Events: what happens on a scanline (an edge ends, two bundles meet at one point, a bundle's
+//   members part), kept in a list per scanline, and what happens inside a beam (two neighbouring
+//   bundles cross), kept in a heap. Events are predicted for neighbours only, when they become
+//   neighbours, so a scanline or a crossing costs O(log n) plus the bundles at its point, and a
+//   clip costs O((n + k) log n).
 // - Output chain: a partial result contour, a list of vertices grown at both ends and joined to
 //   other chains, until its two ends meet and it closes.
 //
@@ -40,6 +41,7 @@
 #include "gpc_memory.h"
 
 using lumo_gpc::Allocate;
+using lumo_gpc::Arena;
 using lumo_gpc::Buffer;
 
 #if defined(LUMO_CLIPPER_COUNT_WORK)
@@ -104,13 +106,17 @@ struct Slot {
   uint32_t priority;
 };
 
-// Something that happens on scanline `scan` (phase 0), or inside the beam above it at height t
-// (phase 1, 0 bottom to 1 top), to bundles a and b (b may be kNone). Crossings at one height go
-// by the abscissas of b and a at the bottom of the beam, so that several lines through one point
-// swap in one order.
+// Bundles a and b (b may be kNone) to visit on a scanline: an entry of that scanline's list.
+struct ScanEvent {
+  int32_t a, b;
+  int32_t next;  // the next entry of the list, or kNone
+};
+
+// Bundles a and b cross inside the beam above scanline `scan`, at height t (0 bottom to 1 top).
+// Crossings at one height go by the abscissas of b and a at the bottom of the beam, so that
+// several lines through one point swap in one order.
 struct Event {
   int32_t scan;
-  int32_t phase;
   double t;
   double xb, xa;
   int32_t a, b;
@@ -118,7 +124,6 @@ struct Event {
 
 bool Later(const Event& p, const Event& q) {
   if (p.scan != q.scan) return p.scan > q.scan;
-  if (p.phase != q.phase) return p.phase > q.phase;
   if (p.t != q.t) return p.t > q.t;
   if (p.xb != q.xb) return p.xb > q.xb;
   return p.xa > q.xa;
@@ -160,7 +165,8 @@ int32_t EndOf(int32_t chain, bool tail) { return chain * 2 + (tail ? 1 : 0); }
 
 class Sweep {
  public:
-  explicit Sweep(gpc_op op) {
+  // The tables take their memory from arena first.
+  Sweep(gpc_op op, Arena* arena) : arena_(arena) {
     for (unsigned s = 0; s < 4; ++s) {
       const bool in_subject = s & kSubject, in_clip = s & kClip;
       switch (op) {
@@ -180,6 +186,7 @@ class Sweep {
     }
   }
 
+  void Reserve(size_t edges) { input_.reserve(edges); }
   void AddContour(const gpc_vertex_list& c, uint8_t type);
   void Run();
   void Emit(gpc_polygon* result);
@@ -194,10 +201,12 @@ class Sweep {
   int32_t Extreme(bool last) const;
   int32_t Locate(double x, double y) const;
   void InsertAfter(int32_t bundle, int32_t after);
+  void Replace(int32_t old, int32_t bundle);
   void Remove(int32_t bundle);
   void RotateUp(int32_t slot);
 
   // Events.
+  void Visit(int32_t scan, int32_t a, int32_t b);
   void Push(const Event& e);
   Event Pop();
   void Predict(int32_t left, int32_t right, int32_t from);
@@ -216,23 +225,25 @@ class Sweep {
   void AddAtHead(int32_t end, double x, double y);
   void Join(int32_t tail_end, int32_t head_end, int32_t hole);
 
+  Arena* const arena_;
   bool inside_[4];
-  Buffer<Edge> input_{"edge table creation"};
-  Buffer<int32_t> lmt_{"LMT insertion"};
-  Buffer<double> scanlines_{"sbt creation"};
-  Buffer<int32_t> members_{"ST insertion"};
-  Buffer<Bundle> bundles_{"ST insertion"};
-  Buffer<Slot> slots_{"ST insertion"};
-  Buffer<Event> events_{"IT insertion"};
-  Buffer<Seed> seeds_{"IT insertion"};
-  Buffer<int32_t> starting_{"LMT insertion"};
-  Buffer<Placed> placed_{"ST insertion"};
-  Buffer<Item> items_{"IT insertion"};
-  Buffer<Item> incoming_{"IT insertion"};
-  Buffer<Item> outgoing_{"IT insertion"};
-  Buffer<VertexNode> nodes_{"vertex node creation"};
-  Buffer<Chain> chains_{"polygon node creation"};
-  Buffer<ClosedChain> closed_{"polygon node creation"};
+  Buffer<Edge> input_{"edge table creation", arena_};
+  Buffer<double> scanlines_{"sbt creation", arena_};
+  Buffer<int32_t> members_{"ST insertion", arena_};
+  Buffer<Bundle> bundles_{"ST insertion", arena_};
+  Buffer<Slot> slots_{"ST insertion", arena_};
+  Buffer<int32_t> scan_first_{"IT insertion", arena_};  // per scanline: its first event
+  Buffer<ScanEvent> scan_events_{"IT insertion", arena_};
+  Buffer<Event> events_{"IT insertion", arena_};
+  Buffer<Seed> seeds_{"IT insertion", arena_};
+  Buffer<int32_t> starting_{"LMT insertion", arena_};
+  Buffer<Placed> placed_{"ST insertion", arena_};
+  Buffer<Item> items_{"IT insertion", arena_};
+  Buffer<Item> incoming_{"IT insertion", arena_};
+  Buffer<Item> outgoing_{"IT insertion", arena_};
+  Buffer<VertexNode> nodes_{"vertex node creation", arena_};
+  Buffer<Chain> chains_{"polygon node creation", arena_};
+  Buffer<ClosedChain> closed_{"polygon node creation", arena_};
   int32_t root_ = kNone;
   uint32_t random_ = 0x9e3779b9u;
   size_t next_new_ = 0;
@@ -362,6 +373,14 @@ void Sweep::InsertAfter(int32_t bundle, int32_t after) {
   }
 }
 
+// Puts bundle in the place of `old`, which leaves the table.
+void Sweep::Replace(int32_t old, int32_t bundle) {
+  const int32_t s = bundles_[old].slot;
+  bundles_[old].alive = false;
+  slots_[s].bundle = bundle;
+  bundles_[bundle].slot = s;
+}
+
 void Sweep::Remove(int32_t bundle) {
   const int32_t s = bundles_[bundle].slot;
   bundles_[bundle].alive = false;
@@ -380,6 +399,12 @@ void Sweep::Remove(int32_t bundle) {
   } else {
     slots_[x.parent].right = child;
   }
+}
+
+// Queues a visit of bundles a and b on scanline `scan`.
+void Sweep::Visit(int32_t scan, int32_t a, int32_t b) {
+  scan_events_.push_back(ScanEvent{a, b, scan_first_[scan]});
+  scan_first_[scan] = static_cast<int32_t>(scan_events_.size() - 1);
 }
 
 void Sweep::Push(const Event& e) {
@@ -421,7 +446,7 @@ void Sweep::Predict(int32_t left, int32_t right, int32_t from) {
   }
   reached(lo, &same);
   if (same || lo == 0) {
-    Push(Event{lo, 0, 0, 0, 0, left, right});
+    Visit(lo, left, right);
     return;
   }
   // A crossing in the beam below scanline lo.
@@ -432,7 +457,7 @@ void Sweep::Predict(int32_t left, int32_t right, int32_t from) {
   double t = gap_bottom / (gap_bottom - gap_top);
   if (!(t >= 0)) t = 0;
   if (t > 1) t = 1;
-  Push(Event{lo - 1, 1, t, xr, xl, left, right});
+  Push(Event{lo - 1, t, xr, xl, left, right});
 }
 
 // The members of a bundle run on one line up to the next scanline; they part on the first
@@ -462,39 +487,51 @@ void Sweep::PredictParting(int32_t bundle, int32_t from) {
       lo = mid + 1;
     }
   }
-  Push(Event{lo, 0, 0, 0, 0, bundle, kNone});
+  Visit(lo, bundle, kNone);
 }
 
 void Sweep::Run() {
   const size_t n = input_.size();
   if (n == 0) return;
-  lmt_.resize(n);
-  scanlines_.resize(2 * n);
-  for (size_t i = 0; i < n; ++i) {
-    lmt_[i] = static_cast<int32_t>(i);
-    scanlines_[2 * i] = input_[i].yb;
-    scanlines_[2 * i + 1] = input_[i].yt;
-  }
-  std::sort(lmt_.begin(), lmt_.end(), [this](int32_t a, int32_t b) {
-    const Edge& ea = input_[a];
-    const Edge& eb = input_[b];
-    if (ea.yb != eb.yb) return ea.yb < eb.yb;
-    return Before(Placed{ea.xb, ea.slope, a}, Placed{eb.xb, eb.slope, b});
+  std::sort(input_.begin(), input_.end(), [](const Edge& a, const Edge& b) {
+    if (a.yb != b.yb) return a.yb < b.yb;
+    return Before(Placed{a.xb, a.slope, 0}, Placed{b.xb, b.slope, 0});
   });
-  std::sort(scanlines_.begin(), scanlines_.end());
-  scanlines_.resize(
-      static_cast<size_t>(std::unique(scanlines_.begin(), scanlines_.end()) - scanlines_.begin()));
+  // The scanlines: the lower ends, now in order, merged with the upper ends.
+  Buffer<double> tops("sbt creation", arena_);
+  tops.resize(n);
+  for (size_t i = 0; i < n; ++i) tops[i] = input_[i].yt;
+  std::sort(tops.begin(), tops.end());
+  scanlines_.resize(2 * n);
+  size_t count = 0;
+  for (size_t lower = 0, upper = 0; lower < n || upper < n;) {
+    const double y = upper == n || (lower < n && input_[lower].yb <= tops[upper])
+                         ? input_[lower++].yb
+                         : tops[upper++];
+    if (count == 0 || scanlines_[count - 1] != y) scanlines_[count++] = y;
+  }
+  scanlines_.resize(count);
+  // Each edge makes about one bundle and one slot and leaves up to two result vertices (an
+  // exclusive or keeps both sides of a crossing), more where edges cross or meet; reserving that
+  // much at once keeps a small clip within its arena.
+  members_.reserve(n);
+  bundles_.reserve(n);
+  slots_.reserve(n);
+  nodes_.reserve(2 * n);
   for (size_t i = 0; i < n; ++i) {
     input_[i].top = static_cast<int32_t>(
         std::lower_bound(scanlines_.begin(), scanlines_.end(), input_[i].yt) - scanlines_.begin());
   }
-  const int32_t count = static_cast<int32_t>(scanlines_.size());
-  for (int32_t j = 0; j < count; ++j) {
+  scan_first_.resize(count);
+  std::fill(scan_first_.begin(), scan_first_.end(), kNone);
+  scan_events_.reserve(2 * n);
+  const int32_t last = static_cast<int32_t>(count) - 1;
+  for (int32_t j = 0; j <= last; ++j) {
     scan_ = j;
     y_ = scanlines_[j];
-    ynext_ = j + 1 < count ? scanlines_[j + 1] : y_;
+    ynext_ = j < last ? scanlines_[j + 1] : y_;
     Scanline(j);
-    if (j + 1 < count) Beam(j);
+    if (j < last) Beam(j);
   }
 }
 
@@ -505,16 +542,16 @@ void Sweep::Run() {
 void Sweep::Scanline(int32_t j) {
   const int32_t stamp = j + 1;
   seeds_.clear();
-  while (!events_.empty() && events_[0].scan == j && events_[0].phase == 0) {
-    const Event e = Pop();
+  for (int32_t v = scan_first_[j]; v != kNone; v = scan_events_[v].next) {
+    const ScanEvent& e = scan_events_[v];
     for (int32_t b : {e.a, e.b}) {
       if (b == kNone || !bundles_[b].alive || bundles_[b].mark == stamp) continue;
       bundles_[b].mark = stamp;
       seeds_.push_back(Seed{XOf(b, y_), b, kNone});
     }
   }
-  while (next_new_ < lmt_.size() && input_[lmt_[next_new_]].yb == y_) {
-    const int32_t e = lmt_[next_new_++];
+  while (next_new_ < input_.size() && input_[next_new_].yb == y_) {
+    const int32_t e = static_cast<int32_t>(next_new_++);
     seeds_.push_back(Seed{input_[e].xb, kNone, e});
   }
   if (seeds_.empty()) return;
@@ -664,18 +701,25 @@ int32_t Sweep::Group(int32_t first, int32_t below, const int32_t* starting, size
   for (const Item& item : incoming_) items_.push_back(item);
   pending_ = kNone;
   if (!items_.empty()) Connect(x, y);
-  // The table: the bundles of the point replace those below it.
+  // The table: the bundles of the point replace those below it, taking over their places in
+  // order (most points of a contour only pass one edge on to the next), the rest removed or put
+  // in after them.
   b = first;
+  size_t reused = made_first;
   for (int32_t m = 0; m < below; ++m) {
     const int32_t next = Next(b);
-    Remove(b);
+    if (reused < made_end) {
+      Replace(b, static_cast<int32_t>(reused++));
+    } else {
+      Remove(b);
+    }
     b = next;
   }
   int32_t last = anchor;
   for (size_t m = made_first; m < made_end; ++m) {
     const int32_t id = static_cast<int32_t>(m);
-    InsertAfter(id, last);
-    Push(Event{bundles_[id].top, 0, 0, 0, 0, id, kNone});
+    if (m >= reused) InsertAfter(id, last);
+    Visit(bundles_[id].top, id, kNone);
     PredictParting(id, j + 1);
     Predict(last, id, j + 1);
     last = id;
@@ -735,7 +779,9 @@ void Sweep::Connect(double x, double y) {
   while (start < n && !items_[start].after_inside) ++start;
   if (start == n || n % 2 != 0) return;  // cannot happen with consistent parities
   for (size_t k = 0; k < n; k += 2) {
-    const size_t ia = (start + k) % n, ib = (start + k + 1) % n;
+    size_t ia = start + k, ib = ia + 1;
+    if (ia >= n) ia -= n;
+    if (ib >= n) ib -= n;
     const Item& a = items_[ia];  // the chain runs into the point along a
     const Item& b = items_[ib];  // and leaves it along b
     if (a.incoming && b.incoming) {
@@ -813,7 +859,7 @@ void Sweep::Join(int32_t tail_end, int32_t head_end, int32_t hole) {
 
 // Copies the closed chains with at least 3 distinct vertices into result.
 void Sweep::Emit(gpc_polygon* result) {
-  Buffer<int32_t> counts("contour creation");
+  Buffer<int32_t> counts("contour creation", arena_);
   counts.resize(closed_.size());
   int32_t kept = 0;
   for (size_t i = 0; i < closed_.size(); ++i) {
@@ -880,9 +926,9 @@ void ContourBoxes(const gpc_polygon* p, Buffer<Box>& boxes) {
 
 // Marks the contours of subject and clip that overlap some contour of the other polygon.
 void MarkOverlapping(const gpc_polygon* subject, const gpc_polygon* clip,
-                     Buffer<uint8_t>& subject_used, Buffer<uint8_t>& clip_used) {
-  Buffer<Box> s("Bounding box creation");
-  Buffer<Box> c("Bounding box creation");
+                     Buffer<uint8_t>& subject_used, Buffer<uint8_t>& clip_used, Arena* arena) {
+  Buffer<Box> s("Bounding box creation", arena);
+  Buffer<Box> c("Bounding box creation", arena);
   ContourBoxes(subject, s);
   ContourBoxes(clip, c);
   subject_used.resize(s.size());
@@ -892,7 +938,7 @@ void MarkOverlapping(const gpc_polygon* subject, const gpc_polygon* clip,
   // Sweep over x: each box, taken by its lower x, is tested against the boxes of the other
   // polygon that have begun and not yet ended.
   const size_t subject_count = s.size();
-  Buffer<int32_t> order("overlap table creation");
+  Buffer<int32_t> order("overlap table creation", arena);
   order.resize(subject_count + c.size());
   for (size_t i = 0; i < order.size(); ++i) order[i] = static_cast<int32_t>(i);
   auto box = [&](int32_t k) -> const Box& {
@@ -900,8 +946,8 @@ void MarkOverlapping(const gpc_polygon* subject, const gpc_polygon* clip,
   };
   std::sort(order.begin(), order.end(),
             [&box](int32_t a, int32_t b) { return box(a).xmin < box(b).xmin; });
-  Buffer<int32_t> open_subject("overlap table creation");
-  Buffer<int32_t> open_clip("overlap table creation");
+  Buffer<int32_t> open_subject("overlap table creation", arena);
+  Buffer<int32_t> open_clip("overlap table creation", arena);
   for (int32_t k : order) {
     const bool is_subject = k < static_cast<int32_t>(subject_count);
     const Box& b = box(k);
@@ -957,20 +1003,33 @@ void gpc_polygon_clip(gpc_op op, gpc_polygon* subject, gpc_polygon* clip, gpc_po
   if (IsEmpty(subject) && (op == GPC_DIFF || op == GPC_INT)) return;
   if (IsEmpty(clip) && op == GPC_INT) return;
 
+  Arena arena;
   // Contours far from the other polygon cannot change a difference or an intersection.
-  Buffer<uint8_t> subject_used("overlap table creation");
-  Buffer<uint8_t> clip_used("overlap table creation");
+  Buffer<uint8_t> subject_used("overlap table creation", &arena);
+  Buffer<uint8_t> clip_used("overlap table creation", &arena);
   const bool prune = (op == GPC_DIFF || op == GPC_INT) && !IsEmpty(subject) && !IsEmpty(clip);
-  if (prune) MarkOverlapping(subject, clip, subject_used, clip_used);
+  if (prune) MarkOverlapping(subject, clip, subject_used, clip_used, &arena);
+  auto take_subject = [&](int32_t c) {
+    return subject->contour[c].num_vertices >= 3 && !(prune && op == GPC_INT && !subject_used[c]);
+  };
+  auto take_clip = [&](int32_t c) {
+    return clip->contour[c].num_vertices >= 3 && !(prune && !clip_used[c]);
+  };
 
-  Sweep sweep(op);
+  Sweep sweep(op, &arena);
+  size_t edges = 0;
   for (int32_t c = 0; c < subject->num_contours; ++c) {
-    if (prune && op == GPC_INT && !subject_used[c]) continue;
-    if (subject->contour[c].num_vertices >= 3) sweep.AddContour(subject->contour[c], kSubject);
+    if (take_subject(c)) edges += static_cast<size_t>(subject->contour[c].num_vertices);
   }
   for (int32_t c = 0; c < clip->num_contours; ++c) {
-    if (prune && !clip_used[c]) continue;
-    if (clip->contour[c].num_vertices >= 3) sweep.AddContour(clip->contour[c], kClip);
+    if (take_clip(c)) edges += static_cast<size_t>(clip->contour[c].num_vertices);
+  }
+  sweep.Reserve(edges);
+  for (int32_t c = 0; c < subject->num_contours; ++c) {
+    if (take_subject(c)) sweep.AddContour(subject->contour[c], kSubject);
+  }
+  for (int32_t c = 0; c < clip->num_contours; ++c) {
+    if (take_clip(c)) sweep.AddContour(clip->contour[c], kClip);
   }
   sweep.Run();
   sweep.Emit(result);
