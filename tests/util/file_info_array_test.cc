@@ -63,6 +63,7 @@ TEST(FileInfoArray, RecursiveListingWithoutDirectories) {
             (Names{"top.txt", "top.dat", "a/one.txt", "a/b/two.txt", "a/b/skip.dat"}));
   EXPECT_EQ(5, added);
   EXPECT_EQ(5u, progress);
+  for (INT_PTR i = 0; i < array.GetSize(); ++i) EXPECT_EQ(array[i].GetUserValue(), 0);
 }
 
 TEST(FileInfoArray, MaskFiltersFilesOnlyAndDirectoriesOnRequest) {
