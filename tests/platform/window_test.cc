@@ -195,8 +195,8 @@ TEST_F(WindowTest, GeometryIsRelativeToTheParentAndClicksFindTheDeepestWindow) {
   const std::vector<std::string> expected = {"inner:down 5,6", "top:down 5,5"};
   EXPECT_EQ(Journal(), expected);
 
-  MoveWindow(panel, 0, 0, 50, 50, TRUE);
-  EXPECT_EQ(LumoMouseDown(top, {15, 16}), inner) << "children move with their parent";
+  MoveWindow(panel, 5, 0, 50, 50, TRUE);
+  EXPECT_EQ(LumoMouseDown(top, {20, 16}), inner) << "children move with their parent";
   RECT update{};
   EXPECT_TRUE(GetUpdateRect(panel, &update, FALSE));
   EXPECT_EQ(CRect(update), CRect(0, 0, 50, 50));
