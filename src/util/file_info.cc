@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 #include <memory>
+#include <typeinfo>
 #include <vector>
 
 #include "lumotools/platform/archive.h"
@@ -88,8 +89,10 @@ void CFileInfo::Create(const WIN32_FIND_DATAA* fd, CString dir, long userValue) 
 }
 
 void CFileInfo::Describe(const WIN32_FIND_DATAA& fd, const CString& dir, long userValue) {
+  const int nameLength = static_cast<int>(std::strlen(fd.cFileName));
+  m_sPath.Preallocate(dir.GetLength() + nameLength);
   m_sPath = dir;
-  m_sPath += fd.cFileName;
+  m_sPath.Append(fd.cFileName, nameLength);
   m_nAttrib = fd.dwFileAttributes;
   m_nSize = (static_cast<ULONGLONG>(fd.nFileSizeHigh) << 32) | fd.nFileSizeLow;
   m_tCreated = CTime(fd.ftCreationTime);
@@ -250,7 +253,22 @@ struct CFileInfoArray::DirWalk {
   const bool withDirs;
   const volatile int* const abortFlag;
   volatile DWORD* const progress;
+  // Entries are described straight into the array's storage: AddFileInfo would append a copy
+  // of each, and no derived class stands in between.
+  const bool inPlace;
   std::vector<std::unique_ptr<Found>> found{};  // by depth
+
+  // Appends the entry fd of dir, as AddFileInfo does when it appends.
+  void AppendDescribed(const WIN32_FIND_DATAA& fd, const CString& dir) {
+    const INT_PTR at = array.GetSize();
+    array.SetSize(at + 1);
+    try {
+      array.ElementAt(at).Describe(fd, dir, 0);
+    } catch (...) {
+      array.SetSize(at);
+      throw;
+    }
+  }
 
   static bool Identify(const Level& level) {
     if (!level.identified) {
@@ -279,8 +297,12 @@ struct CFileInfoArray::DirWalk {
     CFileInfo fi;
     int count = 0;
     auto add = [&](const WIN32_FIND_DATAA& fd) {
-      fi.Describe(fd, dir, 0);
-      array.AddFileInfo(fi, order);
+      if (inPlace) {
+        AppendDescribed(fd, dir);
+      } else {
+        fi.Describe(fd, dir, 0);
+        array.AddFileInfo(fi, order);
+      }
       ++count;
       AddProgress(progress, 1);
     };
@@ -342,9 +364,16 @@ struct CFileInfoArray::DirWalk {
 
 int CFileInfoArray::AddDir(CString dir, CString mask, BOOL recurse, long order, BOOL withDirs,
                            const volatile int* abortFlag, volatile DWORD* progress) {
-  DirWalk walk{
-      *this,     mask,    mask == "*" || mask == "*.*", recurse != FALSE, order, withDirs != FALSE,
-      abortFlag, progress};
+  const bool appends = order < kBySizeAscending || order > kByPathDescending;
+  DirWalk walk{*this,
+               mask,
+               mask == "*" || mask == "*.*",
+               recurse != FALSE,
+               order,
+               withDirs != FALSE,
+               abortFlag,
+               progress,
+               appends && typeid(*this) == typeid(CFileInfoArray)};
   return walk.Add(DirWalk::Level{dir, nullptr}, 0);
 }
 

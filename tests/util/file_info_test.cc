@@ -290,6 +290,9 @@ TEST(FileInfo, TimeBefore1970RaisesTheFrameworkException) {
   CFileInfoArray array;
   EXPECT_TRUE(RaisesInvalidArg([&] { array.AddFile(CString(path.c_str()), 0); }));
   EXPECT_EQ(0, array.GetSize());
+  EXPECT_TRUE(
+      RaisesInvalidArg([&] { array.AddDir(CString((dir.path() + "/").c_str()), "*", 0, 0, 0); }));
+  EXPECT_EQ(0, array.GetSize());
 }
 
 }  // namespace

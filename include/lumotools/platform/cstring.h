@@ -130,6 +130,9 @@ class LUMO_PLATFORM_EXPORT CString {
   // ReleaseBuffer(n) sets the length to n, or to the position of the first NUL when n is -1.
   // The buffer is valid until ReleaseBuffer or the next modification.
   char* GetBuffer(int nMinBufLength = 0);
+  // Makes room for nLength characters without changing the text, so that appending up to that
+  // length allocates nothing.
+  void Preallocate(int nLength) { m_str.reserve(static_cast<size_t>(nLength < 0 ? 0 : nLength)); }
   char* GetBufferSetLength(int nNewLength);
   void ReleaseBuffer(int nNewLength = -1);
 
