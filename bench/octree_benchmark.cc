@@ -1,21 +1,20 @@
-// The octree against Boost.Geometry's R-tree (quadratic split, 16 entries per node): N random
-// boxes inserted one by one, then 10,000 random box queries, N = 100,000 and 1,000,000.
+// The octree against Boost.Geometry's R-trees (quadratic split and R*, 16 entries per node): N
+// random boxes inserted one by one, then 10,000 random box queries, N = 100,000 and 1,000,000.
 //
 // Boxes lie in a 1000-unit cube with sides up to 10 units; the tree's box is that cube. Pick
 // queries have sides up to 20 units (a few hits each); wide queries sides up to 100 (hundreds of
-// hits). The peak_rss_MB counter of an insert run is how far the process's peak resident size
-// rose above its resident size before the run, so it measures the structure built.
+// hits). The heap_MB counter of an insert run is the heap in use (mallinfo2) once the tree is
+// built less the heap in use before: the octree's figure includes the objects it owns, the
+// R-trees' their values.
 #include <benchmark/benchmark.h>
 #include <malloc.h>
 
 #include <boost/geometry.hpp>
 #include <boost/geometry/index/rtree.hpp>
 #include <cstdint>
-#include <fstream>
 #include <map>
 #include <memory>
 #include <random>
-#include <string>
 #include <type_traits>
 #include <utility>
 #include <vector>
@@ -31,6 +30,7 @@ using BgPoint = bg::model::point<double, 3, bg::cs::cartesian>;
 using BgBox = bg::model::box<BgPoint>;
 using BgValue = std::pair<BgBox, DWORD>;
 using RTree = bgi::rtree<BgValue, bgi::quadratic<16>>;
+using RStarTree = bgi::rtree<BgValue, bgi::rstar<16>>;
 
 constexpr double kDomain = 1000.0;
 constexpr double kMaxSide = 10.0;
@@ -61,23 +61,10 @@ BgBox ToBg(const OctBox& b) {
 const OctBox kTreeBox(shapekit::point3d<double>(0, 0, 0),
                       shapekit::point3d<double>(kDomain, kDomain, kDomain));
 
-// Resident-size figures of this process from /proc/self/status, in MiB.
-double StatusMiB(const char* field) {
-  std::ifstream status("/proc/self/status");
-  std::string line;
-  const std::string prefix = std::string(field) + ":";
-  while (std::getline(status, line)) {
-    if (line.compare(0, prefix.size(), prefix) == 0)
-      return std::stod(line.substr(prefix.size())) / 1024.0;
-  }
-  return 0.0;
-}
-
-// Returns freed heap pages to the system and restarts the peak-resident count from now.
-double StartPeakMeasure() {
-  malloc_trim(0);
-  std::ofstream("/proc/self/clear_refs") << "5";
-  return StatusMiB("VmRSS");
+// Bytes of heap in use, small blocks and mapped ones.
+double HeapMiB() {
+  const struct mallinfo2 info = mallinfo2();
+  return static_cast<double>(info.uordblks + info.hblkhd) / (1024.0 * 1024.0);
 }
 
 void BuildOctree(COctTree& tree, const std::vector<OctBox>& boxes) {
@@ -86,7 +73,8 @@ void BuildOctree(COctTree& tree, const std::vector<OctBox>& boxes) {
   }
 }
 
-void BuildRTree(RTree& tree, const std::vector<OctBox>& boxes) {
+template <typename Tree>
+void BuildRTree(Tree& tree, const std::vector<OctBox>& boxes) {
   for (size_t i = 0; i < boxes.size(); ++i)
     tree.insert(BgValue(ToBg(boxes[i]), static_cast<DWORD>(i + 1)));
 }
@@ -107,29 +95,31 @@ std::unique_ptr<Tree> MakeTree() {
   }
 }
 
-// Builds the tree from nothing at every iteration; reports the peak resident growth of the
-// last build.
+// Builds the tree from nothing at every iteration; reports the heap the last build holds.
 template <typename Tree, void (*Build)(Tree&, const std::vector<OctBox>&)>
 void InsertRun(benchmark::State& state) {
   const auto& boxes = Boxes(static_cast<size_t>(state.range(0)));
-  double peak = 0;
+  double heap = 0;
   for (auto _ : state) {
-    const double before = StartPeakMeasure();
+    const double before = HeapMiB();
     std::unique_ptr<Tree> tree = MakeTree<Tree>();
     Build(*tree, boxes);
-    peak = StatusMiB("VmHWM") - before;
+    heap = HeapMiB() - before;
     state.PauseTiming();
     tree.reset();
     state.ResumeTiming();
   }
-  state.counters["peak_rss_MB"] = peak;
+  state.counters["heap_MB"] = heap;
   state.counters["ns_per_insert"] = benchmark::Counter(
       static_cast<double>(boxes.size()) * 1e-9,
       benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
 
 void BM_Octree_Insert(benchmark::State& state) { InsertRun<COctTree, BuildOctree>(state); }
-void BM_RTree_Insert(benchmark::State& state) { InsertRun<RTree, BuildRTree>(state); }
+void BM_RTree_Insert(benchmark::State& state) { InsertRun<RTree, BuildRTree<RTree>>(state); }
+void BM_RStarTree_Insert(benchmark::State& state) {
+  InsertRun<RStarTree, BuildRTree<RStarTree>>(state);
+}
 
 // Built once per size and kept for the query runs of that size.
 template <typename Tree, void (*Build)(Tree&, const std::vector<OctBox>&)>
@@ -166,8 +156,9 @@ void OctreeQueries(benchmark::State& state, double side) {
   QueryCounters(state, hits);
 }
 
+template <typename Tree>
 void RTreeQueries(benchmark::State& state, double side) {
-  const RTree& tree = Built<RTree, BuildRTree>(static_cast<size_t>(state.range(0)));
+  const Tree& tree = Built<Tree, BuildRTree<Tree>>(static_cast<size_t>(state.range(0)));
   std::vector<BgBox> queries;
   for (const OctBox& q : RandomBoxes(kQueries, side, 7)) queries.push_back(ToBg(q));
   size_t hits = 0;
@@ -185,9 +176,11 @@ void RTreeQueries(benchmark::State& state, double side) {
 }
 
 void BM_Octree_PickQuery(benchmark::State& state) { OctreeQueries(state, kPickSide); }
-void BM_RTree_PickQuery(benchmark::State& state) { RTreeQueries(state, kPickSide); }
+void BM_RTree_PickQuery(benchmark::State& state) { RTreeQueries<RTree>(state, kPickSide); }
+void BM_RStarTree_PickQuery(benchmark::State& state) { RTreeQueries<RStarTree>(state, kPickSide); }
 void BM_Octree_WideQuery(benchmark::State& state) { OctreeQueries(state, kWideSide); }
-void BM_RTree_WideQuery(benchmark::State& state) { RTreeQueries(state, kWideSide); }
+void BM_RTree_WideQuery(benchmark::State& state) { RTreeQueries<RTree>(state, kWideSide); }
+void BM_RStarTree_WideQuery(benchmark::State& state) { RTreeQueries<RStarTree>(state, kWideSide); }
 
 // The map form of the query, which the octree's interface also offers.
 void BM_Octree_PickQueryIntoMap(benchmark::State& state) {
@@ -210,15 +203,24 @@ constexpr int64_t kLarge = 1000000;
 // Each size's runs sit together so that each tree is built once.
 BENCHMARK(BM_Octree_Insert)->Arg(kSmall)->Arg(kLarge)->Iterations(2)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RTree_Insert)->Arg(kSmall)->Arg(kLarge)->Iterations(2)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RStarTree_Insert)
+    ->Arg(kSmall)
+    ->Arg(kLarge)
+    ->Iterations(2)
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Octree_PickQuery)->Arg(kSmall)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Octree_PickQueryIntoMap)->Arg(kSmall)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Octree_WideQuery)->Arg(kSmall)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RTree_PickQuery)->Arg(kSmall)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RTree_WideQuery)->Arg(kSmall)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RStarTree_PickQuery)->Arg(kSmall)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RStarTree_WideQuery)->Arg(kSmall)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Octree_PickQuery)->Arg(kLarge)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Octree_PickQueryIntoMap)->Arg(kLarge)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Octree_WideQuery)->Arg(kLarge)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RTree_PickQuery)->Arg(kLarge)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RTree_WideQuery)->Arg(kLarge)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RStarTree_PickQuery)->Arg(kLarge)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RStarTree_WideQuery)->Arg(kLarge)->Unit(benchmark::kMillisecond);
 
 }  // namespace
