@@ -121,11 +121,10 @@ void BM_RStarTree_Insert(benchmark::State& state) {
   InsertRun<RStarTree, BuildRTree<RStarTree>>(state);
 }
 
-// Built once per size and kept for the query runs of that size.
+// Built once per size and kept for the query runs.
 template <typename Tree, void (*Build)(Tree&, const std::vector<OctBox>&)>
 Tree& Built(size_t n) {
   static std::map<size_t, std::unique_ptr<Tree>> trees;
-  if (trees.count(n) == 0) trees.clear();  // one size at a time, to keep memory free
   auto& tree = trees[n];
   if (!tree) {
     tree = MakeTree<Tree>();
@@ -200,27 +199,21 @@ void BM_Octree_PickQueryIntoMap(benchmark::State& state) {
 constexpr int64_t kSmall = 100000;
 constexpr int64_t kLarge = 1000000;
 
-// Each size's runs sit together so that each tree is built once.
-BENCHMARK(BM_Octree_Insert)->Arg(kSmall)->Arg(kLarge)->Iterations(2)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_RTree_Insert)->Arg(kSmall)->Arg(kLarge)->Iterations(2)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_RStarTree_Insert)
-    ->Arg(kSmall)
-    ->Arg(kLarge)
-    ->Iterations(2)
-    ->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_Octree_PickQuery)->Arg(kSmall)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_Octree_PickQueryIntoMap)->Arg(kSmall)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_Octree_WideQuery)->Arg(kSmall)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_RTree_PickQuery)->Arg(kSmall)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_RTree_WideQuery)->Arg(kSmall)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_RStarTree_PickQuery)->Arg(kSmall)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_RStarTree_WideQuery)->Arg(kSmall)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_Octree_PickQuery)->Arg(kLarge)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_Octree_PickQueryIntoMap)->Arg(kLarge)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_Octree_WideQuery)->Arg(kLarge)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_RTree_PickQuery)->Arg(kLarge)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_RTree_WideQuery)->Arg(kLarge)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_RStarTree_PickQuery)->Arg(kLarge)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_RStarTree_WideQuery)->Arg(kLarge)->Unit(benchmark::kMillisecond);
+void Sizes(benchmark::internal::Benchmark* b) {
+  b->Arg(kSmall)->Arg(kLarge)->Unit(benchmark::kMillisecond);
+}
+
+// Each tree of each size is built once, at its first query run, and kept (some 350 MiB in all),
+// so that the runs may be interleaved at random.
+BENCHMARK(BM_Octree_Insert)->Apply(Sizes)->Iterations(2);
+BENCHMARK(BM_RTree_Insert)->Apply(Sizes)->Iterations(2);
+BENCHMARK(BM_RStarTree_Insert)->Apply(Sizes)->Iterations(2);
+BENCHMARK(BM_Octree_PickQuery)->Apply(Sizes);
+BENCHMARK(BM_Octree_PickQueryIntoMap)->Apply(Sizes);
+BENCHMARK(BM_Octree_WideQuery)->Apply(Sizes);
+BENCHMARK(BM_RTree_PickQuery)->Apply(Sizes);
+BENCHMARK(BM_RTree_WideQuery)->Apply(Sizes);
+BENCHMARK(BM_RStarTree_PickQuery)->Apply(Sizes);
+BENCHMARK(BM_RStarTree_WideQuery)->Apply(Sizes);
 
 }  // namespace
