@@ -19,6 +19,7 @@
 #include <boost/geometry/geometries/polygon.hpp>
 
 #include "support/random_polygons.h"
+#include "support/soak.h"
 
 namespace {
 
@@ -123,33 +124,6 @@ double DistanceToEdges(const Contours& contours, double x, double y) {
   return d;
 }
 
-// The contours of a shape as text, one vertex "x y" per line, a blank line between contours.
-std::string Describe(const Shape& shape) {
-  std::string text;
-  char line[64];
-  for (const Contour& c : shape.AllContours()) {
-    for (const gpc_vertex& v : c) {
-      std::snprintf(line, sizeof line, "%.17g %.17g\n", v.x, v.y);
-      text += line;
-    }
-    text += "\n";
-  }
-  return text;
-}
-
-const char* OpName(gpc_op op) {
-  switch (op) {
-    case GPC_DIFF:
-      return "difference";
-    case GPC_INT:
-      return "intersection";
-    case GPC_XOR:
-      return "xor";
-    default:
-      return "union";
-  }
-}
-
 // Runs every operation on a and b and compares with Boost.Geometry: areas always, and for union
 // and difference the side of random sample points away from any input edge.
 void CompareWithBoost(const Shape& a, const Shape& b, double lo, double hi, std::mt19937_64& rng,
@@ -161,24 +135,19 @@ void CompareWithBoost(const Shape& a, const Shape& b, double lo, double hi, std:
   for (const Contour& c : b.AllContours()) edges.push_back(c);
   std::uniform_real_distribution<double> coord(lo, hi);
   for (gpc_op op : {GPC_DIFF, GPC_INT, GPC_XOR, GPC_UNION}) {
-    SCOPED_TRACE(label + " " + OpName(op));
+    SCOPED_TRACE(label + ", op " + std::to_string(op));
     GpcPolygon r;
     gpc_polygon_clip(op, pa.get(), pb.get(), r.get());
     ExpectWellFormed(*r, scale);
     const BgMulti expected = BoostResult(op, ba, bb);
-    ASSERT_NEAR(Area(*r) / (scale * scale), bg::area(expected), kAreaTolerance)
-        << "A:\n"
-        << Describe(a) << "B:\n"
-        << Describe(b);
+    ASSERT_NEAR(Area(*r) / (scale * scale), bg::area(expected), kAreaTolerance);
     if (op != GPC_UNION && op != GPC_DIFF) continue;
     for (int i = 0; i < 20; ++i) {
       const double x = coord(rng), y = coord(rng);
       if (DistanceToEdges(edges, x, y) < 1e-7 * scale) continue;
       ASSERT_EQ(InsideEvenOdd(*r, x, y),
                 bg::within(BgPoint((x - lo) / scale, (y - lo) / scale), expected))
-          << "point " << x << " " << y << "\nA:\n"
-          << Describe(a) << "B:\n"
-          << Describe(b);
+          << "point " << x << " " << y;
     }
   }
 }
@@ -232,106 +201,102 @@ Shape RandomGridShape(std::mt19937_64& rng) {
   return s;
 }
 
-TEST(PolygonClipper, MatchesBoostOnRandomStars) {
-  std::mt19937_64 rng(7);
-  for (int i = 0; i < 1500; ++i) {
-    const Shape a = RandomStarShape(rng, 0, 100), b = RandomStarShape(rng, 0, 100);
-    CompareWithBoost(a, b, 0, 100, rng, "star case " + std::to_string(i));
-    if (HasFatalFailure()) return;
-  }
-}
-
-TEST(PolygonClipper, MatchesBoostOnGridRectangles) {
-  std::mt19937_64 rng(11);
-  for (int i = 0; i < 1500; ++i) {
-    const Shape a = RandomGridShape(rng), b = RandomGridShape(rng);
-    CompareWithBoost(a, b, 0, 8, rng, "grid case " + std::to_string(i));
-    if (HasFatalFailure()) return;
-  }
-}
-
-TEST(PolygonClipper, MatchesBoostFromTinyToHugeCoordinates) {
-  std::mt19937_64 rng(13);
-  for (double scale : {1e-6, 1e-3, 1.0, 1e3, 1e6, 1e9}) {
-    for (int i = 0; i < 100; ++i) {
-      const double lo = (i % 2 == 0) ? 0.0 : scale;  // also away from the origin
+// Random shapes against Boost.Geometry: stars with holes, rectangles on a small grid (shared
+// edges and vertices, collinear overlaps), and stars from tiny to huge coordinates. One seed
+// normally; LUMO_SOAK_SECONDS runs random seeds for that long.
+TEST(PolygonClipper, MatchesBoostOnRandomShapes) {
+  lumo_test::RunStressRounds(7, [](unsigned seed) {
+    std::mt19937_64 rng(seed);
+    for (int i = 0; i < 200 && !HasFatalFailure(); ++i) {
+      const Shape a = RandomStarShape(rng, 0, 100), b = RandomStarShape(rng, 0, 100);
+      CompareWithBoost(a, b, 0, 100, rng, "star case " + std::to_string(i));
+    }
+    for (int i = 0; i < 300 && !HasFatalFailure(); ++i) {
+      const Shape a = RandomGridShape(rng), b = RandomGridShape(rng);
+      CompareWithBoost(a, b, 0, 8, rng, "grid case " + std::to_string(i));
+    }
+    for (int i = 0; i < 60 && !HasFatalFailure(); ++i) {
+      const double scale = std::pow(10.0, 3 * (i % 6) - 6), lo = i % 4 < 2 ? 0.0 : scale;
       const Shape a = RandomStarShape(rng, lo, lo + scale),
                   b = RandomStarShape(rng, lo, lo + scale);
       CompareWithBoost(a, b, lo, lo + scale, rng, "scale " + std::to_string(scale));
-      if (HasFatalFailure()) return;
     }
-  }
+  });
 }
 
-double ClipArea(gpc_op op, const Contours& a, const Contours& b, int* contours = nullptr) {
-  GpcPolygon pa(a), pb(b), r;
-  gpc_polygon_clip(op, pa.get(), pb.get(), r.get());
-  ExpectWellFormed(*r, 10);
-  if (contours != nullptr) *contours = r->num_contours;
-  return Area(*r);
-}
-
-TEST(PolygonClipper, SharedEdgesMergeOrVanish) {
-  const Contours left{Rect(0, 0, 2, 2)}, right{Rect(2, 0, 4, 2)};
-  int n = 0;
-  EXPECT_DOUBLE_EQ(ClipArea(GPC_UNION, left, right, &n), 8);
-  EXPECT_EQ(n, 1);
-  EXPECT_DOUBLE_EQ(ClipArea(GPC_DIFF, left, right, &n), 4);
-  EXPECT_EQ(n, 1);
-  EXPECT_DOUBLE_EQ(ClipArea(GPC_INT, left, right, &n), 0);
-  EXPECT_EQ(n, 0);
-  // The same outline twice: nothing is left of a difference or a xor.
-  EXPECT_DOUBLE_EQ(ClipArea(GPC_DIFF, left, left, &n), 0);
-  EXPECT_EQ(n, 0);
-  EXPECT_DOUBLE_EQ(ClipArea(GPC_XOR, left, left, &n), 0);
-  EXPECT_EQ(n, 0);
-  EXPECT_DOUBLE_EQ(ClipArea(GPC_INT, left, left, &n), 4);
-  EXPECT_EQ(n, 1);
-}
-
-TEST(PolygonClipper, SharedVerticesAndCollinearOverlaps) {
-  int n = 0;
-  // Corner to corner.
-  EXPECT_DOUBLE_EQ(ClipArea(GPC_UNION, {Rect(0, 0, 1, 1)}, {Rect(1, 1, 2, 2)}, &n), 2);
-  EXPECT_DOUBLE_EQ(ClipArea(GPC_INT, {Rect(0, 0, 1, 1)}, {Rect(1, 1, 2, 2)}, &n), 0);
-  EXPECT_EQ(n, 0);
-  // Bottom edges on one line, overlapping in part; horizontal edges at the same heights.
-  EXPECT_DOUBLE_EQ(ClipArea(GPC_UNION, {Rect(0, 0, 2, 2)}, {Rect(1, 0, 3, 1)}, &n), 5);
-  EXPECT_EQ(n, 1);
-  EXPECT_DOUBLE_EQ(ClipArea(GPC_DIFF, {Rect(0, 0, 2, 2)}, {Rect(1, 0, 3, 1)}, &n), 3);
-  EXPECT_EQ(n, 1);
-  EXPECT_DOUBLE_EQ(ClipArea(GPC_INT, {Rect(0, 0, 2, 2)}, {Rect(1, 0, 3, 2)}, &n), 2);
-  EXPECT_EQ(n, 1);
-  // A slanted edge shared in part by two triangles.
-  EXPECT_NEAR(ClipArea(GPC_UNION, {{{0, 0}, {4, 4}, {0, 4}}}, {{{1, 1}, {3, 3}, {3, 1}}}, &n), 10,
-              1e-12);
-  EXPECT_EQ(n, 1);
-}
-
-TEST(PolygonClipper, SelfTouchingContoursAndHolesTouchingTheOutline) {
-  // One contour that touches itself at (1, 1): two squares joined at a corner.
+// Small cases with known results: shared edges, shared vertices, collinear overlaps, contours
+// touching themselves or each other, repeated vertices, slivers, empty and far operands.
+TEST(PolygonClipper, KnownAreasAndContourCounts) {
+  const Contour l = Rect(0, 0, 2, 2), r = Rect(2, 0, 4, 2), unit = Rect(0, 0, 1, 1);
   const Contour eight{{0, 0}, {1, 0}, {1, 1}, {2, 1}, {2, 2}, {1, 2}, {1, 1}, {0, 1}};
-  EXPECT_DOUBLE_EQ(ClipArea(GPC_UNION, {eight}, {}), 2);
-  EXPECT_DOUBLE_EQ(ClipArea(GPC_INT, {eight}, {Rect(0.5, 0.5, 1.5, 1.5)}), 0.5);
-  // A hole whose left side lies on the outline's left side, given as a second contour.
-  Contour hole = Rect(0, 1, 1, 2);
-  std::reverse(hole.begin(), hole.end());
-  int n = 0;
-  EXPECT_DOUBLE_EQ(ClipArea(GPC_UNION, {Rect(0, 0, 3, 3), hole}, {}, &n), 8);
-  EXPECT_DOUBLE_EQ(ClipArea(GPC_DIFF, {Rect(0, 0, 3, 3)}, {Rect(1, 1, 2, 2)}, &n), 8);
-  EXPECT_EQ(n, 2);
-  // The hole touches the outline at one corner only.
-  EXPECT_DOUBLE_EQ(ClipArea(GPC_DIFF, {Rect(0, 0, 3, 3)}, {{{0, 0}, {1, 2}, {2, 1}}}), 7.5);
-}
-
-TEST(PolygonClipper, RepeatedVerticesAndThinSlivers) {
   const Contour repeated{{0, 0}, {0, 0}, {2, 0}, {2, 0}, {2, 2}, {0, 2}, {0, 2}, {0, 0}};
-  EXPECT_DOUBLE_EQ(ClipArea(GPC_INT, {repeated}, {Rect(1, 1, 3, 3)}), 1);
-  // A sliver 1e-9 high inside and across a square.
   const Contour sliver{{-1, 1}, {3, 1}, {3, 1 + 1e-9}};
-  EXPECT_NEAR(ClipArea(GPC_INT, {sliver}, {Rect(0, 0, 2, 2)}), 1e-9, 1e-15);
-  EXPECT_NEAR(ClipArea(GPC_DIFF, {Rect(0, 0, 2, 2)}, {sliver}), 4 - 1e-9, 1e-15);
-  EXPECT_NEAR(ClipArea(GPC_UNION, {Rect(0, 0, 2, 2)}, {sliver}), 4 + 1e-9, 1e-15);
+  const Contour clockwise{{0, 0}, {0, 3}, {3, 3}, {3, 0}};
+  Contour edgeHole = Rect(0, 1, 1, 2);  // its left side on the outline's left side
+  std::reverse(edgeHole.begin(), edgeHole.end());
+  struct Case {
+    gpc_op op;
+    Contours a, b;
+    double area;
+    int contours;  // -1: not checked
+    std::vector<int> aHoles = {};
+  };
+  const Case cases[] = {
+      {GPC_UNION, {l}, {r}, 8, 1},
+      {GPC_DIFF, {l}, {r}, 4, 1},
+      {GPC_INT, {l}, {r}, 0, 0},
+      {GPC_DIFF, {l}, {l}, 0, 0},
+      {GPC_XOR, {l}, {l}, 0, 0},
+      {GPC_INT, {l}, {l}, 4, 1},
+      {GPC_UNION, {unit}, {Rect(1, 1, 2, 2)}, 2, -1},
+      {GPC_INT, {unit}, {Rect(1, 1, 2, 2)}, 0, 0},
+      {GPC_UNION, {unit}, {Rect(2, 0, 3, 1)}, 2, 2},
+      {GPC_UNION, {l}, {Rect(1, 0, 3, 1)}, 5, 1},
+      {GPC_DIFF, {l}, {Rect(1, 0, 3, 1)}, 3, 1},
+      {GPC_INT, {l}, {Rect(1, 0, 3, 2)}, 2, 1},
+      {GPC_UNION, {{{0, 0}, {4, 4}, {0, 4}}}, {{{1, 1}, {3, 3}, {3, 1}}}, 10, 1},
+      {GPC_UNION, {eight}, {}, 2, -1},
+      {GPC_INT, {eight}, {Rect(0.5, 0.5, 1.5, 1.5)}, 0.5, -1},
+      {GPC_UNION, {Rect(0, 0, 3, 3), edgeHole}, {}, 8, -1},
+      {GPC_DIFF, {Rect(0, 0, 10, 10)}, {Rect(4, 4, 6, 6)}, 96, 2},
+      {GPC_DIFF, {Rect(0, 0, 3, 3)}, {{{0, 0}, {1, 2}, {2, 1}}}, 7.5, -1},
+      {GPC_INT, {repeated}, {Rect(1, 1, 3, 3)}, 1, 1},
+      {GPC_INT, {sliver}, {l}, 1e-9, 1},
+      {GPC_DIFF, {l}, {sliver}, 4 - 1e-9, -1},
+      {GPC_UNION, {l}, {sliver}, 4 + 1e-9, 1},
+      // Parity decides: the inner square is a hole even when flagged as an outline.
+      {GPC_UNION, {Rect(0, 0, 10, 10), Rect(4, 4, 6, 6)}, {}, 96, 2, {1, 0}},
+      {GPC_UNION, {clockwise}, {}, 9, 1},
+      {GPC_UNION, {{{0, 0}, {5, 5}}, {{1, 1}}, unit}, {}, 1, 1},
+      {GPC_UNION, {{{0, 0}, {1, 1}, {2, 2}}}, {}, 0, 0},
+      {GPC_INT, {unit}, {Rect(5, 5, 6, 6)}, 0, 0},
+      {GPC_INT, {}, {}, 0, 0},
+      {GPC_UNION, {}, {}, 0, 0},
+      {GPC_DIFF, {}, {unit}, 0, 0},
+      {GPC_INT, {}, {unit}, 0, 0},
+      {GPC_INT, {unit}, {}, 0, 0},
+      {GPC_UNION, {Rect(0, 0, 2, 3)}, {}, 6, 1},
+      {GPC_DIFF, {Rect(0, 0, 2, 3)}, {}, 6, 1},
+      {GPC_XOR, {Rect(0, 0, 2, 3)}, {}, 6, 1},
+      {GPC_UNION, {}, {Rect(0, 0, 2, 3)}, 6, 1},
+      // A far clip square cannot change a difference; a far subject square is no part of an
+      // intersection.
+      {GPC_DIFF, {l, Rect(10, 10, 11, 11)}, {Rect(1, 1, 3, 3), Rect(20, 0, 21, 1)}, 4, 2},
+      {GPC_INT, {l, Rect(10, 10, 11, 11)}, {Rect(1, 1, 3, 3), Rect(20, 0, 21, 1)}, 1, 1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << "op " << c.op << " of " << c.a.size() << " and "
+                                    << c.b.size() << " contours, area " << c.area);
+    GpcPolygon a(c.a, c.aHoles), b(c.b);
+    gpc_polygon r{-1, reinterpret_cast<int32_t*>(&r), nullptr};  // garbage to be overwritten
+    gpc_polygon_clip(c.op, a.get(), b.get(), &r);
+    ExpectWellFormed(r, 10);
+    EXPECT_NEAR(Area(r), c.area, 1e-12);
+    if (c.contours >= 0) {
+      EXPECT_EQ(r.num_contours, c.contours);
+    }
+    gpc_free_polygon(&r);
+  }
 }
 
 // Squares a few thousand units in the last place across, near 1e-9 and near 1e9, with edges and
@@ -382,82 +347,10 @@ TEST(PolygonClipper, VerticesOneUnitInTheLastPlaceApartStayApart) {
             v = {(v.x - base) / ulp, (v.y - base) / ulp};
           }
         }
-        EXPECT_EQ(Area(*r), area) << OpName(op);
+        EXPECT_EQ(Area(*r), area) << "op " << op;
       }
     }
   }
-}
-
-TEST(PolygonClipper, DisjointSquaresUniteAsTwoOuterContours) {
-  GpcPolygon a({Rect(0, 0, 1, 1)}), b({Rect(2, 0, 3, 1)}), r;
-  gpc_polygon_clip(GPC_UNION, a.get(), b.get(), r.get());
-  ASSERT_EQ(r->num_contours, 2);
-  EXPECT_EQ(r->hole[0], 0);
-  EXPECT_EQ(r->hole[1], 0);
-  EXPECT_DOUBLE_EQ(Area(*r), 2);
-}
-
-TEST(PolygonClipper, DifferenceLeavesOuterContourAndHole) {
-  GpcPolygon a({Rect(0, 0, 10, 10)}), b({Rect(4, 4, 6, 6)}), r;
-  gpc_polygon_clip(GPC_DIFF, a.get(), b.get(), r.get());
-  ASSERT_EQ(r->num_contours, 2);
-  const int hole = r->hole[0] == 1 ? 0 : 1;
-  EXPECT_EQ(r->hole[hole], 1);
-  EXPECT_EQ(r->hole[1 - hole], 0);
-  EXPECT_DOUBLE_EQ(SignedArea(r->contour[hole]), -4);
-  EXPECT_DOUBLE_EQ(SignedArea(r->contour[1 - hole]), 100);
-}
-
-TEST(PolygonClipper, InputHoleFlagsAreNotRead) {
-  // Parity decides: the inner square is a hole even when flagged as an outline.
-  GpcPolygon a({Rect(0, 0, 10, 10), Rect(4, 4, 6, 6)}, {1, 0}), empty, r;
-  gpc_polygon_clip(GPC_UNION, a.get(), empty.get(), r.get());
-  EXPECT_DOUBLE_EQ(Area(*r), 96);
-}
-
-TEST(PolygonClipper, TrivialResultsAreEmpty) {
-  GpcPolygon square({Rect(0, 0, 1, 1)}), far({Rect(5, 5, 6, 6)}), empty;
-  struct Case {
-    gpc_op op;
-    gpc_polygon* subject;
-    gpc_polygon* clip;
-  };
-  for (const Case& c :
-       {Case{GPC_INT, square.get(), far.get()}, Case{GPC_INT, empty.get(), empty.get()},
-        Case{GPC_UNION, empty.get(), empty.get()}, Case{GPC_DIFF, empty.get(), square.get()},
-        Case{GPC_INT, empty.get(), square.get()}, Case{GPC_INT, square.get(), empty.get()}}) {
-    gpc_polygon r{-1, reinterpret_cast<int32_t*>(&r), nullptr};  // garbage to be overwritten
-    gpc_polygon_clip(c.op, c.subject, c.clip, &r);
-    EXPECT_EQ(r.num_contours, 0) << OpName(c.op);
-    EXPECT_EQ(r.hole, nullptr);
-    EXPECT_EQ(r.contour, nullptr);
-  }
-}
-
-TEST(PolygonClipper, EmptyClipGivesTheSubjectBack) {
-  GpcPolygon subject({Rect(0, 0, 2, 3)}), empty;
-  for (gpc_op op : {GPC_UNION, GPC_DIFF, GPC_XOR}) {
-    GpcPolygon r;
-    gpc_polygon_clip(op, subject.get(), empty.get(), r.get());
-    EXPECT_DOUBLE_EQ(Area(*r), 6) << OpName(op);
-  }
-  GpcPolygon r;
-  gpc_polygon_clip(GPC_UNION, empty.get(), subject.get(), r.get());
-  EXPECT_DOUBLE_EQ(Area(*r), 6);
-}
-
-TEST(PolygonClipper, FarContoursStayOutOfDifferenceAndIntersection) {
-  // The far clip square cannot change a difference; the far subject square is no part of an
-  // intersection.
-  GpcPolygon subject({Rect(0, 0, 2, 2), Rect(10, 10, 11, 11)}),
-      clip({Rect(1, 1, 3, 3), Rect(20, 0, 21, 1)});
-  GpcPolygon diff, both;
-  gpc_polygon_clip(GPC_DIFF, subject.get(), clip.get(), diff.get());
-  gpc_polygon_clip(GPC_INT, subject.get(), clip.get(), both.get());
-  EXPECT_DOUBLE_EQ(Area(*diff), 4);
-  EXPECT_EQ(diff->num_contours, 2);
-  EXPECT_DOUBLE_EQ(Area(*both), 1);
-  EXPECT_EQ(both->num_contours, 1);
 }
 
 TEST(PolygonClipper, InputsAreLeftAsTheyWere) {
@@ -483,17 +376,6 @@ TEST(PolygonClipper, InputsAreLeftAsTheyWere) {
   EXPECT_DOUBLE_EQ(Area(*r), 4);
 }
 
-TEST(PolygonClipper, ContoursOfFewerThanThreeVerticesAreDropped) {
-  GpcPolygon a({{{0, 0}, {5, 5}}, {{1, 1}}, Rect(0, 0, 1, 1)}), empty, r;
-  gpc_polygon_clip(GPC_UNION, a.get(), empty.get(), r.get());
-  ASSERT_EQ(r->num_contours, 1);
-  EXPECT_EQ(r->contour[0].num_vertices, 4);
-  // A contour that collapses to a line encloses nothing.
-  GpcPolygon line({{{0, 0}, {1, 1}, {2, 2}}}), r2;
-  gpc_polygon_clip(GPC_UNION, line.get(), empty.get(), r2.get());
-  EXPECT_EQ(r2->num_contours, 0);
-}
-
 TEST(PolygonClipper, AddContourCopiesAndFreeEmpties) {
   gpc_polygon p{0, nullptr, nullptr};
   Contour square = Rect(0, 0, 1, 1);
@@ -514,14 +396,6 @@ TEST(PolygonClipper, AddContourCopiesAndFreeEmpties) {
   EXPECT_EQ(p.hole, nullptr);
   EXPECT_EQ(p.contour, nullptr);
   gpc_free_polygon(&p);  // an empty polygon frees to itself
-}
-
-TEST(PolygonClipper, OuterContoursRunCounterClockwise) {
-  GpcPolygon a({{{0, 0}, {0, 3}, {3, 3}, {3, 0}}}), empty, r;  // clockwise input
-  gpc_polygon_clip(GPC_UNION, a.get(), empty.get(), r.get());
-  ASSERT_EQ(r->num_contours, 1);
-  EXPECT_EQ(r->hole[0], 0);
-  EXPECT_DOUBLE_EQ(SignedArea(r->contour[0]), 9);
 }
 
 }  // namespace
