@@ -187,12 +187,15 @@ TEST(ReaderWriterLockNonReentrance, TimedOutWriterTakesLockWhenItIsTheLastOneLef
 TEST(ReaderWriterLockNonReentrance, WriterTakingFreeLockMakesWokenReadersSleepAgain) {
   CReaderWriterLockNonReentrance lock;
   ASSERT_EQ(lock.AcquireWriterLock(), 1);
-  auto reader = Visit(lock, false);
+  auto reader = Visit(lock, false, nullptr, 20000);
   ASSERT_TRUE(Eventually(lock, [](const State& s) { return s.readersWaiting == 1; }));
   Peer::HoldGuard(lock);
   lock.ReleaseWriterLock();
+  // Time for the reader to wake and stop at the guard.
+  std::this_thread::sleep_for(std::chrono::milliseconds(50));
   ASSERT_EQ(lock.AcquireWriterLock(0), 1);
-  // A reader signal left set would make the waiting reader spin until this writer leaves.
+  // A reader signal left set would make the waiting reader spin until this writer leaves. Woken
+  // for nothing, the reader waits again for the rest of its time.
   EXPECT_EQ(WaitForSingleObject(Peer::ReaderSignal(lock), 0), WAIT_TIMEOUT);
   Peer::ReleaseGuard(lock);
   lock.ReleaseWriterLock();
@@ -262,6 +265,8 @@ TEST(ReaderWriterLock, NestedAcquisitionsAreCountedPerThread) {
   EXPECT_EQ(CountsOf(lock), (Counts{1, 0, 0}));
   EXPECT_EQ(OnThread([&] { return lock.GetCurrentThreadStatus(); }), 0u);
   EXPECT_EQ(Visit(lock, false, nullptr, 0).get(), 0);
+  EXPECT_EQ(Visit(lock, true, nullptr, 0).get(), 0);
+  EXPECT_FALSE(Peer::Read(lock).writerSignal);
   lock.ReleaseReaderLock();
   lock.ReleaseWriterLock();
   lock.ReleaseWriterLock();
@@ -380,6 +385,37 @@ TEST(ReaderWriterLock, DestroyingALockTheThreadHoldsForgetsItsState) {
   EXPECT_EQ(Visit(*second, true, nullptr, 0).get(), 1);
   EXPECT_TRUE(Peer::Read(*second).Quiet());
   second->~CReaderWriterLock();
+}
+
+// The steps that change the counts beyond the lock-free paths run under the guard.
+TEST(ReaderWriterLockNonReentrance, StepsWaitForTheGuard) {
+  CReaderWriterLockNonReentrance plain;
+  CReaderWriterLock reentrant;
+  Peer::HoldGuard(plain);
+  Peer::HoldGuard(reentrant);
+  std::atomic<int> done{0};
+  Gate leave;
+  auto hold = [&](auto& lock, auto acquire) {
+    return std::async(std::launch::async, [&lock, acquire, &done, &leave] {
+      const int acquired = acquire();
+      ++done;
+      leave.opened.wait();
+      if (acquired) lock.ReleaseWriterLock();
+      return acquired;
+    });
+  };
+  auto upgrade =
+      hold(plain, [&] { return plain.AcquireReaderLock(0) && plain.UpgradeToWriterLock(); });
+  auto write = hold(reentrant, [&] { return reentrant.AcquireWriterLock(0); });
+  std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  EXPECT_EQ(done, 0);
+  Peer::ReleaseGuard(plain);
+  Peer::ReleaseGuard(reentrant);
+  leave.Open();
+  EXPECT_EQ(upgrade.get(), 1);
+  EXPECT_EQ(write.get(), 1);
+  EXPECT_TRUE(Peer::Read(plain).Quiet());
+  EXPECT_TRUE(Peer::Read(reentrant).Quiet());
 }
 
 TEST(ReaderWriterLockGuards, ReleaseAtScopeEndOrOnceOnUnlockAlsoThroughTheBase) {
