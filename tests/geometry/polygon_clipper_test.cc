@@ -38,9 +38,21 @@ using BgMulti = bg::model::multi_polygon<BgPolygon>;
 
 // The clipper ends the process with status 0 when an allocation fails: a test cut short that way
 // must not pass.
-const int kExitDuringATestFails = std::atexit([] {
-  if (testing::UnitTest::GetInstance()->current_test_info() != nullptr) std::_Exit(1);
-});
+class ExitDuringATestFails : public testing::EmptyTestEventListener {
+ public:
+  ExitDuringATestFails() {
+    std::atexit([] {
+      if (inTest) std::_Exit(1);
+    });
+  }
+  void OnTestStart(const testing::TestInfo&) override { inTest = true; }
+  void OnTestEnd(const testing::TestInfo&) override { inTest = false; }
+
+ private:
+  static inline bool inTest = false;
+};
+const bool kExitDuringATestFails =
+    (testing::UnitTest::GetInstance()->listeners().Append(new ExitDuringATestFails), true);
 
 // Area comparisons are relative to the square of the inputs' extent.
 constexpr double kAreaTolerance = 1e-9;
