@@ -96,8 +96,8 @@ TEST(Quat, AlgebraMembers) {
   EXPECT_EQ(q.length(), std::sqrt(30.0));
   EXPECT_EQ(q.conj(), Quat(-1, -2, -3, 4));
   EXPECT_EQ(-q, Quat(-1, -2, -3, -4));
-  EXPECT_EQ(q + Quat(1, 1, 1, 1), Quat(2, 3, 4, 5));
-  EXPECT_EQ(q - Quat(1, 1, 1, 1), Quat(0, 1, 2, 3));
+  EXPECT_EQ(q + Quat(1, 2, 4, 8), Quat(2, 4, 7, 12));
+  EXPECT_EQ(q - Quat(1, 2, 4, 8), Quat(0, 0, -1, -4));
   EXPECT_EQ(q * 2.0, Quat(2, 4, 6, 8));
   EXPECT_EQ(q / 4.0, Quat(0.25, 0.5, 0.75, 1));
   ExpectNear(q * q.inverse(), Quat());
