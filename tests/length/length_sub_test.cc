@@ -101,32 +101,16 @@ TEST(LengthSub, CutRangesAtTheEndsJoinTouchingPieces) {
   ExpectRange(r, 0, 0);
 }
 
-TEST(LengthSub, MergeJoinsTouchingDropsEmptyAndAppendsBehindOutput) {
+TEST(LengthSub, MergeJoinsTouchingAndDropsEmpty) {
   CLengthSub set(0, 10);
   for (const CLengthItem& sub : Pieces({{2, 3}, {3, 4}, {5, 5}, {9, 12}})) {
     set.SubLen(sub.ItemMin(), sub.ItemMax());
   }
   set.MergeItems(100.0);  // the argument does not matter
   ExpectSameItems(Pieces({{2, 4}, {9, 12}}), set.GetSubItems());
-
-  Items out = Pieces({{-5, -1}});
-  EXPECT_EQ(3u, set.GetPositiveItems(out, false, kTol));
-  ExpectSameItems(Pieces({{-5, -1}, {0, 2}, {4, 9}}), out);
-  out = Pieces({{-5, 0}});
-  EXPECT_EQ(2u, set.GetPositiveItems(out, true, kTol));
-  ExpectSameItems(Pieces({{-5, 2}, {4, 9}}), out);
 }
 
-TEST(LengthSub, AddLenGrowsTheIntervalAndExtendNeedsExactContact) {
-  CLengthSub set(0, 10);
-  set.SubLen(13, 14);
-  set.SubLen(2, 3);
-  set.AddLen(12, 20);
-  ExpectRange(set, 0, 10);
-  ExpectSameItems(Pieces({{2, 3}}), set.GetSubItems());
-  set.AddLen(10 + 5e-7, 20);
-  ExpectRange(set, 0, 20);
-
+TEST(LengthSub, AddLenExtendNeedsExactContact) {
   CLengthSub extended(0, 10);
   EXPECT_FALSE(extended.AddLenExtend(10 + 5e-7, 20));
   ExpectRange(extended, 0, 10);

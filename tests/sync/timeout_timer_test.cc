@@ -3,9 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
-#include <future>
 #include <set>
-#include <thread>
 #include <vector>
 
 #include "lumotools/platform/message_queue.h"
@@ -59,26 +57,6 @@ TEST_F(TimeoutTimerTest, CallbackMaySetTimerWithItselfAndAnEmptyOneThrowsAtExpir
   EXPECT_THROW(DispatchWaitingMessages(), std::bad_function_call);
   clock_.AdvanceMs(10);
   EXPECT_EQ(DispatchWaitingMessages(), 0);
-}
-
-TEST_F(TimeoutTimerTest, CallbackRunsOnTheSettingThreadFromItsMessageLoop) {
-  std::promise<void> set;
-  std::thread::id ranOn;
-  std::thread loop([&] {
-    timers_.set_timer(50, [&ranOn] {
-      ranOn = std::this_thread::get_id();
-      PostQuitMessage(0);
-    });
-    set.set_value();
-    MSG msg;
-    while (GetMessage(&msg, nullptr, 0, 0)) DispatchMessage(&msg);
-  });
-  set.get_future().wait();
-  const std::thread::id loopId = loop.get_id();
-  EXPECT_EQ(DispatchWaitingMessages(), 0);
-  clock_.AdvanceMs(50);
-  loop.join();
-  EXPECT_EQ(ranOn, loopId);
 }
 
 }  // namespace
