@@ -66,6 +66,7 @@ TEST(FileInfo, KnownChecksumsAndEmptyFile) {
   CFileInfo digits = InfoFor(dir.WriteFile("digits", "123456789"));
   EXPECT_EQ(0xCBF43926u, digits.GetCRC(0, TRUE));
   EXPECT_EQ(0xCBF43926u, digits.GetCRC(0, FALSE));  // final value kept, not complemented again
+  EXPECT_EQ(0xCBF43926u, digits.GetCRC(9, FALSE));  // a count rounded up past the end too
 
   CFileInfo words = InfoFor(dir.WriteFile("words", std::string("\x01\x00\x00\x00\x02", 5)));
   EXPECT_EQ(3u, words.GetChecksum(0, TRUE));
