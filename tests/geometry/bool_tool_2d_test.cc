@@ -138,7 +138,8 @@ TEST(BoolTool2D, ACentralHoleIsKeptByTheFormWithHolesAndByACopy) {
 
   // Plain polylines keep the outlines only, closed, ending at their start.
   std::vector<tagPolyLine> lines;
-  EXPECT_EQ(CBoolTool2D::GpcPolygonToLine(results, lines), 1);
+  EXPECT_TRUE(CBoolTool2D::GpcPolygonToLine(result, lines));
+  EXPECT_EQ(CBoolTool2D::GpcPolygonToLine(results, lines), 2);
   EXPECT_NEAR(lines[0].GetSignedArea(), 100.0, 1e-9);
   ASSERT_EQ(lines[0].m_vecEdges.size(), 5u);
   EXPECT_TRUE(lines[0].m_bClosed);
