@@ -74,6 +74,11 @@ TEST(LengthSub, MeasuresLocatesAndSwitchesThePieces) {
   set.SwitchSub();
   ExpectSameItems(Pieces({{2, 3}, {5, 6}}), Positive(set));
 
+  // A negative tolerance keeps empty segments, also the one at the end of a point interval.
+  Items out;
+  EXPECT_EQ(1u, CLengthSub(5, 5).GetPositiveItems(out, false, -1.0));
+  ExpectSameItems(Pieces({{5, 5}}), out);
+
   CLengthSub empty;
   pos = 42;
   EXPECT_EQ(0.0, empty.GetLength());
