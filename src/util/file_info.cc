@@ -161,7 +161,10 @@ CString CFileInfo::GetFileName() const {
 template <class Use>
 bool CFileInfo::Run(ULONGLONG count, BOOL reset, const volatile int* abortFlag,
                     volatile DWORD* progress, DWORD start, DWORD& value, DWORD& done, Use use) {
-  const ULONGLONG target = count == 0 || count > m_nSize ? m_nSize : (count + 3) & ~3ULL;
+  // Rounding up stops at the end: past it, a finished run would count as unfinished and its CRC
+  // be complemented once more.
+  const ULONGLONG target =
+      count == 0 || count > m_nSize ? m_nSize : std::min(m_nSize, (count + 3) & ~3ULL);
   const bool large = target >= kFourGigabytes;
   // The done-counters are 32 bits: a file of 4 GB or more is always run from its start.
   if (reset || large) {
@@ -395,10 +398,8 @@ INT_PTR CFileInfoArray::AddFileInfo(CFileInfo& fi, long order) {
         return x.GetLength64() <= fi.GetLength64();
       case kByPathAscending:
         return x.GetFilePath().Compare(fi.GetFilePath()) >= 0;
-      case kByPathDescending:
+      default:  // kByPathDescending
         return x.GetFilePath().Compare(fi.GetFilePath()) <= 0;
-      default:
-        return false;
     }
   };
   while (at < size && !goesBefore(GetAt(at))) ++at;

@@ -91,17 +91,6 @@ TEST(BoolTool2D, HolesComeFirstAtTheirIndexAndTheOutlineLast) {
   EXPECT_FALSE(CBoolTool2D::PolyLineToGpcPolygon(region, poly));
 }
 
-TEST(BoolTool2D, ContoursBecomeClosedPolylinesEndingAtTheirStart) {
-  Polygons p;
-  p.Add(Rect(0, 0, 3, 3));
-  std::vector<tagPolyLine> lines;
-  EXPECT_TRUE(CBoolTool2D::GpcPolygonToLine(p.list[0], lines));
-  ASSERT_EQ(lines.size(), 1u);
-  ASSERT_EQ(lines[0].m_vecEdges.size(), 5u);
-  EXPECT_TRUE(lines[0].m_bClosed);
-  EXPECT_EQ(lines[0].m_vecEdges.back().m_ptStart, lines[0].m_vecEdges.front().m_ptStart);
-}
-
 TEST(BoolTool2D, UnionAndSubtractionOfPolygonLists) {
   Polygons minuends;
   minuends.Add(Rect(0, 0, 4, 4));
@@ -124,23 +113,18 @@ TEST(BoolTool2D, UnionAndSubtractionOfPolygonLists) {
   gpc_polygon untouched{7, nullptr, nullptr};
   EXPECT_FALSE(CBoolTool2D::GpcPolygon_Union(none, untouched));
   EXPECT_EQ(untouched.num_contours, 7);
-}
 
-TEST(BoolTool2D, SubtractingACoveringSquareLeavesNothing) {
-  std::vector<tagPolyLine> small{Rect(1, 1, 2, 2)};
-  std::vector<tagPolyLine> cover{Rect(0, 0, 5, 5)};
-  gpc_polygon result;
+  // A covering square leaves nothing, and nothing is appended.
+  std::vector<tagPolyLine> small{Rect(1, 1, 2, 2)}, cover{Rect(0, 0, 5, 5)};
   EXPECT_FALSE(CBoolTool2D::GpcPolygon_Subtract(small, cover, result));
   EXPECT_EQ(result.num_contours, 0);
-
-  tagPolyLine a = Rect(0, 0, 2, 2);
-  tagPolyLine b = Rect(-1, -1, 3, 3);
+  tagPolyLine a = Rect(0, 0, 2, 2), b = Rect(-1, -1, 3, 3);
   std::vector<tagPolyLine> lines(1);
   EXPECT_FALSE(CBoolTool2D::GpcPolygon_Subtract(a, b, lines));
-  EXPECT_EQ(lines.size(), 1u) << "nothing appended";
+  EXPECT_EQ(lines.size(), 1u);
 }
 
-TEST(BoolTool2D, ACentralHoleIsKeptOnlyByTheFormWithHoles) {
+TEST(BoolTool2D, ACentralHoleIsKeptByTheFormWithHolesAndByACopy) {
   std::vector<tagPolyLine> outer{Rect(0, 0, 10, 10)};
   std::vector<tagPolyLine> centre{Rect(4, 4, 6, 6)};
   gpc_polygon result;
@@ -152,12 +136,23 @@ TEST(BoolTool2D, ACentralHoleIsKeptOnlyByTheFormWithHoles) {
   ASSERT_EQ(regions[0].m_vecHoles.size(), 1u);
   EXPECT_NEAR(regions[0].m_vecHoles[0].GetSignedArea(), -4.0, 1e-9);
 
+  // Plain polylines keep the outlines only, closed, ending at their start.
   std::vector<tagPolyLine> lines;
-  EXPECT_EQ(CBoolTool2D::GpcPolygonToLine(results, lines), 1);
+  EXPECT_TRUE(CBoolTool2D::GpcPolygonToLine(result, lines));
+  EXPECT_EQ(CBoolTool2D::GpcPolygonToLine(results, lines), 2);
   EXPECT_NEAR(lines[0].GetSignedArea(), 100.0, 1e-9);
+  ASSERT_EQ(lines[0].m_vecEdges.size(), 5u);
+  EXPECT_TRUE(lines[0].m_bClosed);
+  EXPECT_EQ(lines[0].m_vecEdges.back().m_ptStart, lines[0].m_vecEdges.front().m_ptStart);
+
+  gpc_polygon copy;
+  EXPECT_TRUE(CBoolTool2D::GpcPolygon_Copy(result, copy));
+  ASSERT_EQ(copy.num_contours, result.num_contours);
+  for (int c = 0; c < copy.num_contours; ++c) EXPECT_EQ(copy.hole[c], result.hole[c]);
+  EXPECT_DOUBLE_EQ(SignedArea(copy), SignedArea(result));
+  gpc_free_polygon(&copy);
   gpc_free_polygon(&result);
 }
-
 TEST(BoolTool2D, HolesGoToTheFirstOutlineHoldingThemEvenOneFromBefore) {
   std::vector<CPolyLineWithHole> regions(1);
   regions[0].m_outline = Rect(100, 100, 120, 120);
@@ -220,20 +215,6 @@ TEST(BoolTool2D, IntersectionsAppendAndCountTheWholeList) {
   EXPECT_FALSE(CBoolTool2D::GpcPolygon_Intersection(A, b, lines));
   EXPECT_EQ(lines.size(), 4u);
   EXPECT_TRUE(out.empty());
-}
-
-TEST(BoolTool2D, CopyKeepsHoleFlags) {
-  std::vector<tagPolyLine> outer{Rect(0, 0, 10, 10)};
-  std::vector<tagPolyLine> centre{Rect(4, 4, 6, 6)};
-  gpc_polygon withHole;
-  ASSERT_TRUE(CBoolTool2D::GpcPolygon_Subtract(outer, centre, withHole));
-  gpc_polygon copy;
-  EXPECT_TRUE(CBoolTool2D::GpcPolygon_Copy(withHole, copy));
-  ASSERT_EQ(copy.num_contours, withHole.num_contours);
-  for (int c = 0; c < copy.num_contours; ++c) EXPECT_EQ(copy.hole[c], withHole.hole[c]);
-  EXPECT_DOUBLE_EQ(SignedArea(copy), SignedArea(withHole));
-  gpc_free_polygon(&copy);
-  gpc_free_polygon(&withHole);
 }
 
 }  // namespace

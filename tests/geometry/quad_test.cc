@@ -28,25 +28,30 @@ void ExpectCorners(const CQuad& q, CPoint tl, CPoint tr, CPoint bl, CPoint br) {
 tagLine3D Vertical(double x, double y) { return tagLine3D(P3(x, y, 10.0), P3(x, y, -10.0)); }
 
 TEST(Quad, ConstructorSortsCornersByWindowPosition) {
-  ExpectCorners(CQuad(CPoint(10, 10), CPoint(0, 0), CPoint(10, 0), CPoint(0, 10)), CPoint(0, 0),
-                CPoint(10, 0), CPoint(0, 10), CPoint(10, 10));
+  // Equal x: the top pair (0,0), (0,5) is not less, so the second becomes the top-left; the
+  // bottom pair (0,7), (0,9) is not greater, so the sorted order stays.
+  const struct {
+    CQuad quad;
+    CPoint tl, tr, bl, br;
+  } cases[] = {
+      {{{10, 10}, {0, 0}, {10, 0}, {0, 10}}, {0, 0}, {10, 0}, {0, 10}, {10, 10}},
+      {{{5, 0}, {10, 5}, {5, 10}, {0, 5}}, {0, 5}, {5, 0}, {5, 10}, {10, 5}},
+      {{{0, 9}, {0, 0}, {0, 7}, {0, 5}}, {0, 5}, {0, 0}, {0, 7}, {0, 9}},
+  };
+  for (const auto& c : cases) ExpectCorners(c.quad, c.tl, c.tr, c.bl, c.br);
 }
 
-TEST(Quad, DiamondSortsCentresAndFitsAnUprightRectangle) {
+TEST(Quad, CentreAndUprightRectangle) {
   const CQuad diamond(CPoint(5, 0), CPoint(10, 5), CPoint(5, 10), CPoint(0, 5));
-  ExpectCorners(diamond, CPoint(0, 5), CPoint(5, 0), CPoint(5, 10), CPoint(10, 5));
   EXPECT_EQ(diamond.CenterPoint(), CPoint(5, 5));
-  const CRect rect = diamond.GetHoriRect();
-  EXPECT_EQ(rect, CRect(2, 2, 9, 9));
-  EXPECT_EQ(rect.Width(), 7);
-  EXPECT_EQ(rect.Height(), 7);
-}
-
-TEST(Quad, EqualXPairs) {
-  // Top pair (0,0), (0,5) after sorting: not less, so the second becomes the top-left.
-  // Bottom pair (0,7), (0,9): not greater, so the sorted order stays.
-  const CQuad q(CPoint(0, 9), CPoint(0, 0), CPoint(0, 7), CPoint(0, 5));
-  ExpectCorners(q, CPoint(0, 5), CPoint(0, 0), CPoint(0, 7), CPoint(0, 9));
+  EXPECT_EQ(diamond.GetHoriRect(), CRect(2, 2, 9, 9));
+  const CQuad point(CPoint(4, 4), CPoint(4, 4), CPoint(4, 4), CPoint(4, 4));
+  EXPECT_EQ(point.CenterPoint(), CPoint(0, 0));
+  // Centres with fractions are truncated toward zero.
+  const CQuad tilted(CPoint(0, 0), CPoint(7, 0), CPoint(0, 3), CPoint(7, 3));
+  EXPECT_EQ(tilted.CenterPoint(), CPoint(3, 1));
+  const CQuad negative(CPoint(-7, -3), CPoint(0, -3), CPoint(-7, 0), CPoint(0, 0));
+  EXPECT_EQ(negative.CenterPoint(), CPoint(-3, -1));
 }
 
 TEST(Quad, CopyKeepsCornersUnsortedAndComparesAllCoordinates) {
@@ -58,6 +63,9 @@ TEST(Quad, CopyKeepsCornersUnsortedAndComparesAllCoordinates) {
   CQuad other = q;
   other.BottomRight().y = 1;
   EXPECT_NE(other, q);
+  other = q;
+  other.TopRight().x = 1;
+  EXPECT_NE(other, q);
   std::vector<CPoint> points = {CPoint(3, 2), CPoint(1, 2), CPoint(5, 0)};
   CQuad::SortByMinY(points);
   EXPECT_EQ(points, (std::vector<CPoint>{CPoint(5, 0), CPoint(1, 2), CPoint(3, 2)}));
@@ -65,128 +73,91 @@ TEST(Quad, CopyKeepsCornersUnsortedAndComparesAllCoordinates) {
 
 TEST(Quad, PointInQuadIncludesEdgesAndFollowsTilt) {
   const CQuad square(CPoint(0, 0), CPoint(10, 0), CPoint(0, 10), CPoint(10, 10));
-  EXPECT_TRUE(square.PtInQuad(CPoint(5, 5)));
-  EXPECT_TRUE(square.PtInQuad(CPoint(0, 0)));
-  EXPECT_TRUE(square.PtInQuad(CPoint(10, 5)));
-  EXPECT_TRUE(square.PtInQuad(CPoint(5, 10)));
-  EXPECT_FALSE(square.PtInQuad(CPoint(11, 5)));
-  EXPECT_FALSE(square.PtInQuad(CPoint(5, -1)));
-  EXPECT_FALSE(square.PtInQuad(CPoint(-1, 5)));
+  for (CPoint in : {CPoint(5, 5), CPoint(0, 0), CPoint(10, 5), CPoint(5, 10)}) {
+    EXPECT_TRUE(square.PtInQuad(in)) << in.x << " " << in.y;
+  }
+  for (CPoint out : {CPoint(11, 5), CPoint(5, -1), CPoint(-1, 5)}) {
+    EXPECT_FALSE(square.PtInQuad(out)) << out.x << " " << out.y;
+  }
   const CQuad diamond(CPoint(5, 0), CPoint(10, 5), CPoint(5, 10), CPoint(0, 5));
-  EXPECT_TRUE(diamond.PtInQuad(CPoint(5, 5)));
   EXPECT_TRUE(diamond.PtInQuad(CPoint(2, 3)));  // on the edge (0,5)-(5,0)
-  EXPECT_FALSE(diamond.PtInQuad(CPoint(1, 1)));
-  EXPECT_FALSE(diamond.PtInQuad(CPoint(9, 9)));
+  EXPECT_FALSE(diamond.PtInQuad(CPoint(1, 1)) || diamond.PtInQuad(CPoint(9, 9)));
 }
 
-TEST(Quad, DegenerateQuadCentresAtOrigin) {
-  const CQuad point(CPoint(4, 4), CPoint(4, 4), CPoint(4, 4), CPoint(4, 4));
-  EXPECT_EQ(point.CenterPoint(), CPoint(0, 0));
-  // A tilted quad whose centre has fractions: truncated toward zero.
-  const CQuad tilted(CPoint(0, 0), CPoint(7, 0), CPoint(0, 3), CPoint(7, 3));
-  EXPECT_EQ(tilted.CenterPoint(), CPoint(3, 1));
-  const CQuad negative(CPoint(-7, -3), CPoint(0, -3), CPoint(-7, 0), CPoint(0, 0));
-  EXPECT_EQ(negative.CenterPoint(), CPoint(-3, -1));
+void ExpectWorldCorners(const CTextRect& rect, const std::vector<P3>& corners) {
+  const CQuad3D quad = rect.GetQuad3D();
+  for (int i = 0; i < 4; ++i) EXPECT_EQ(quad.m_pts[i], corners[i]) << "corner " << i;
 }
 
 TEST(TextRect, WorldCornersAndPickLines) {
   const CTextRect rect(P3(0, 0, 0), vector3d<double>(1, 0, 0), 4, 2);
-  const CQuad3D quad = rect.GetQuad3D();
-  EXPECT_EQ(quad.m_pts[0], P3(-2, 1, 0));
-  EXPECT_EQ(quad.m_pts[1], P3(-2, -1, 0));
-  EXPECT_EQ(quad.m_pts[2], P3(2, -1, 0));
-  EXPECT_EQ(quad.m_pts[3], P3(2, 1, 0));
-  // S - T = 0, 1 and 22 for these three lines.
-  EXPECT_TRUE(rect.RayCrossRect(Vertical(0, 0), kPickTol));
-  EXPECT_TRUE(rect.RayCrossRect(Vertical(2.5, 0), kPickTol));
-  EXPECT_FALSE(rect.RayCrossRect(Vertical(5, 5), kPickTol));
-  // The same lines against tolerances just around their S - T.
-  EXPECT_TRUE(rect.RayCrossRect(Vertical(2.5, 0), 1.01));
-  EXPECT_FALSE(rect.RayCrossRect(Vertical(2.5, 0), 0.99));
-  EXPECT_TRUE(rect.RayCrossRect(Vertical(5, 5), 22.01));
-  EXPECT_FALSE(rect.RayCrossRect(Vertical(5, 5), 21.99));
-  // An oblique line through the centre.
-  EXPECT_TRUE(rect.RayCrossRect(tagLine3D(P3(-3, -3, 3), P3(3, 3, -3)), 1e-9));
-}
+  ExpectWorldCorners(rect, {P3(-2, 1, 0), P3(-2, -1, 0), P3(2, -1, 0), P3(2, 1, 0)});
+  // S - T is 0, 1 and 22 for the three vertical lines; tolerances just around them.
+  const struct {
+    tagLine3D line;
+    double tol;
+    bool hit;
+  } picks[] = {
+      {Vertical(0, 0), kPickTol, true},
+      {Vertical(2.5, 0), kPickTol, true},
+      {Vertical(5, 5), kPickTol, false},
+      {Vertical(2.5, 0), 1.01, true},
+      {Vertical(2.5, 0), 0.99, false},
+      {Vertical(5, 5), 22.01, true},
+      {Vertical(5, 5), 21.99, false},
+      {tagLine3D(P3(-3, -3, 3), P3(3, 3, -3)), 1e-9, true},  // oblique through the centre
+      {tagLine3D(P3(-5, 0, 1), P3(5, 0, 1)), 1e9, false},    // parallel
+      {tagLine3D(P3(-5, 0, 0), P3(5, 0, 0)), 1e9, false},    // in the plane
+      {tagLine3D(P3(0, 0, 1), P3(0, 0, 1)), 1e9, false},     // no direction
+  };
+  for (const auto& pick : picks) EXPECT_EQ(rect.RayCrossRect(pick.line, pick.tol), pick.hit);
 
-TEST(TextRect, LinesParallelToTheLabelNeverHit) {
-  const CTextRect rect(P3(0, 0, 0), vector3d<double>(1, 0, 0), 4, 2);
-  EXPECT_FALSE(rect.RayCrossRect(tagLine3D(P3(-5, 0, 1), P3(5, 0, 1)), 1e9));
-  EXPECT_FALSE(rect.RayCrossRect(tagLine3D(P3(-5, 0, 0), P3(5, 0, 0)), 1e9));  // in the plane
-  EXPECT_FALSE(rect.RayCrossRect(tagLine3D(P3(0, 0, 1), P3(0, 0, 1)), 1e9));   // no direction
-}
-
-TEST(TextRect, TurnedAndRaisedLabel) {
   // Direction (0, 2, 0) unnormalised: the width runs along y, the height along x.
-  const CTextRect rect(P3(10, 20, 5), vector3d<double>(0, 2, 0), 4, 2);
-  const CQuad3D quad = rect.GetQuad3D();
-  EXPECT_EQ(quad.m_pts[0], P3(9, 18, 5));
-  EXPECT_EQ(quad.m_pts[1], P3(11, 18, 5));
-  EXPECT_EQ(quad.m_pts[2], P3(11, 22, 5));
-  EXPECT_EQ(quad.m_pts[3], P3(9, 22, 5));
-  EXPECT_TRUE(rect.RayCrossRect(Vertical(10.5, 21), 1e-9));
-  EXPECT_FALSE(rect.RayCrossRect(Vertical(12, 21), 1e-9));
+  const CTextRect turned(P3(10, 20, 5), vector3d<double>(0, 2, 0), 4, 2);
+  ExpectWorldCorners(turned, {P3(9, 18, 5), P3(11, 18, 5), P3(11, 22, 5), P3(9, 22, 5)});
+  EXPECT_TRUE(turned.RayCrossRect(Vertical(10.5, 21), 1e-9));
+  EXPECT_FALSE(turned.RayCrossRect(Vertical(12, 21), 1e-9));
 }
 
-TEST(TextRect, ZeroDirectionAndZeroWidth) {
+TEST(TextRect, ZeroDirectionIsAlongXAndZeroWidthIsAPoint) {
   const CTextRect noDirection(P3(0, 0, 0), vector3d<double>(0, 0, 0), 4, 2);
+  ExpectWorldCorners(noDirection, {P3(-2, 1, 0), P3(-2, -1, 0), P3(2, -1, 0), P3(2, 1, 0)});
   const CTextRect alongX(P3(0, 0, 0), vector3d<double>(1, 0, 0), 4, 2);
-  for (int i = 0; i < 4; ++i) {
-    EXPECT_EQ(noDirection.GetQuad3D().m_pts[i], alongX.GetQuad3D().m_pts[i]);
-  }
   EXPECT_EQ(noDirection.GetQuad(CPoint(50, 50), 3.0), alongX.GetQuad(CPoint(50, 50), 3.0));
-
   const CTextRect noWidth(P3(1, 2, 3), vector3d<double>(1, 1, 0), 0, 2);
-  for (const P3& corner : noWidth.GetQuad3D().m_pts) EXPECT_EQ(corner, P3(1, 2, 3));
-  const CQuad flat = noWidth.GetQuad(CPoint(40, 30), 2.0);
-  EXPECT_EQ(flat, CQuad(CPoint(40, 30), CPoint(40, 30), CPoint(40, 30), CPoint(40, 30)));
+  ExpectWorldCorners(noWidth, std::vector<P3>(4, P3(1, 2, 3)));
+  const CPoint c(40, 30);
+  EXPECT_EQ(noWidth.GetQuad(c, 2.0), CQuad(c, c, c, c));
 }
 
-TEST(TextRect, WindowQuadAroundAnchor) {
+TEST(TextRect, WindowQuadsAroundTheAnchorTruncateTowardZero) {
   const CTextRect rect(P3(0, 0, 0), vector3d<double>(1, 0, 0), 10, 4);
   const CQuad quad = rect.GetQuad(CPoint(100, 100), 2.0);
   ExpectCorners(quad, CPoint(90, 96), CPoint(110, 96), CPoint(90, 104), CPoint(110, 104));
   EXPECT_TRUE(rect.PtInRect(CPoint(109, 103), CPoint(100, 100), 2.0));
   EXPECT_FALSE(rect.PtInRect(CPoint(111, 100), CPoint(100, 100), 2.0));
   EXPECT_EQ(quad.GetHoriRect(), CRect(90, 96, 110, 104));
+
+  // Turned 45 degrees: Q0 = (-4.95, -2.12), Q1 = (-2.12, -4.95), Q2 = (2.12, 4.95),
+  // Q3 = (4.95, 2.12); sorted by y the top pair is (-2,-4), (-4,-2), the bottom pair (4,2), (2,4).
+  const CQuad turned = CTextRect(P3(0, 0, 0), vector3d<double>(1, 1, 0), 10, 4).GetQuad({0, 0}, 1);
+  ExpectCorners(turned, CPoint(-4, -2), CPoint(-2, -4), CPoint(2, 4), CPoint(4, 2));
+  // The upright rectangle: 8 wide (side 8.49) and 2 high (side 2.83).
+  EXPECT_EQ(turned.GetHoriRect(), CRect(-4, -1, 4, 1));
 }
 
-TEST(TextRect, WindowQuadOfTurnedLabelTruncatesTowardZero) {
-  // Turned 45 degrees: hw = 5, hh = 2 at scale 1, A = (3.54, 3.54), B = (-1.41, 1.41).
-  const CTextRect rect(P3(0, 0, 0), vector3d<double>(1, 1, 0), 10, 4);
-  const CQuad quad = rect.GetQuad(CPoint(0, 0), 1.0);
-  // Q0 = (-4.95, -2.12), Q1 = (-2.12, -4.95), Q2 = (2.12, 4.95), Q3 = (4.95, 2.12); sorted by
-  // y the top pair is (-2,-4), (-4,-2) and the bottom pair (4,2), (2,4).
-  ExpectCorners(quad, CPoint(-4, -2), CPoint(-2, -4), CPoint(2, 4), CPoint(4, 2));
-  EXPECT_TRUE(quad.PtInQuad(CPoint(0, 0)));
-  // The upright rectangle: 8 wide (side 8.49) and 2 high (side 2.83... truncated to 2).
-  const CRect upright = quad.GetHoriRect();
-  EXPECT_EQ(upright.Width(), 8);
-  EXPECT_EQ(upright.Height(), 2);
-}
-
-// A view that draws world x, y at ten pixels per unit with y flipped, for the translator's
-// defaults.
 class PlanView : public CCoordTranslator {
  public:
   CPoint WorldToWindow(const P3& pt) const override {
-    return CPoint(static_cast<int>(pt.x * 10), static_cast<int>(-pt.y * 10));
+    return CPoint(static_cast<int>(pt.x), static_cast<int>(pt.y));
   }
-  tagLine3D WindowToWorldLine(const CPoint& pt) const override {
-    return Vertical(pt.x / 10.0, -pt.y / 10.0);
-  }
+  tagLine3D WindowToWorldLine(const CPoint& pt) const override { return Vertical(pt.x, pt.y); }
 };
 
-TEST(CoordTranslator, HostViewPicksLabelsWithDefaults) {
-  PlanView view;
-  const CCoordTranslator& translator = view;
-  EXPECT_EQ(translator.GetTranslateScale(P3(1, 2, 3)), 1.0);
-  EXPECT_TRUE(translator.IsTextRotate());
-  const CTextRect rect(P3(3, 4, 0), vector3d<double>(1, 0, 0), 4, 2);
-  const CPoint anchor = translator.WorldToWindow(rect.m_ptPos);
-  EXPECT_EQ(anchor, CPoint(30, -40));
-  EXPECT_TRUE(rect.RayCrossRect(translator.WindowToWorldLine(anchor), 1e-9));
-  EXPECT_FALSE(rect.RayCrossRect(translator.WindowToWorldLine(CPoint(60, -40)), 1e-9));
+TEST(CoordTranslator, DefaultsScaleOneAndRotatedText) {
+  const PlanView view;
+  EXPECT_EQ(static_cast<const CCoordTranslator&>(view).GetTranslateScale(P3(1, 2, 3)), 1.0);
+  EXPECT_TRUE(static_cast<const CCoordTranslator&>(view).IsTextRotate());
 }
 
 }  // namespace

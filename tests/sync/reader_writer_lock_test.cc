@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+#include <atomic>
 #include <chrono>
 #include <functional>
 #include <future>
@@ -18,57 +20,71 @@ namespace {
 using Peer = ReaderWriterLockTestPeer;
 using State = ReaderWriterLockTestPeer::State;
 
-// Long enough that a wait which should end never reaches it on a loaded machine.
-constexpr auto kPatience = std::chrono::seconds(20);
-
-// Polls until condition holds; false when it never does within kPatience.
-bool Eventually(const std::function<bool()>& condition) {
-  const auto deadline = std::chrono::steady_clock::now() + kPatience;
-  while (!condition()) {
+// Polls until the lock's state satisfies condition; false when it never does within a patience
+// long enough for a loaded machine.
+template <typename Lock>
+bool Eventually(const Lock& lock, const std::function<bool(const State&)>& condition) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+  while (!condition(Peer::Read(lock))) {
     if (std::chrono::steady_clock::now() > deadline) return false;
     std::this_thread::yield();
   }
   return true;
 }
 
+// A one-shot signal from the test to its other threads.
+struct Gate {
+  std::promise<void> promise;
+  std::shared_future<void> opened = promise.get_future();
+  void Open() { promise.set_value(); }
+};
+
+// On another thread: takes a read or write lock (time-out dwTimeout), holds it until gate opens
+// (when given) and releases it. The future gives what the acquisition returned.
 template <typename Lock>
-bool EventuallyState(const Lock& lock, const std::function<bool(const State&)>& condition) {
-  return Eventually([&] { return condition(Peer::Read(lock)); });
+std::future<int> Visit(Lock& lock, bool write, Gate* gate = nullptr, DWORD dwTimeout = INFINITE) {
+  std::shared_future<void> leave = gate ? gate->opened : std::shared_future<void>();
+  return std::async(std::launch::async, [&lock, write, leave, dwTimeout] {
+    const int acquired =
+        write ? lock.AcquireWriterLock(dwTimeout) : lock.AcquireReaderLock(dwTimeout);
+    if (leave.valid()) leave.wait();
+    if (acquired) write ? lock.ReleaseWriterLock() : lock.ReleaseReaderLock();
+    return acquired;
+  });
 }
 
 template <typename F>
 auto OnThread(F f) {
-  return std::async(std::launch::async, std::move(f));
+  return std::async(std::launch::async, std::move(f)).get();
+}
+
+// Writers, readers in, readers waiting.
+using Counts = std::array<DWORD, 3>;
+template <typename Lock>
+Counts CountsOf(const Lock& lock) {
+  const State s = Peer::Read(lock);
+  return {s.writers, s.readersIn, s.readersWaiting};
 }
 
 bool Ready(const std::future<int>& result) {
   return result.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
 }
 
-TEST(ReaderWriterLockNonReentrance, ZeroTimeOutNeverBlocks) {
+TEST(ReaderWriterLockNonReentrance, ZeroAndShortTimeOutsFailWithoutATrace) {
   CReaderWriterLockNonReentrance lock;
   ASSERT_EQ(lock.AcquireReaderLock(0), 1);
   EXPECT_EQ(lock.AcquireReaderLock(0), 1);
-  EXPECT_EQ(OnThread([&] { return lock.AcquireWriterLock(0); }).get(), 0);
+  EXPECT_EQ(Visit(lock, true, nullptr, 0).get(), 0);
   lock.ReleaseReaderLock();
   lock.ReleaseReaderLock();
 
   ASSERT_EQ(lock.AcquireWriterLock(0), 1);
-  EXPECT_EQ(OnThread([&] { return lock.AcquireReaderLock(0); }).get(), 0);
-  EXPECT_EQ(OnThread([&] { return lock.AcquireWriterLock(0); }).get(), 0);
-  lock.ReleaseWriterLock();
-  EXPECT_TRUE(Peer::Read(lock).Quiet());
-}
-
-TEST(ReaderWriterLockNonReentrance, TimedOutWaitsLeaveNoTrace) {
-  CReaderWriterLockNonReentrance lock;
-  ASSERT_EQ(lock.AcquireWriterLock(), 1);
-  EXPECT_EQ(OnThread([&] { return lock.AcquireReaderLock(5); }).get(), 0);
-  EXPECT_EQ(OnThread([&] { return lock.AcquireWriterLock(5); }).get(), 0);
-  State state = Peer::Read(lock);
-  EXPECT_EQ(state.writers, 1u);
-  EXPECT_EQ(state.readersWaiting, 0u);
-  EXPECT_FALSE(state.readerSignal);
+  for (DWORD timeout : {0u, 5u}) {
+    EXPECT_EQ(Visit(lock, false, nullptr, timeout).get(), 0);
+    EXPECT_EQ(Visit(lock, true, nullptr, timeout).get(), 0);
+  }
+  EXPECT_EQ(CountsOf(lock), (Counts{1, 0, 0}));
+  EXPECT_FALSE(Peer::Read(lock).readerSignal);
   lock.ReleaseWriterLock();
   EXPECT_TRUE(Peer::Read(lock).Quiet());
 }
@@ -76,30 +92,19 @@ TEST(ReaderWriterLockNonReentrance, TimedOutWaitsLeaveNoTrace) {
 TEST(ReaderWriterLockNonReentrance, ReaderArrivingBehindWaitingWriterWaitsForIt) {
   CReaderWriterLockNonReentrance lock;
   ASSERT_EQ(lock.AcquireReaderLock(), 1);
-  std::promise<void> writerMayLeave;
-  auto writer = OnThread([&] {
-    const int acquired = lock.AcquireWriterLock();
-    writerMayLeave.get_future().wait();
-    lock.ReleaseWriterLock();
-    return acquired;
-  });
-  ASSERT_TRUE(EventuallyState(lock, [](const State& s) { return s.writers == 1; }));
-  auto reader = OnThread([&] {
-    const int acquired = lock.AcquireReaderLock();
-    lock.ReleaseReaderLock();
-    return acquired;
-  });
-  ASSERT_TRUE(EventuallyState(lock, [](const State& s) { return s.readersWaiting == 1; }));
+  Gate writerMayLeave;
+  auto writer = Visit(lock, true, &writerMayLeave);
+  ASSERT_TRUE(Eventually(lock, [](const State& s) { return s.writers == 1; }));
+  auto reader = Visit(lock, false);
+  ASSERT_TRUE(Eventually(lock, [](const State& s) { return s.readersWaiting == 1; }));
 
   lock.ReleaseReaderLock();
   // The writer now holds the lock; the reader still waits behind it.
-  ASSERT_TRUE(EventuallyState(lock, [](const State& s) { return s.readersIn == 0; }));
-  State state = Peer::Read(lock);
-  EXPECT_EQ(state.writers, 1u);
-  EXPECT_EQ(state.readersWaiting, 1u);
+  ASSERT_TRUE(Eventually(lock, [](const State& s) { return s.readersIn == 0; }));
+  EXPECT_EQ(CountsOf(lock), (Counts{1, 0, 1}));
   EXPECT_FALSE(Ready(reader));
 
-  writerMayLeave.set_value();
+  writerMayLeave.Open();
   EXPECT_EQ(writer.get(), 1);
   EXPECT_EQ(reader.get(), 1);
   EXPECT_TRUE(Peer::Read(lock).Quiet());
@@ -108,32 +113,31 @@ TEST(ReaderWriterLockNonReentrance, ReaderArrivingBehindWaitingWriterWaitsForIt)
 TEST(ReaderWriterLockNonReentrance, ReleaseAdmitsOneWaitingWriterAtATime) {
   CReaderWriterLockNonReentrance lock;
   ASSERT_EQ(lock.AcquireWriterLock(), 1);
-  std::promise<void> mayLeave[2];
-  std::shared_future<void> leave[2] = {mayLeave[0].get_future(), mayLeave[1].get_future()};
+  Gate mayLeave[2];
   std::atomic<int> inside{0};
   std::atomic<int> entered{0};
-  auto writer = [&](int) {
+  auto writer = [&] {
     const int acquired = lock.AcquireWriterLock();
     // Counted inside before it reports entering, so that the checks below see both steps.
     ++inside;
-    const int order = entered.fetch_add(1);
-    leave[order].wait();
+    mayLeave[entered.fetch_add(1)].opened.wait();
     --inside;
     lock.ReleaseWriterLock();
     return acquired;
   };
-  auto first = OnThread([&] { return writer(0); });
-  auto second = OnThread([&] { return writer(1); });
-  ASSERT_TRUE(EventuallyState(lock, [](const State& s) { return s.writers == 3; }));
+  auto first = std::async(std::launch::async, writer);
+  auto second = std::async(std::launch::async, writer);
+  ASSERT_TRUE(Eventually(lock, [](const State& s) { return s.writers == 3; }));
 
   lock.ReleaseWriterLock();
-  ASSERT_TRUE(Eventually([&] { return entered == 1; }));
-  EXPECT_EQ(Peer::Read(lock).writers, 2u);
-  EXPECT_EQ(inside, 1);
-  mayLeave[0].set_value();
-  ASSERT_TRUE(Eventually([&] { return entered == 2; }));
-  EXPECT_EQ(inside, 1);
-  mayLeave[1].set_value();
+  for (int k = 0; k < 2; ++k) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (entered == k && std::chrono::steady_clock::now() < deadline) std::this_thread::yield();
+    ASSERT_EQ(entered, k + 1);
+    EXPECT_EQ(Peer::Read(lock).writers, 2u - k);
+    EXPECT_EQ(inside, 1);
+    mayLeave[k].Open();
+  }
   EXPECT_EQ(first.get(), 1);
   EXPECT_EQ(second.get(), 1);
   EXPECT_TRUE(Peer::Read(lock).Quiet());
@@ -142,21 +146,14 @@ TEST(ReaderWriterLockNonReentrance, ReleaseAdmitsOneWaitingWriterAtATime) {
 TEST(ReaderWriterLockNonReentrance, WriterReleaseLetsAllWaitingReadersInTogether) {
   CReaderWriterLockNonReentrance lock;
   ASSERT_EQ(lock.AcquireWriterLock(), 1);
-  std::promise<void> mayLeave;
-  std::shared_future<void> leave = mayLeave.get_future();
-  auto reader = [&] {
-    const int acquired = lock.AcquireReaderLock();
-    leave.wait();
-    lock.ReleaseReaderLock();
-    return acquired;
-  };
-  auto first = OnThread(reader);
-  auto second = OnThread(reader);
-  ASSERT_TRUE(EventuallyState(lock, [](const State& s) { return s.readersWaiting == 2; }));
+  Gate mayLeave;
+  auto first = Visit(lock, false, &mayLeave);
+  auto second = Visit(lock, false, &mayLeave);
+  ASSERT_TRUE(Eventually(lock, [](const State& s) { return s.readersWaiting == 2; }));
   lock.ReleaseWriterLock();
-  EXPECT_TRUE(EventuallyState(lock, [](const State& s) { return s.readersIn == 2; }));
+  EXPECT_TRUE(Eventually(lock, [](const State& s) { return s.readersIn == 2; }));
   EXPECT_FALSE(Peer::Read(lock).readerSignal);
-  mayLeave.set_value();
+  mayLeave.Open();
   EXPECT_EQ(first.get(), 1);
   EXPECT_EQ(second.get(), 1);
   EXPECT_TRUE(Peer::Read(lock).Quiet());
@@ -165,13 +162,9 @@ TEST(ReaderWriterLockNonReentrance, WriterReleaseLetsAllWaitingReadersInTogether
 TEST(ReaderWriterLockNonReentrance, TimedOutWriterLetsReadersQueuedBehindItIn) {
   CReaderWriterLockNonReentrance lock;
   ASSERT_EQ(lock.AcquireReaderLock(), 1);
-  auto writer = OnThread([&] { return lock.AcquireWriterLock(30); });
-  ASSERT_TRUE(EventuallyState(lock, [](const State& s) { return s.writers == 1; }));
-  auto reader = OnThread([&] {
-    const int acquired = lock.AcquireReaderLock();
-    lock.ReleaseReaderLock();
-    return acquired;
-  });
+  auto writer = Visit(lock, true, nullptr, 30);
+  ASSERT_TRUE(Eventually(lock, [](const State& s) { return s.writers == 1; }));
+  auto reader = Visit(lock, false);
   EXPECT_EQ(writer.get(), 0);
   EXPECT_EQ(reader.get(), 1);
   lock.ReleaseReaderLock();
@@ -181,12 +174,8 @@ TEST(ReaderWriterLockNonReentrance, TimedOutWriterLetsReadersQueuedBehindItIn) {
 TEST(ReaderWriterLockNonReentrance, TimedOutWriterTakesLockWhenItIsTheLastOneLeft) {
   CReaderWriterLockNonReentrance lock;
   ASSERT_EQ(lock.AcquireWriterLock(), 1);
-  auto writer = OnThread([&] {
-    const int acquired = lock.AcquireWriterLock(10);
-    if (acquired) lock.ReleaseWriterLock();
-    return acquired;
-  });
-  ASSERT_TRUE(EventuallyState(lock, [](const State& s) { return s.writers == 2; }));
+  auto writer = Visit(lock, true, nullptr, 10);
+  ASSERT_TRUE(Eventually(lock, [](const State& s) { return s.writers == 2; }));
   // With the guard held, the waiting writer's time-out runs out before this release signals it.
   Peer::HoldGuard(lock);
   EXPECT_EQ(WaitForSingleObject(Peer::WriterSignal(lock), 60), WAIT_TIMEOUT);
@@ -199,16 +188,15 @@ TEST(ReaderWriterLockNonReentrance, TimedOutWriterTakesLockWhenItIsTheLastOneLef
 TEST(ReaderWriterLockNonReentrance, WriterTakingFreeLockMakesWokenReadersSleepAgain) {
   CReaderWriterLockNonReentrance lock;
   ASSERT_EQ(lock.AcquireWriterLock(), 1);
-  auto reader = OnThread([&] {
-    const int acquired = lock.AcquireReaderLock();
-    lock.ReleaseReaderLock();
-    return acquired;
-  });
-  ASSERT_TRUE(EventuallyState(lock, [](const State& s) { return s.readersWaiting == 1; }));
+  auto reader = Visit(lock, false, nullptr, 20000);
+  ASSERT_TRUE(Eventually(lock, [](const State& s) { return s.readersWaiting == 1; }));
   Peer::HoldGuard(lock);
   lock.ReleaseWriterLock();
+  // Time for the reader to wake and stop at the guard.
+  std::this_thread::sleep_for(std::chrono::milliseconds(50));
   ASSERT_EQ(lock.AcquireWriterLock(0), 1);
-  // A reader signal left set would make the waiting reader spin until this writer leaves.
+  // A reader signal left set would make the waiting reader spin until this writer leaves. Woken
+  // for nothing, the reader waits again for the rest of its time.
   EXPECT_EQ(WaitForSingleObject(Peer::ReaderSignal(lock), 0), WAIT_TIMEOUT);
   Peer::ReleaseGuard(lock);
   lock.ReleaseWriterLock();
@@ -216,82 +204,27 @@ TEST(ReaderWriterLockNonReentrance, WriterTakingFreeLockMakesWokenReadersSleepAg
   EXPECT_TRUE(Peer::Read(lock).Quiet());
 }
 
-TEST(ReaderWriterLockNonReentrance, DowngradeLetsReadersInAndKeepsWritersWaiting) {
+TEST(ReaderWriterLockNonReentrance, DowngradeKeepsWaitingWritersWaiting) {
   CReaderWriterLockNonReentrance lock;
   ASSERT_EQ(lock.AcquireWriterLock(), 1);
-  auto reader = OnThread([&] {
-    const int acquired = lock.AcquireReaderLock();
-    lock.ReleaseReaderLock();
-    return acquired;
-  });
-  ASSERT_TRUE(EventuallyState(lock, [](const State& s) { return s.readersWaiting == 1; }));
+  auto writer = Visit(lock, true);
+  ASSERT_TRUE(Eventually(lock, [](const State& s) { return s.writers == 2; }));
   lock.DowngradeFromWriterLock();
-  EXPECT_EQ(reader.get(), 1);
-  lock.ReleaseReaderLock();
-  ASSERT_EQ(lock.AcquireWriterLock(), 1);
-
-  auto writer = OnThread([&] {
-    const int acquired = lock.AcquireWriterLock();
-    lock.ReleaseWriterLock();
-    return acquired;
-  });
-  ASSERT_TRUE(EventuallyState(lock, [](const State& s) { return s.writers == 2; }));
-  lock.DowngradeFromWriterLock();
-  State state = Peer::Read(lock);
-  EXPECT_EQ(state.readersIn, 1u);
-  EXPECT_EQ(state.writers, 1u);
+  EXPECT_EQ(CountsOf(lock), (Counts{1, 1, 0}));
   EXPECT_FALSE(Ready(writer));
   lock.ReleaseReaderLock();
   EXPECT_EQ(writer.get(), 1);
   EXPECT_TRUE(Peer::Read(lock).Quiet());
 }
 
-TEST(ReaderWriterLockNonReentrance, UpgradeWithZeroTimeOutFailsAndKeepsTheRead) {
+TEST(ReaderWriterLockNonReentrance, SoleReaderUpgradesAtOnceUnlessTheTimeOutIsZero) {
   CReaderWriterLockNonReentrance lock;
   ASSERT_EQ(lock.AcquireReaderLock(), 1);
   EXPECT_EQ(lock.UpgradeToWriterLock(0), 0);
-  State state = Peer::Read(lock);
-  EXPECT_EQ(state.readersIn, 1u);
-  EXPECT_EQ(state.writers, 0u);
-  lock.ReleaseReaderLock();
-  EXPECT_TRUE(Peer::Read(lock).Quiet());
-}
-
-TEST(ReaderWriterLockNonReentrance, UpgradeBySoleReaderDoesNotWaitForItself) {
-  CReaderWriterLockNonReentrance lock;
-  ASSERT_EQ(lock.AcquireReaderLock(), 1);
+  EXPECT_EQ(CountsOf(lock), (Counts{0, 1, 0}));
   ASSERT_EQ(lock.UpgradeToWriterLock(), 1);
-  State state = Peer::Read(lock);
-  EXPECT_EQ(state.readersIn, 0u);
-  EXPECT_EQ(state.writers, 1u);
-  EXPECT_EQ(OnThread([&] { return lock.AcquireReaderLock(0); }).get(), 0);
-  lock.ReleaseWriterLock();
-  EXPECT_TRUE(Peer::Read(lock).Quiet());
-}
-
-TEST(ReaderWriterLockNonReentrance, UpgradeWaitsForTheOtherReaders) {
-  CReaderWriterLockNonReentrance lock;
-  ASSERT_EQ(lock.AcquireReaderLock(), 1);
-  std::promise<void> otherMayLeave;
-  auto other = OnThread([&] {
-    const int acquired = lock.AcquireReaderLock();
-    otherMayLeave.get_future().wait();
-    lock.ReleaseReaderLock();
-    return acquired;
-  });
-  ASSERT_TRUE(EventuallyState(lock, [](const State& s) { return s.readersIn == 2; }));
-  EXPECT_EQ(lock.UpgradeToWriterLock(5), 0);
-  EXPECT_EQ(Peer::Read(lock).readersIn, 2u);
-
-  auto upgrade = OnThread([&] { return lock.UpgradeToWriterLock(); });
-  ASSERT_TRUE(EventuallyState(lock, [](const State& s) { return s.writers == 1; }));
-  EXPECT_FALSE(Ready(upgrade));
-  otherMayLeave.set_value();
-  EXPECT_EQ(other.get(), 1);
-  EXPECT_EQ(upgrade.get(), 1);
-  State state = Peer::Read(lock);
-  EXPECT_EQ(state.readersIn, 0u);
-  EXPECT_EQ(state.writers, 1u);
+  EXPECT_EQ(CountsOf(lock), (Counts{1, 0, 0}));
+  EXPECT_EQ(Visit(lock, false, nullptr, 0).get(), 0);
   lock.ReleaseWriterLock();
   EXPECT_TRUE(Peer::Read(lock).Quiet());
 }
@@ -299,16 +232,10 @@ TEST(ReaderWriterLockNonReentrance, UpgradeWaitsForTheOtherReaders) {
 TEST(ReaderWriterLockNonReentrance, UpgradeBehindAWaitingWriterGetsTheLockAfterIt) {
   CReaderWriterLockNonReentrance lock;
   ASSERT_EQ(lock.AcquireReaderLock(), 1);
-  auto writer = OnThread([&] {
-    const int acquired = lock.AcquireWriterLock();
-    lock.ReleaseWriterLock();
-    return acquired;
-  });
-  ASSERT_TRUE(EventuallyState(lock, [](const State& s) { return s.writers == 1; }));
+  auto writer = Visit(lock, true);
+  ASSERT_TRUE(Eventually(lock, [](const State& s) { return s.writers == 1; }));
   EXPECT_EQ(lock.UpgradeToWriterLock(), 1);
-  State state = Peer::Read(lock);
-  EXPECT_EQ(state.readersIn, 0u);
-  EXPECT_GE(state.writers, 1u);
+  EXPECT_EQ(Peer::Read(lock).readersIn, 0u);
   lock.ReleaseWriterLock();
   EXPECT_EQ(writer.get(), 1);
   EXPECT_TRUE(Peer::Read(lock).Quiet());
@@ -316,7 +243,6 @@ TEST(ReaderWriterLockNonReentrance, UpgradeBehindAWaitingWriterGetsTheLockAfterI
 
 TEST(ReaderWriterLock, NestedAcquisitionsAreCountedPerThread) {
   CReaderWriterLock lock;
-  EXPECT_EQ(lock.GetCurrentThreadStatus(), 0u);
   ASSERT_EQ(lock.AcquireReaderLock(), 1);
   ASSERT_EQ(lock.AcquireReaderLock(0), 1);
   EXPECT_EQ(lock.GetCurrentThreadStatus(), 2u);
@@ -325,9 +251,10 @@ TEST(ReaderWriterLock, NestedAcquisitionsAreCountedPerThread) {
   lock.ReleaseReaderLock();
   EXPECT_TRUE(Peer::Read(lock).Quiet());
 
-  ASSERT_EQ(lock.AcquireWriterLock(), 1);
+  // The only reader asking to write gets it at once.
+  ASSERT_EQ(lock.AcquireReaderLock(), 1);
   ASSERT_EQ(lock.AcquireWriterLock(0), 1);
-  ASSERT_EQ(lock.AcquireReaderLock(0), 1);
+  ASSERT_EQ(lock.AcquireWriterLock(0), 1);
   EXPECT_EQ(lock.GetCurrentThreadStatus(), 0x20001u);
   DWORD reads = 99;
   DWORD writes = 99;
@@ -336,27 +263,14 @@ TEST(ReaderWriterLock, NestedAcquisitionsAreCountedPerThread) {
   EXPECT_EQ(writes, 2u);
   lock.GetCurrentThreadStatus(nullptr, &writes);
   lock.GetCurrentThreadStatus(&reads, nullptr);
-  State state = Peer::Read(lock);
-  EXPECT_EQ(state.writers, 1u);
-  EXPECT_EQ(state.readersIn, 0u);
-  EXPECT_EQ(OnThread([&] { return lock.GetCurrentThreadStatus(); }).get(), 0u);
+  EXPECT_EQ(CountsOf(lock), (Counts{1, 0, 0}));
+  EXPECT_EQ(OnThread([&] { return lock.GetCurrentThreadStatus(); }), 0u);
+  EXPECT_EQ(Visit(lock, false, nullptr, 0).get(), 0);
+  EXPECT_EQ(Visit(lock, true, nullptr, 0).get(), 0);
+  EXPECT_FALSE(Peer::Read(lock).writerSignal);
   lock.ReleaseReaderLock();
   lock.ReleaseWriterLock();
   lock.ReleaseWriterLock();
-  EXPECT_TRUE(Peer::Read(lock).Quiet());
-}
-
-TEST(ReaderWriterLock, OnlyReaderAskingToWriteGetsItAtOnce) {
-  CReaderWriterLock lock;
-  ASSERT_EQ(lock.AcquireReaderLock(), 1);
-  ASSERT_EQ(lock.AcquireWriterLock(0), 1);
-  EXPECT_EQ(lock.GetCurrentThreadStatus(), 0x10001u);
-  State state = Peer::Read(lock);
-  EXPECT_EQ(state.writers, 1u);
-  EXPECT_EQ(state.readersIn, 0u);
-  EXPECT_EQ(OnThread([&] { return lock.AcquireReaderLock(0); }).get(), 0);
-  lock.ReleaseWriterLock();
-  lock.ReleaseReaderLock();
   EXPECT_TRUE(Peer::Read(lock).Quiet());
 }
 
@@ -364,22 +278,17 @@ TEST(ReaderWriterLock, ReaderAmongOthersUpgradesAfterThemOrKeepsItsReads) {
   CReaderWriterLock lock;
   ASSERT_EQ(lock.AcquireReaderLock(), 1);
   ASSERT_EQ(lock.AcquireReaderLock(), 1);
-  std::promise<void> otherMayLeave;
-  auto other = OnThread([&] {
-    const int acquired = lock.AcquireReaderLock();
-    otherMayLeave.get_future().wait();
-    lock.ReleaseReaderLock();
-    return acquired;
-  });
-  ASSERT_TRUE(EventuallyState(lock, [](const State& s) { return s.readersIn == 2; }));
+  Gate otherMayLeave;
+  auto other = Visit(lock, false, &otherMayLeave);
+  ASSERT_TRUE(Eventually(lock, [](const State& s) { return s.readersIn == 2; }));
   EXPECT_EQ(lock.AcquireWriterLock(0), 0);
   EXPECT_EQ(lock.AcquireWriterLock(5), 0);
   EXPECT_EQ(lock.GetCurrentThreadStatus(), 2u);
   EXPECT_EQ(Peer::Read(lock).readersIn, 2u);
 
   std::thread release([&] {
-    EXPECT_TRUE(EventuallyState(lock, [](const State& s) { return s.writers == 1; }));
-    otherMayLeave.set_value();
+    EXPECT_TRUE(Eventually(lock, [](const State& s) { return s.writers == 1; }));
+    otherMayLeave.Open();
   });
   EXPECT_EQ(lock.AcquireWriterLock(), 1);
   release.join();
@@ -395,80 +304,46 @@ TEST(ReaderWriterLock, ReleasingTheWritePartLeavesAReaderAndLetsReadersIn) {
   CReaderWriterLock lock;
   ASSERT_EQ(lock.AcquireWriterLock(), 1);
   ASSERT_EQ(lock.AcquireReaderLock(), 1);
-  std::promise<void> readerMayLeave;
-  auto reader = OnThread([&] {
-    const DWORD status = lock.AcquireReaderLock() ? lock.GetCurrentThreadStatus() : 0;
-    readerMayLeave.get_future().wait();
-    lock.ReleaseReaderLock();
-    return status;
-  });
-  ASSERT_TRUE(EventuallyState(lock, [](const State& s) { return s.readersWaiting == 1; }));
+  Gate readerMayLeave;
+  auto reader = Visit(lock, false, &readerMayLeave);
+  ASSERT_TRUE(Eventually(lock, [](const State& s) { return s.readersWaiting == 1; }));
   lock.ReleaseWriterLock();
   EXPECT_EQ(lock.GetCurrentThreadStatus(), 1u);
-  EXPECT_TRUE(EventuallyState(lock, [](const State& s) { return s.readersIn == 2; }));
+  EXPECT_TRUE(Eventually(lock, [](const State& s) { return s.readersIn == 2; }));
   EXPECT_EQ(Peer::Read(lock).writers, 0u);
-  readerMayLeave.set_value();
-  EXPECT_EQ(reader.get(), 1u);
+  readerMayLeave.Open();
+  EXPECT_EQ(reader.get(), 1);
   lock.ReleaseReaderLock();
   EXPECT_TRUE(Peer::Read(lock).Quiet());
 }
 
-TEST(ReaderWriterLock, ReleasingWhatTheThreadDoesNotHoldChangesNothing) {
+TEST(ReaderWriterLock, ReleasesOfWhatTheThreadDoesNotHoldChangeNothingAndReleaseAllDropsAll) {
   CReaderWriterLock lock;
   lock.ReleaseReaderLock();
   lock.ReleaseWriterLock();
   lock.ReleaseAllLocks();
   EXPECT_TRUE(Peer::Read(lock).Quiet());
 
+  ASSERT_EQ(lock.AcquireReaderLock(), 1);
   ASSERT_EQ(lock.AcquireReaderLock(), 1);
   OnThread([&] {
     lock.ReleaseReaderLock();
     lock.ReleaseAllLocks();
     return 0;
-  }).get();
+  });
   lock.ReleaseWriterLock();
-  EXPECT_EQ(lock.GetCurrentThreadStatus(), 1u);
+  EXPECT_EQ(lock.GetCurrentThreadStatus(), 2u);
   EXPECT_EQ(Peer::Read(lock).readersIn, 1u);
-  lock.ReleaseReaderLock();
-  EXPECT_TRUE(Peer::Read(lock).Quiet());
-}
-
-TEST(ReaderWriterLock, ReleaseAllLocksDropsEveryRecursion) {
-  CReaderWriterLock lock;
-  ASSERT_EQ(lock.AcquireReaderLock(), 1);
-  ASSERT_EQ(lock.AcquireReaderLock(), 1);
   lock.ReleaseAllLocks();
   EXPECT_TRUE(Peer::Read(lock).Quiet());
 
   ASSERT_EQ(lock.AcquireWriterLock(), 1);
   ASSERT_EQ(lock.AcquireWriterLock(), 1);
   ASSERT_EQ(lock.AcquireReaderLock(), 1);
-  auto writer = OnThread([&] {
-    const int acquired = lock.AcquireWriterLock();
-    lock.ReleaseWriterLock();
-    return acquired;
-  });
-  ASSERT_TRUE(EventuallyState(lock, [](const State& s) { return s.writers == 2; }));
+  auto writer = Visit(lock, true);
+  ASSERT_TRUE(Eventually(lock, [](const State& s) { return s.writers == 2; }));
   lock.ReleaseAllLocks();
   EXPECT_EQ(lock.GetCurrentThreadStatus(), 0u);
-  EXPECT_EQ(writer.get(), 1);
-  EXPECT_TRUE(Peer::Read(lock).Quiet());
-}
-
-TEST(ReaderWriterLock, WaitingWriterEntersAfterTheLastReaderThread) {
-  CReaderWriterLock lock;
-  ASSERT_EQ(lock.AcquireReaderLock(), 1);
-  ASSERT_EQ(lock.AcquireReaderLock(), 1);
-  auto writer = OnThread([&] {
-    const int acquired = lock.AcquireWriterLock();
-    const DWORD status = lock.GetCurrentThreadStatus();
-    lock.ReleaseWriterLock();
-    return acquired == 1 && status == 0x10000u ? 1 : 0;
-  });
-  ASSERT_TRUE(EventuallyState(lock, [](const State& s) { return s.writers == 1; }));
-  lock.ReleaseReaderLock();
-  EXPECT_FALSE(Ready(writer));
-  lock.ReleaseReaderLock();
   EXPECT_EQ(writer.get(), 1);
   EXPECT_TRUE(Peer::Read(lock).Quiet());
 }
@@ -477,32 +352,26 @@ TEST(ReaderWriterLock, EachLockKeepsItsOwnStateForTheThread) {
   // More locks than a thread usually holds, taken in one order and released in another.
   constexpr int kLocks = 20;
   std::vector<std::unique_ptr<CReaderWriterLock>> locks;
-  for (int i = 0; i < kLocks; ++i) locks.push_back(std::make_unique<CReaderWriterLock>());
   for (int i = 0; i < kLocks; ++i) {
-    for (int reads = 0; reads <= i % 3; ++reads) {
-      ASSERT_EQ(locks[i]->AcquireReaderLock(0), 1);
-    }
+    locks.push_back(std::make_unique<CReaderWriterLock>());
+    for (int reads = 0; reads <= i % 3; ++reads) ASSERT_EQ(locks[i]->AcquireReaderLock(0), 1);
     if (i % 2 == 1) {
       ASSERT_EQ(locks[i]->AcquireWriterLock(0), 1);
     }
   }
   for (int i = 0; i < kLocks; ++i) {
-    const DWORD expected = (i % 2 == 1 ? 0x10000u : 0u) + static_cast<DWORD>(i % 3 + 1);
-    EXPECT_EQ(locks[i]->GetCurrentThreadStatus(), expected) << "lock " << i;
-    const State state = Peer::Read(*locks[i]);
-    EXPECT_EQ(state.writers, i % 2 == 1 ? 1u : 0u) << "lock " << i;
-    EXPECT_EQ(state.readersIn, i % 2 == 1 ? 0u : 1u) << "lock " << i;
+    const DWORD reads = static_cast<DWORD>(i % 3 + 1);
+    EXPECT_EQ(locks[i]->GetCurrentThreadStatus(), (i % 2 == 1 ? 0x10000u : 0u) + reads) << i;
+    EXPECT_EQ(CountsOf(*locks[i]), (i % 2 == 1 ? Counts{1, 0, 0} : Counts{0, 1, 0})) << i;
   }
   for (int i = 0; i < kLocks; i += 2) locks[i]->ReleaseAllLocks();
   for (int i = 1; i < kLocks; i += 2) {
     locks[i]->ReleaseWriterLock();
-    EXPECT_EQ(locks[i]->GetCurrentThreadStatus(), static_cast<DWORD>(i % 3 + 1)) << "lock " << i;
-    EXPECT_EQ(Peer::Read(*locks[i]).readersIn, 1u) << "lock " << i;
+    EXPECT_EQ(locks[i]->GetCurrentThreadStatus(), static_cast<DWORD>(i % 3 + 1)) << i;
+    EXPECT_EQ(Peer::Read(*locks[i]).readersIn, 1u) << i;
     for (int reads = 0; reads <= i % 3; ++reads) locks[i]->ReleaseReaderLock();
   }
-  for (int i = 0; i < kLocks; ++i) {
-    EXPECT_TRUE(Peer::Read(*locks[i]).Quiet()) << "lock " << i;
-  }
+  for (int i = 0; i < kLocks; ++i) EXPECT_TRUE(Peer::Read(*locks[i]).Quiet()) << i;
 }
 
 TEST(ReaderWriterLock, DestroyingALockTheThreadHoldsForgetsItsState) {
@@ -514,36 +383,55 @@ TEST(ReaderWriterLock, DestroyingALockTheThreadHoldsForgetsItsState) {
   // A new lock in the same place starts free for this thread too.
   auto* second = new (storage) CReaderWriterLock;
   EXPECT_EQ(second->GetCurrentThreadStatus(), 0u);
-  EXPECT_EQ(OnThread([&] {
-              const int acquired = second->AcquireWriterLock(0);
-              second->ReleaseWriterLock();
-              return acquired;
-            }).get(),
-            1);
+  EXPECT_EQ(Visit(*second, true, nullptr, 0).get(), 1);
   EXPECT_TRUE(Peer::Read(*second).Quiet());
   second->~CReaderWriterLock();
 }
 
-TEST(ReaderWriterLockGuards, ReleaseAtScopeEndOrOnceOnUnlock) {
-  CReaderWriterLockNonReentrance lock;
-  {
-    CAutoReadLockT<CReaderWriterLockNonReentrance> read(lock);
-    EXPECT_EQ(Peer::Read(lock).readersIn, 1u);
-    read.Unlock();
-    EXPECT_EQ(Peer::Read(lock).readersIn, 0u);
-    read.Unlock();
-  }
-  EXPECT_TRUE(Peer::Read(lock).Quiet());
-  {
-    CAutoWriteLockT<CReaderWriterLockNonReentrance> write(&lock);
-    EXPECT_EQ(Peer::Read(lock).writers, 1u);
-    write.Unlock();
-    EXPECT_EQ(Peer::Read(lock).writers, 0u);
-  }
-  EXPECT_TRUE(Peer::Read(lock).Quiet());
+// The steps that change the counts beyond the lock-free paths run under the guard.
+TEST(ReaderWriterLockNonReentrance, StepsWaitForTheGuard) {
+  CReaderWriterLockNonReentrance plain;
+  CReaderWriterLock reentrant;
+  Peer::HoldGuard(plain);
+  Peer::HoldGuard(reentrant);
+  std::atomic<int> done{0};
+  Gate leave;
+  auto hold = [&](auto& lock, auto acquire) {
+    return std::async(std::launch::async, [&lock, acquire, &done, &leave] {
+      const int acquired = acquire();
+      ++done;
+      leave.opened.wait();
+      if (acquired) lock.ReleaseWriterLock();
+      return acquired;
+    });
+  };
+  auto upgrade =
+      hold(plain, [&] { return plain.AcquireReaderLock(0) && plain.UpgradeToWriterLock(); });
+  auto write = hold(reentrant, [&] { return reentrant.AcquireWriterLock(0); });
+  std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  EXPECT_EQ(done, 0);
+  Peer::ReleaseGuard(plain);
+  Peer::ReleaseGuard(reentrant);
+  leave.Open();
+  EXPECT_EQ(upgrade.get(), 1);
+  EXPECT_EQ(write.get(), 1);
+  EXPECT_TRUE(Peer::Read(plain).Quiet());
+  EXPECT_TRUE(Peer::Read(reentrant).Quiet());
 }
 
-TEST(ReaderWriterLockGuards, NestedGuardsThroughTheBaseClass) {
+TEST(ReaderWriterLockGuards, ReleaseAtScopeEndOrOnceOnUnlockAlsoThroughTheBase) {
+  CReaderWriterLockNonReentrance plain;
+  {
+    CAutoReadLockT<CReaderWriterLockNonReentrance> read(plain);
+    EXPECT_EQ(Peer::Read(plain).readersIn, 1u);
+    read.Unlock();
+    EXPECT_EQ(Peer::Read(plain).readersIn, 0u);
+    read.Unlock();
+    CAutoWriteLockT<CReaderWriterLockNonReentrance> write(&plain);
+    EXPECT_EQ(Peer::Read(plain).writers, 1u);
+  }
+  EXPECT_TRUE(Peer::Read(plain).Quiet());
+
   CReaderWriterLock lock;
   {
     std::unique_ptr<CAutoLock> write = std::make_unique<CAutoWriteLockT<CReaderWriterLock>>(lock);

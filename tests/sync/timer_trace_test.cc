@@ -27,21 +27,15 @@ TEST(TimerTrace, NestedTracesIndentAndNumberInOrder) {
   EXPECT_STREQ(CTimerTrace::s_strIndent.GetString(), "");
 }
 
-TEST(TimerTrace, OnlyTheFileAndLineFormKeepsTheName) {
-  const CTimerTrace byName("a");
-  const CTimerTrace byLine("b", 7);
-  const CTimerTrace byFile("c", "file.cc", 7);
-  EXPECT_STREQ(byName.m_strName.GetString(), "");
-  EXPECT_STREQ(byLine.m_strName.GetString(), "");
-  EXPECT_STREQ(byFile.m_strName.GetString(), "c");
-}
-
-TEST(TimerTrace, StartIsTheProcessClock) {
+TEST(TimerTrace, KeepsTheNameOfTheFileAndLineFormOnlyAndStartsOnTheProcessClock) {
   lumo_test::ManualClockScope scope;
   const unsigned int before = CWinTimer::__get_cur_time_ms();
   scope.AdvanceMs(7);
-  const CTimerTrace trace("t");
-  EXPECT_EQ(trace.m_dwStartMs, before + 7);
+  const CTimerTrace byName("a"), byLine("b", 7), byFile("c", "file.cc", 7);
+  EXPECT_STREQ(byName.m_strName.GetString(), "");
+  EXPECT_STREQ(byLine.m_strName.GetString(), "");
+  EXPECT_STREQ(byFile.m_strName.GetString(), "c");
+  EXPECT_EQ(byFile.m_dwStartMs, before + 7);
 }
 
 TEST(TimerTrace, EndingTakesOffOneCharacterAndNeverFromAnEmptyIndent) {
