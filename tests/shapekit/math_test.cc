@@ -54,6 +54,7 @@ TEST(Math2D, PointAndPolygon) {
   EXPECT_EQ(CLumoMath2D::GetRelationPointAndPolygon(Pt(2, 1.05), l, 0.1), POINT_ON_POLYGON);
   EXPECT_EQ(CLumoMath2D::GetRelationPointAndPolygon(Pt(4, 4), l, 1e-9), POINT_OUTSIDE_POLYGON);
   EXPECT_EQ(CLumoMath2D::GetPolygonArea(l), 7.0);
+  EXPECT_EQ(CLumoMath2D::GetPolygonArea({Pt(2, 1), Pt(6, 1), Pt(6, 4)}), 6.0);
   EXPECT_EQ(CLumoMath2D::DistancePointToSegment(Pt(3, 4), Pt(0, 0), Pt(0, 0)), 5.0);
   EXPECT_EQ(CLumoMath2D::DistancePointToSegment(Pt(-3, 4), Pt(0, 0), Pt(10, 0)), 5.0);
 }
@@ -86,6 +87,10 @@ TEST(Math2D, RelationOfPolylines) {
               c.expected)
         << c.what;
   }
+  // Bars crossing where no vertex or edge midpoint of either lies inside the other.
+  EXPECT_EQ(CLumoMath2D::GetRelationPolyLineAndPolyLine(Rect(0, 10, 100, 20), Rect(40, 0, 45, 100),
+                                                        kRelationTol),
+            RELATION_POLY_CROSS);
   // A hole in a round outline (a circle of radius 50 about (50, 50)) and one poking out of it.
   const tagPolyLine round({CPolyEdge(Pt(100, 50), 1.0), CPolyEdge(Pt(0, 50), 1.0)}, true);
   EXPECT_EQ(CLumoMath2D::GetRelationPolyLineAndPolyLine(round, Rect(40, 40, 60, 60), kRelationTol),
@@ -120,7 +125,7 @@ TEST(Math3D, LineThroughPlane) {
   EXPECT_FALSE(collinear.is_valid());
   EXPECT_FALSE(CLumoMath3D::GetCrossPtLineToPlane(collinear, P3(0, 0, 1), P3(0, 0, -1), out));
   EXPECT_EQ(out, P3(9, 9, 9));
-  EXPECT_EQ(CLumoMath3D::GetTriangleArea(P3(0, 0, 0), P3(4, 0, 0), P3(0, 3, 7)),
+  EXPECT_EQ(CLumoMath3D::GetTriangleArea(P3(1, 1, 1), P3(5, 1, 1), P3(1, 4, 8)),
             0.5 * 4 * std::sqrt(9.0 + 49.0));
 }
 
