@@ -99,6 +99,12 @@ TEST_P(OdbcTest, ReadsFieldsByNameWithTheDefaultTypeOfEachColumn) {
   EXPECT_EQ(text, "2.5");
   rs.GetFieldValue("Data", text);
   EXPECT_EQ(text, "");
+  rs.GetFieldValue(static_cast<short>(3), text);
+  EXPECT_EQ(text, "abc");
+  for (const short index : {-1, 5}) {
+    EXPECT_THAT(DbErrorOf([&] { rs.GetFieldValue(index, v); }),
+                HasSubstr("no column " + std::to_string(index)));
+  }
   rs.MoveNext();
   EXPECT_TRUE(rs.IsEOF());
   EXPECT_FALSE(rs.IsBOF());
