@@ -117,7 +117,8 @@ TEST_F(DbFactoryTest, APathOpensExactlyTheFileItNames) {
 TEST_F(DbFactoryTest, ALinkFilePointsAPathAtAServerDatabase) {
   lumo_test::TestDatabase server(lumo_test::DbEngine::kPostgres);
   const std::string link = dir_.File("sys_config.mdb");
-  WriteFile(link, "# configuration on the server\n\n  ODBC;" + server.connectText() + "\r\n");
+  WriteFile(link,
+            "# configuration on the server\r\n \t\r\n  ODBC;" + server.connectText() + "\r\n");
   CDatabase* db = factory_.GetDB(link.c_str());
   EXPECT_EQ(db->GetEngineName(), "PostgreSQL");
   db->ExecuteSQL("CREATE TABLE T (a INTEGER)");
