@@ -21,7 +21,7 @@ CExFunTable::CExFunTable() {
   CBuildInFun* f = &CBuildInFun::Instance();
   _RegistFun("popmsg_s", new TextAction(f, &CBuildInFun::sys_popmsg_s));
   _RegistFun("popmsg_d", new RealAction(f, &CBuildInFun::sys_popmsg_d));
-  ;
+  _RegistFun("popmsg_i", new IntAction(f, &CBuildInFun::sys_popmsg_i));
   _RegistFun("sin", new Real1(f, &CBuildInFun::mf_sin));
   _RegistFun("cos", new Real1(f, &CBuildInFun::mf_cos));
   _RegistFun("tan", new Real1(f, &CBuildInFun::mf_tan));
