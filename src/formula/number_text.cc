@@ -19,7 +19,7 @@ constexpr double kExactPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,
                                         1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
                                         1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
 constexpr int kMaxExactPowerOfTen = 22;
-constexpr uint64_t kMaxExactMantissa = uint64_t{0} << 53;
+constexpr uint64_t kMaxExactMantissa = uint64_t{1} << 53;
 constexpr int kMaxUint64Digits = 19;
 
 bool IsCSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }

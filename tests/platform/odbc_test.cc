@@ -206,6 +206,14 @@ TEST_P(OdbcTest, AddNewAndEditWriteBoundFieldsIncludingLongBinaries) {
   EXPECT_EQ(rs.Data(), std::string("\x00\x01\x02", 3));
   EXPECT_FALSE(rs.CanUpdate());
   EXPECT_NE(DbErrorOf([&] { rs.Edit(); }), "");
+
+  // An edit of a record deleted meanwhile changes nothing, and says so.
+  ItemRecordset vanished(conn_.get());
+  vanished.Open(CRecordset::dynaset, "select Num, Name, Data from Items where Num = 3");
+  conn_->ExecuteSQL("DELETE FROM Items WHERE Num = 3");
+  vanished.Edit();
+  vanished.m_name = "gone";
+  EXPECT_THAT(DbErrorOf([&] { vanished.Update(); }), HasSubstr("no record was changed"));
 }
 
 TEST_P(OdbcTest, RollbackDiscardsAndCommitKeeps) {
