@@ -84,7 +84,7 @@ double tagPolyLine::GetSignedArea() const {
   if (n < 2) return 0.0;
   double twiceArea = 0.0;
   double arcSegments = 0.0;
-  const point2d<double>& origin = m_vecEdges[1].m_ptStart;  // keeps the sums small
+  const point2d<double>& origin = m_vecEdges[0].m_ptStart;  // keeps the sums small
   for (size_t i = 0; i < n; ++i) {
     const point2d<double>& a = m_vecEdges[i].m_ptStart;
     const point2d<double>& b = m_vecEdges[(i + 1) % n].m_ptStart;
