@@ -56,6 +56,27 @@ TEST_F(DbFactoryTest, OneConnectionPerPathWhileAnyHoldLasts) {
   CDatabase* again = factory_.GetDB(path.c_str());
   ASSERT_TRUE(again->IsOpen());
   again->ExecuteSQL("INSERT INTO T VALUES (2)");  // the table created before is there
+  // A connection that is open and alive is handed out as it is: its temporary table stays.
+  again->ExecuteSQL("CREATE TEMP TABLE Scratch (a INTEGER)");
+  EXPECT_EQ(factory_.GetDB(path.c_str()), again);
+  again->ExecuteSQL("INSERT INTO Scratch VALUES (1)");
+  factory_.CloseDB(path.c_str());
+  factory_.CloseDB(path.c_str());
+
+  // With the last hold gone the connection is closed: a new file at the path is the one opened.
+  std::filesystem::remove(path);
+  ASSERT_TRUE(factory_.CreateDB(path.c_str()));
+  std::ifstream created(path, std::ios::binary);
+  char header[16] = {};
+  created.read(header, sizeof header);
+  EXPECT_EQ(std::string(header, sizeof header), std::string("SQLite format 3", 16));
+  db = factory_.GetDB(path.c_str());
+  EXPECT_NE(DbErrorOf([&] { db->ExecuteSQL("INSERT INTO T VALUES (3)"); }), "");
+  factory_.CloseDB(path.c_str());
+
+  // An empty file is an empty database.
+  WriteFile(path, "");
+  factory_.GetDB(path.c_str())->ExecuteSQL("CREATE TABLE T (a INTEGER)");
   factory_.CloseDB(path.c_str());
 }
 
@@ -96,20 +117,36 @@ TEST_F(DbFactoryTest, APathOpensExactlyTheFileItNames) {
 TEST_F(DbFactoryTest, ALinkFilePointsAPathAtAServerDatabase) {
   lumo_test::TestDatabase server(lumo_test::DbEngine::kPostgres);
   const std::string link = dir_.File("sys_config.mdb");
-  WriteFile(link, "# configuration on the server\n\n  ODBC;" + server.connectText() + "\r\n");
+  WriteFile(link,
+            "# configuration on the server\r\n \t\r\n  ODBC;" + server.connectText() + "\r\n");
   CDatabase* db = factory_.GetDB(link.c_str());
   EXPECT_EQ(db->GetEngineName(), "PostgreSQL");
   db->ExecuteSQL("CREATE TABLE T (a INTEGER)");
-  factory_.CloseDB(link.c_str());
   server.Execute({"INSERT INTO T VALUES (1)"});  // the table is on the server
+
+  // A lost connection is reopened in place by the next request for it.
+  server.Execute(
+      {"SELECT pg_terminate_backend(pid) FROM pg_stat_activity WHERE pid <> "
+       "pg_backend_pid() AND datname = current_database()"});
+  EXPECT_NE(DbErrorOf([&] { db->ExecuteSQL("INSERT INTO T VALUES (2)"); }), "");
+  EXPECT_EQ(factory_.GetDB(link.c_str()), db);
+  db->ExecuteSQL("INSERT INTO T VALUES (3)");
+  factory_.CloseDB(link.c_str());
+  factory_.CloseDB(link.c_str());
 }
 
 TEST_F(DbFactoryTest, AFileThatIsNeitherDatabaseNorLinkIsRefused) {
   const std::string path = dir_.File("notes.txt");
   WriteFile(path, "# only a comment\nDriver=SQLite3\n");
   EXPECT_THAT(DbErrorOf([&] { factory_.GetDB(path.c_str()); }), HasSubstr("link file"));
-  WriteFile(path, "ODBC;Driver=NoSuchDriver;\n");
-  EXPECT_NE(DbErrorOf([&] { factory_.GetDB(path.c_str()); }), "");
+  // The connect text is looked for in the first 64 lines.
+  std::string comments;
+  for (int i = 0; i < 63; ++i) comments += "#\n";
+  WriteFile(path, comments + "ODBC;Driver=NoSuchDriver;\n");
+  EXPECT_THAT(DbErrorOf([&] { factory_.GetDB(path.c_str()); }),
+              ::testing::Not(HasSubstr("link file")));
+  WriteFile(path, comments + "#\nODBC;Driver=NoSuchDriver;\n");
+  EXPECT_THAT(DbErrorOf([&] { factory_.GetDB(path.c_str()); }), HasSubstr("link file"));
 }
 
 }  // namespace

@@ -42,12 +42,14 @@ TEST(Module, SingletonsAreOneObjectForThreadsAskingAtOnce) {
   EXPECT_EQ(seen[0].size(), std::set<const void*>(seen[0].begin(), seen[0].end()).size());
 }
 
-// The traces' shared indentation exists before main and starts empty.
-TEST(Module, TimerTraceIndentStartsEmptyAndNests) {
+// The traces' shared indentation and sequence exist before main: the first trace of the process
+// is number 1 and starts at no indentation.
+TEST(Module, TimerTracesStartEmptyAndNumberFromOne) {
   EXPECT_TRUE(CTimerTrace::s_strIndent.IsEmpty());
   {
     CTimerTrace outer("outer", __FILE__, __LINE__);
     CTimerTrace inner("inner", __FILE__, __LINE__);
+    EXPECT_EQ(outer.m_nSeq, 1);
     EXPECT_EQ(CString("\t"), inner.m_strIndent);
   }
   EXPECT_TRUE(CTimerTrace::s_strIndent.IsEmpty());

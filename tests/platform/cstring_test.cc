@@ -22,75 +22,60 @@ TEST(CString, ConstructsAndCountsBytes) {
   EXPECT_EQ(CString('x', 3), "xxx");
   EXPECT_TRUE(CString('x', -1).IsEmpty());
   EXPECT_EQ(CString("\xC3\xA9t\xC3\xA9").GetLength(), 5);  // "été" in UTF-8.
-  EXPECT_EQ(CString("a\0b", 3).GetLength(), 3);
-
   CString original("abc");
   CString copy = original;
   copy.SetAt(0, 'z');
   EXPECT_EQ(original, "abc");  // Copies are independent.
-  EXPECT_EQ(CString("ab") + 'c' + "d" + CString("e"), "abcde");
-  EXPECT_EQ('x' + CString("y"), "xy");
+  EXPECT_EQ('x' + CString("ab") + 'c' + "d" + CString("e"), "xabcde");
 }
 
-TEST(CString, ComparesBytesAsUnsigned) {
+TEST(CString, ComparesBytesAsUnsignedAndFoldsOnlyAsciiLetters) {
   const CString high("\xC3\xA9");  // A UTF-8 lead byte sorts after every ASCII byte.
   EXPECT_GT(high.Compare("z"), 0);
-  EXPECT_TRUE(CString("z") < high);
   EXPECT_TRUE(CString("z") < "\x80");
-
   EXPECT_EQ(CString("abc").Compare("abc"), 0);
   EXPECT_LT(CString("ab").Compare("abc"), 0);
   // An embedded NUL is part of the text.
   EXPECT_GT(Bytes("a\0").Compare("a"), 0);
-  EXPECT_TRUE(CString("a") < Bytes("a\0"));
   EXPECT_FALSE(Bytes("a\0b") == "a");
-}
 
-TEST(CString, CompareNoCaseFoldsAsciiLettersOnly) {
-  EXPECT_EQ(CString("HeLLo World").CompareNoCase("hello wORLD"), 0);
+  EXPECT_EQ(CString("HeLLo World AZ").CompareNoCase("hello wORLD az"), 0);
   EXPECT_LT(CString("abc").CompareNoCase("ABCD"), 0);
-  // Letters fold to lower case, so '[' (0x5B) sorts before 'A'.
+  // Letters fold to lower case, so '[' (0x5B) and '@' (0x40) sort before 'A'.
   EXPECT_LT(CString("[").CompareNoCase("A"), 0);
+  EXPECT_LT(CString("@").CompareNoCase("a"), 0);
   // "Ä" and "ä" differ in their second byte, which is not folded.
   EXPECT_NE(CString("\xC3\x84").CompareNoCase("\xC3\xA4"), 0);
-}
 
-TEST(CString, MakeUpperAndLowerChangeOnlyAsciiLetters) {
-  CString s("caf\xC3\xA9 \xC3\x84x!1");  // "café Äx!1"
-  s.MakeUpper();
-  EXPECT_EQ(s, "CAF\xC3\xA9 \xC3\x84X!1");
-  s.MakeLower();
-  EXPECT_EQ(s, "caf\xC3\xA9 \xC3\x84x!1");
+  CString s("caf\xC3\xA9 \xC3\x84x!1AZ");
+  EXPECT_EQ(s.MakeUpper(), "CAF\xC3\xA9 \xC3\x84X!1AZ");
+  EXPECT_EQ(s.MakeLower(), "caf\xC3\xA9 \xC3\x84x!1az");
   EXPECT_EQ(CString("@[`{\xE4\xC4").MakeUpper(), "@[`{\xE4\xC4");
+  EXPECT_EQ(CString("@[`{\xE4\xC4").MakeLower(), "@[`{\xE4\xC4");
   EXPECT_EQ(CString("abc").MakeReverse(), "cba");
 }
 
-TEST(CString, FindReturnsMinusOneWhenAbsent) {
+TEST(CString, FindsAndCutsWithClampedArguments) {
   const CString s("abcabc");
   EXPECT_EQ(s.Find('c'), 2);
   EXPECT_EQ(s.Find('c', 3), 5);
   EXPECT_EQ(s.Find('a', 6), -1);
   EXPECT_EQ(s.Find('a', -1), -1);
   EXPECT_EQ(s.Find("bc", 2), 4);
-  EXPECT_EQ(s.Find("", 3), 3);
   EXPECT_EQ(s.Find("", 6), 6);
   EXPECT_EQ(s.Find("", 7), -1);
   EXPECT_EQ(s.ReverseFind('b'), 4);
   EXPECT_EQ(s.FindOneOf("xc"), 2);
-  EXPECT_EQ(Bytes("a\0b").Find('b'), 2);
   EXPECT_EQ(Bytes("a\0bc").Find("bc"), 2);
-}
 
-TEST(CString, MidLeftRightClampArguments) {
-  const CString s("hello");
-  EXPECT_EQ(s.Mid(1, 3), "ell");
-  EXPECT_EQ(s.Mid(-2, 3), "hel");
-  EXPECT_EQ(s.Mid(3, 100), "lo");
-  EXPECT_EQ(s.Mid(1, -1), "");
-  EXPECT_EQ(s.Left(2), "he");
-  EXPECT_EQ(s.Right(2), "lo");
-  EXPECT_EQ(s.Right(99), "hello");
-  EXPECT_EQ(s.Right(-3), "");
+  const CString h("hello");
+  EXPECT_EQ(h.Mid(1, 3), "ell");
+  EXPECT_EQ(h.Mid(-2, 3), "hel");
+  EXPECT_EQ(h.Mid(3, 100), "lo");
+  EXPECT_EQ(h.Mid(1, -1), "");
+  EXPECT_EQ(h.Left(2), "he");
+  EXPECT_EQ(h.Right(99), "hello");
+  EXPECT_EQ(h.Right(-3), "");
   EXPECT_EQ(Bytes("a\0bc").Right(3).str(), Raw("\0bc"));
 }
 
@@ -100,21 +85,10 @@ TEST(CString, SpansAndTokenizes) {
   EXPECT_EQ(s.SpanIncluding("x"), "");
   EXPECT_EQ(s.SpanExcluding("-"), "2024");
 
-  const CString text(" ,a,,bc; d;");
+  const CString text(" ,a,,bc; d");  // the last token runs to the end
   int pos = 0;
-  EXPECT_EQ(text.Tokenize(" ,;", pos), "a");
-  EXPECT_EQ(text.Tokenize(" ,;", pos), "bc");
-  EXPECT_EQ(text.Tokenize(" ,;", pos), "d");
-  EXPECT_EQ(text.Tokenize(" ,;", pos), "");
+  for (const char* token : {"a", "bc", "d", ""}) EXPECT_EQ(text.Tokenize(" ,;", pos), token);
   EXPECT_EQ(pos, -1);
-
-  pos = 0;
-  const CString last("a,b");  // the last token runs to the end
-  EXPECT_EQ(last.Tokenize(",", pos), "a");
-  EXPECT_EQ(last.Tokenize(",", pos), "b");
-  EXPECT_EQ(last.Tokenize(",", pos), "");
-  EXPECT_EQ(pos, -1);
-
   pos = 0;
   EXPECT_EQ(CString(",,,").Tokenize(",", pos), "");
   EXPECT_EQ(pos, -1);
@@ -129,11 +103,9 @@ TEST(CString, EditsReturnCountsAndLengths) {
   EXPECT_EQ(s, "bb");
   s = "a.a";
   EXPECT_EQ(s.Replace("a", "aa"), 2);  // The replacement is not searched again.
-  EXPECT_EQ(s, "aa.aa");
   EXPECT_EQ(s.Replace("", "x"), 0);
   EXPECT_EQ(s.Replace(".", ""), 1);
   EXPECT_EQ(s, "aaaa");
-
   s = "banana";
   EXPECT_EQ(s.Remove('a'), 3);
   EXPECT_EQ(s, "bnn");
@@ -144,25 +116,18 @@ TEST(CString, EditsReturnCountsAndLengths) {
   EXPECT_EQ(s.Insert(-4, ">"), 6);
   EXPECT_EQ(s, ">abcde");
   EXPECT_EQ(s.Delete(1, 2), 4);
-  EXPECT_EQ(s, ">cde");
   EXPECT_EQ(s.Delete(2, 99), 2);
   EXPECT_EQ(s.Delete(0), 1);
   EXPECT_EQ(s, "c");
 }
 
 TEST(CString, TrimRemovesCLocaleWhiteSpaceOrGivenCharacters) {
-  CString s(" \t\n\v\f\r x y \r\n\t");
-  EXPECT_EQ(s.Trim(), "x y");
+  EXPECT_EQ(CString(" \t\n\v\f\r x y \r\n\t").Trim(), "x y");
   EXPECT_EQ(CString("  x  ").TrimLeft(), "x  ");
   EXPECT_EQ(CString("  x  ").TrimRight(), "  x");
-  EXPECT_EQ(CString(" \t\r\n").Trim(), "");
   // A UTF-8 no-break space is not C-locale white space.
   EXPECT_EQ(CString("\xC2\xA0x ").Trim(), "\xC2\xA0x");
-
-  // Given characters instead of white space.
-  EXPECT_EQ(CString("xxaxbxx").Trim('x'), "axb");
   EXPECT_EQ(CString("xyaxyb yx").Trim("xy"), "axyb ");
-  EXPECT_EQ(CString("--a--").TrimRight('-'), "--a");
   EXPECT_EQ(CString("+-a-+").TrimLeft("-+"), "a-+");
   EXPECT_EQ(CString("+-a-+").TrimRight("-+"), "+-a");
   // NUL is a character like any other.
@@ -177,11 +142,8 @@ TEST(CString, FormatFollowsPrintf) {
   EXPECT_EQ(s, "-42|   ab|z  |2.50|ff|%");
   s.AppendFormat("%03d", 7);
   EXPECT_EQ(s, "-42|   ab|z  |2.50|ff|%007");
-  s.Format("%s", "");
-  EXPECT_TRUE(s.IsEmpty());
   s.Format("a%cb", '\0');  // A formatted NUL stays in the text.
   EXPECT_EQ(s.str(), Raw("a\0b"));
-
   // Outputs of exactly n bytes, around and well beyond 256.
   for (const int n : {255, 256, 257, 70000}) {
     const std::string text(static_cast<size_t>(n - 2), 'q');
@@ -201,18 +163,14 @@ TEST(CString, GetBufferAndReleaseBuffer) {
   std::memcpy(buf + 3, "defghij", 8);  // All 10 characters plus the NUL.
   s.ReleaseBuffer();
   EXPECT_EQ(s, "abcdefghij");
-
   buf = s.GetBuffer(0);
   buf[4] = '\0';
   s.ReleaseBuffer(-1);
-  EXPECT_EQ(s, "abcd");
   EXPECT_EQ(s.GetLength(), 4);
-
   buf = s.GetBuffer(8);
   buf[1] = '\0';
   s.ReleaseBuffer(3);  // An explicit length keeps the NUL.
   EXPECT_EQ(s.str(), Raw("a\0c"));
-
   buf = s.GetBufferSetLength(2);
   buf[1] = 'b';
   s.ReleaseBuffer();

@@ -99,6 +99,12 @@ TEST_P(OdbcTest, ReadsFieldsByNameWithTheDefaultTypeOfEachColumn) {
   EXPECT_EQ(text, "2.5");
   rs.GetFieldValue("Data", text);
   EXPECT_EQ(text, "");
+  rs.GetFieldValue(static_cast<short>(3), text);
+  EXPECT_EQ(text, "abc");
+  for (const short index : {-1, 5}) {
+    EXPECT_THAT(DbErrorOf([&] { rs.GetFieldValue(index, v); }),
+                HasSubstr("no column " + std::to_string(index)));
+  }
   rs.MoveNext();
   EXPECT_TRUE(rs.IsEOF());
   EXPECT_FALSE(rs.IsBOF());
@@ -165,7 +171,9 @@ TEST_P(OdbcTest, EngineErrorsCarryTheDriversDiagnostics) {
 TEST_P(OdbcTest, AddNewAndEditWriteBoundFieldsIncludingLongBinaries) {
   {
     ItemRecordset rs(conn_.get());
-    rs.Open(CRecordset::dynaset, "select Num, Name, Data from Items where 1=0 ");
+    // The table written is the one after the first FROM outside a literal.
+    rs.Open(CRecordset::dynaset,
+            "select Num, Name, Data, ' from Elsewhere' AS Note from Items where 1=0 ");
     ASSERT_TRUE(rs.CanUpdate());
     for (long n : {1, 2, 3}) {
       rs.AddNew();
@@ -198,6 +206,14 @@ TEST_P(OdbcTest, AddNewAndEditWriteBoundFieldsIncludingLongBinaries) {
   EXPECT_EQ(rs.Data(), std::string("\x00\x01\x02", 3));
   EXPECT_FALSE(rs.CanUpdate());
   EXPECT_NE(DbErrorOf([&] { rs.Edit(); }), "");
+
+  // An edit of a record deleted meanwhile changes nothing, and says so.
+  ItemRecordset vanished(conn_.get());
+  vanished.Open(CRecordset::dynaset, "select Num, Name, Data from Items where Num = 3");
+  conn_->ExecuteSQL("DELETE FROM Items WHERE Num = 3");
+  vanished.Edit();
+  vanished.m_name = "gone";
+  EXPECT_THAT(DbErrorOf([&] { vanished.Update(); }), HasSubstr("no record was changed"));
 }
 
 TEST_P(OdbcTest, RollbackDiscardsAndCommitKeeps) {

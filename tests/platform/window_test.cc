@@ -94,14 +94,19 @@ TEST_F(WindowTest, DestroySendsDestroyThenDestroysChildrenThenNcDestroy) {
   ASSERT_TRUE(IsChild(top, a1));
   ASSERT_FALSE(IsChild(a, b));
   SetFocus(a1);
+  // Destroying a window the focus is not in leaves the focus where it is.
+  DestroyWindow(Make("other", nullptr, {0, 0, 1, 1}));
+  EXPECT_EQ(GetFocus(), a1);
   Journal().clear();
 
+  EXPECT_EQ(DefWindowProc(top, WM_GETTEXTLENGTH, 0, 0), 3);
   EXPECT_TRUE(DestroyWindow(top));
   const std::vector<std::string> expected = {
       "a1:killfocus to none", "top:destroy", "a:destroy",   "a1:destroy",   "a1:ncdestroy",
       "a:ncdestroy",          "b:destroy",   "b:ncdestroy", "top:ncdestroy"};
   EXPECT_EQ(Journal(), expected);
   for (HWND w : {top, a, a1, b}) EXPECT_FALSE(IsWindow(w));
+  EXPECT_EQ(DefWindowProc(top, WM_GETTEXTLENGTH, 0, 0), 0);
   EXPECT_EQ(GetFocus(), nullptr);
   EXPECT_FALSE(DestroyWindow(top));
 }
@@ -115,6 +120,10 @@ TEST_F(WindowTest, ChildNeedsALiveParentAndUnknownClassesFail) {
       nullptr);
   HWND top = Make("top", nullptr, {0, 0, 1, 1});
   EXPECT_EQ(GetParent(Make("child", top, {0, 0, 1, 1})), top);
+  char name[8] = "x";
+  EXPECT_EQ(GetClassName(top, name, 4), 3);
+  EXPECT_STREQ(name, "Rec");
+  EXPECT_EQ(GetClassName(top, name, 0), 0);
   WNDCLASS again{};
   again.lpfnWndProc = &RecordingProc;
   again.lpszClassName = "RECORDING";
@@ -344,6 +353,7 @@ TEST(Wnd, EditBoxTypingSelectionAndClipboard) {
   edit.GetSel(start, end);
   EXPECT_EQ(start, 0);
   EXPECT_EQ(end, 4);
+  EXPECT_EQ(::SendMessage(edit.m_hWnd, EM_GETSEL, 0, 0), MAKELPARAM(0, 4));
 
   // Ctrl+C goes through translation to the box unless a window above takes it first.
   frame.swallowCtrlC = true;
@@ -366,10 +376,23 @@ TEST(Wnd, EditBoxTypingSelectionAndClipboard) {
   edit.GetWindowText(text);
   EXPECT_STREQ(text, "A b1");
 
-  // A long text scrolls so that the caret stays in the 40-pixel box (8 pixels a character).
+  LumoPressKeyWith(VK_CONTROL, 'A');
+  LumoPumpPendingMessages();
+  edit.GetSel(start, end);
+  EXPECT_EQ(start, 0);
+  EXPECT_EQ(end, 4);
+
+  // A long text scrolls so that the caret stays in the 40-pixel box: 8 pixels a character, or
+  // half the font's height.
   edit.SetWindowText("0123456789abcdef");
   edit.SetSel(16, 16);
   EXPECT_EQ(edit.GetFirstVisibleLine(), 11);
+  CFont font;
+  ASSERT_TRUE(font.CreatePointFont(141, "x"));  // 19 pixels high
+  edit.SetFont(&font);
+  edit.SetSel(0, 0);
+  edit.SetSel(16, 16);
+  EXPECT_EQ(edit.GetFirstVisibleLine(), 12);
   frame.DestroyWindow();
 }
 
@@ -392,8 +415,8 @@ TEST(ListBox, KeepsItemsAndSelection) {
   EXPECT_EQ(list.AddString("one"), 0);
   EXPECT_EQ(list.AddString("two"), 1);
   CString item;
-  EXPECT_EQ(list.GetText(1, item), 3);
-  EXPECT_STREQ(item, "two");
+  EXPECT_EQ(list.GetText(0, item), 3);
+  EXPECT_STREQ(item, "one");
   EXPECT_EQ(list.GetText(2, item), LB_ERR);
   EXPECT_EQ(list.SetCurSel(5), LB_ERR);
   EXPECT_EQ(list.SetCurSel(1), 1);

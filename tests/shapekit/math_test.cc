@@ -37,8 +37,8 @@ TEST(Math2D, CrossingOfLines) {
   EXPECT_TRUE(CLumoMath2D::GetCrossPtLineAndLine(Pt(0, 0), Pt(2, 2), Pt(0, 4), Pt(1, 3), out));
   EXPECT_EQ(out, Pt(2, 2));
   // The lines are infinite: the crossing may lie beyond the given points.
-  EXPECT_TRUE(CLumoMath2D::GetCrossPtLineAndLine(Pt(0, 0), Pt(1, 0), Pt(5, 1), Pt(5, 2), out));
-  EXPECT_EQ(out, Pt(5, 0));
+  EXPECT_TRUE(CLumoMath2D::GetCrossPtLineAndLine(Pt(1, 0), Pt(2, 1), Pt(5, 1), Pt(5, 2), out));
+  EXPECT_EQ(out, Pt(5, 4));
   out = Pt(7, 7);
   EXPECT_FALSE(CLumoMath2D::GetCrossPtLineAndLine(Pt(0, 0), Pt(1, 1), Pt(0, 1), Pt(2, 3), out));
   EXPECT_FALSE(CLumoMath2D::GetCrossPtLineAndLine(Pt(0, 0), Pt(1, 1), Pt(2, 2), Pt(3, 3), out));
@@ -54,6 +54,7 @@ TEST(Math2D, PointAndPolygon) {
   EXPECT_EQ(CLumoMath2D::GetRelationPointAndPolygon(Pt(2, 1.05), l, 0.1), POINT_ON_POLYGON);
   EXPECT_EQ(CLumoMath2D::GetRelationPointAndPolygon(Pt(4, 4), l, 1e-9), POINT_OUTSIDE_POLYGON);
   EXPECT_EQ(CLumoMath2D::GetPolygonArea(l), 7.0);
+  EXPECT_EQ(CLumoMath2D::GetPolygonArea({Pt(2, 1), Pt(6, 1), Pt(6, 4)}), 6.0);
   EXPECT_EQ(CLumoMath2D::DistancePointToSegment(Pt(3, 4), Pt(0, 0), Pt(0, 0)), 5.0);
   EXPECT_EQ(CLumoMath2D::DistancePointToSegment(Pt(-3, 4), Pt(0, 0), Pt(10, 0)), 5.0);
 }
@@ -78,6 +79,10 @@ TEST(Math2D, RelationOfPolylines) {
       {"plus sign", Rect(-10, 40, 110, 60), RELATION_POLY_CROSS},
       {"sharing an edge outside", Rect(100, 20, 150, 80), RELATION_POLY_TOUCH},
       {"a corner within the tolerance", Rect(100.5, 100.5, 150, 150), RELATION_POLY_TOUCH},
+      {"an edge exactly the tolerance inside", Rect(99, 20, 150, 80), RELATION_POLY_TOUCH},
+      {"a kite poking in between two vertices on the edge",
+       tagPolyLine::FromPoints({Pt(100, 10), Pt(60, 20), Pt(100, 30), Pt(150, 20)}),
+       RELATION_POLY_CROSS},
       {"apart", Rect(200, 0, 300, 100), RELATION_POLY_AWAY},
       {"two points", tagPolyLine::FromPoints({Pt(1, 1), Pt(2, 2)}), RELATION_POLY_INVALID},
   };
@@ -86,6 +91,15 @@ TEST(Math2D, RelationOfPolylines) {
               c.expected)
         << c.what;
   }
+  for (const bool ccw : {true, false}) {
+    EXPECT_EQ(CLumoMath2D::GetRelationPolyLineAndPolyLine(Rect(99, 20, 150, 80),
+                                                          Rect(0, 0, 100, 100, ccw), kRelationTol),
+              RELATION_POLY_TOUCH);
+  }
+  // Bars crossing where no vertex or edge midpoint of either lies inside the other.
+  EXPECT_EQ(CLumoMath2D::GetRelationPolyLineAndPolyLine(Rect(0, 10, 100, 20), Rect(40, 0, 45, 100),
+                                                        kRelationTol),
+            RELATION_POLY_CROSS);
   // A hole in a round outline (a circle of radius 50 about (50, 50)) and one poking out of it.
   const tagPolyLine round({CPolyEdge(Pt(100, 50), 1.0), CPolyEdge(Pt(0, 50), 1.0)}, true);
   EXPECT_EQ(CLumoMath2D::GetRelationPolyLineAndPolyLine(round, Rect(40, 40, 60, 60), kRelationTol),
@@ -120,7 +134,7 @@ TEST(Math3D, LineThroughPlane) {
   EXPECT_FALSE(collinear.is_valid());
   EXPECT_FALSE(CLumoMath3D::GetCrossPtLineToPlane(collinear, P3(0, 0, 1), P3(0, 0, -1), out));
   EXPECT_EQ(out, P3(9, 9, 9));
-  EXPECT_EQ(CLumoMath3D::GetTriangleArea(P3(0, 0, 0), P3(4, 0, 0), P3(0, 3, 7)),
+  EXPECT_EQ(CLumoMath3D::GetTriangleArea(P3(1, 1, 1), P3(5, 1, 1), P3(1, 4, 8)),
             0.5 * 4 * std::sqrt(9.0 + 49.0));
 }
 

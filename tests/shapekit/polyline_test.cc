@@ -40,6 +40,8 @@ TEST(PolyLine, StraightOutlineWithoutRepeatedPoints) {
   line.GetPolygonPoint(pts);
   EXPECT_EQ(pts.size(), 5u);
   EXPECT_EQ(pts.back(), Pt(0, 0));
+  tagPolyLine::FromPoints({Pt(1, 1)}, true).GetPolygonPoint(pts);
+  EXPECT_EQ(pts, std::vector<Pt>{Pt(1, 1)});
 }
 
 TEST(PolyLine, ArcsAreSampledBySegmentsPerCircle) {
@@ -101,6 +103,10 @@ TEST(PolyLine, SignedAreaCountsArcsExactly) {
   EXPECT_LT(shallow.GetSignedArea(), 9.0);
   EXPECT_NEAR(CLumoMath2D::GetPolygonArea(pts), shallow.GetSignedArea(), 1e-4);
   EXPECT_EQ(tagPolyLine().GetSignedArea(), 0.0);
+  // An open polyline has no closing arc: the bulge of its last vertex counts for nothing.
+  const tagPolyLine open({CPolyEdge(Pt(0, 0)), CPolyEdge(Pt(4, 0)), CPolyEdge(Pt(4, 4), 0.5)},
+                         false);
+  EXPECT_EQ(open.GetSignedArea(), 8.0);
   EXPECT_FALSE(tagPolyLine::FromPoints({Pt(0, 0), Pt(1, 1), Pt(2, 2)}).IsCCW());
 }
 
