@@ -68,7 +68,7 @@ test-asan: deps
 test-tsan: deps
 	@$(CONFIGURE) -B $(BUILD_TSAN) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLUMO_SANITIZE=thread \
 	  -DLUMO_BUILD_BENCHMARKS=OFF >/dev/null
-	@cmake --build $(BUILD_TSAN) -j $(JOBS) --target platform_test sync_test util_test \
+	@cmake --build $(BUILD_TSAN) -j $(JOBS) --target platform_test sync_test util_test formula_test \
 	  geometry_concurrency_test module_test
 	cd $(BUILD_TSAN) && TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
 	  ctest -j $(JOBS) -L concurrency --output-on-failure
