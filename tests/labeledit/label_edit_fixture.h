@@ -102,8 +102,6 @@ template <typename Edit>
 class Label : public CMsgObject {
  public:
   Edit* edit = nullptr;
-  CQuad placedAt;
-  int updates = 0;
 
   Label(const char* value, CTextRect pos) {
     SetValue(value);
@@ -120,11 +118,9 @@ class Label : public CMsgObject {
     return 1;
   }
   void PlaceControl(const CQuad& quad) override {
-    placedAt = quad;
     if (edit != nullptr) edit->MoveControl(quad);
   }
   int UpdateCtrlValue(int) override {
-    ++updates;
     if (edit == nullptr) return 0;
     const CString text = edit->GetTextValue();
     if (text == GetValue()) return 0;

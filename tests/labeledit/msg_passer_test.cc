@@ -61,36 +61,22 @@ class PasserTest : public ::testing::Test {
   std::vector<std::string>& edited = editLog.texts;
 };
 
-TEST_F(PasserTest, TabAndShiftTabWalkOneLevelAndWrap) {
-  Press(VK_TAB);
-  EXPECT_EQ(OpenName(), "A");
-  Press(VK_TAB);
-  EXPECT_EQ(OpenName(), "B");
-  Press(VK_TAB);
-  EXPECT_EQ(OpenName(), "A");
-  Press(VK_TAB, VK_SHIFT);
-  EXPECT_EQ(OpenName(), "B");
+// Tab and Shift+Tab walk one level and wrap; Enter walks the level too, Ctrl+Enter goes down and
+// Shift+Enter up. A leaf has no level below: Ctrl+Enter takes the child level of the first node of
+// its level that has children.
+TEST_F(PasserTest, KeysWalkTheTreeAndWrap) {
+  const struct {
+    int vk, modifier;
+    const char* opens;
+  } steps[] = {{VK_TAB, 0, "A"},           {VK_TAB, 0, "B"},    {VK_TAB, 0, "A"},
+               {VK_TAB, VK_SHIFT, "B"},    {VK_TAB, 0, "A"},    {VK_RETURN, VK_CONTROL, "C"},
+               {VK_RETURN, 0, "D"},        {VK_RETURN, 0, "C"}, {VK_RETURN, VK_CONTROL, "C"},
+               {VK_RETURN, VK_SHIFT, "A"}, {VK_TAB, 0, "B"},    {VK_RETURN, VK_CONTROL, "C"}};
+  for (const auto& step : steps) {
+    Press(step.vk, step.modifier);
+    EXPECT_EQ(OpenName(), step.opens) << step.vk << " " << step.modifier;
+  }
   EXPECT_EQ(listener.calls.front(), "open 65 by 2");
-}
-
-TEST_F(PasserTest, EnterKeysMoveBetweenLevels) {
-  Press(VK_TAB);
-  Press(VK_RETURN, VK_CONTROL);
-  EXPECT_EQ(OpenName(), "C");
-  Press(VK_RETURN);
-  EXPECT_EQ(OpenName(), "D");
-  Press(VK_RETURN);
-  EXPECT_EQ(OpenName(), "C");
-  // A leaf has no level below: the child level of the same leaf's level is taken again.
-  Press(VK_RETURN, VK_CONTROL);
-  EXPECT_EQ(OpenName(), "C");
-  Press(VK_RETURN, VK_SHIFT);
-  EXPECT_EQ(OpenName(), "A");
-  // From leaf B, Ctrl+Enter goes down through the first sibling that has children.
-  Press(VK_TAB);
-  ASSERT_EQ(OpenName(), "B");
-  Press(VK_RETURN, VK_CONTROL);
-  EXPECT_EQ(OpenName(), "C");
 }
 
 TEST_F(PasserTest, EditorSitsOverTheLabelWithAFontOfItsHeight) {
@@ -107,7 +93,6 @@ TEST_F(PasserTest, EditorSitsOverTheLabelWithAFontOfItsHeight) {
   EXPECT_EQ(end - start, 1) << "the label's text starts selected";
 
   // After the view zooms, ResetMsgPos moves the open control.
-  FlatTranslator moved{false};
   struct Shifted : FlatTranslator {
     Shifted() : FlatTranslator(false) {}
     CPoint WorldToWindow(const shapekit::point3d<double>& pt) const override {
