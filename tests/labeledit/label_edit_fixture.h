@@ -76,7 +76,7 @@ class HostView : public CWnd {
         notes.push_back("destroyed");
         break;
       case WM_MSGOBJ_VALUECHANGED:
-        notes.push_back("valuechanged");
+        notes.push_back(wParam == 0 && lParam == 0 ? "valuechanged" : "valuechanged, parameters");
         break;
       case WM_MSGOBJ_KILLFOCUS:
         notes.push_back("killfocus");
@@ -87,6 +87,9 @@ class HostView : public CWnd {
         break;
       case WM_KEYDOWN:
         notes.push_back("view key " + std::to_string(wParam));
+        break;
+      case WM_LBUTTONUP:
+        notes.push_back("view button up");
         break;
       default:
         break;

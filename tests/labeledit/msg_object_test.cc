@@ -152,7 +152,8 @@ TEST_F(MsgObjectTest, CopyingMovesTheEditFunctor) {
 }
 
 TEST_F(MsgObjectTest, DestroyingAnObjectDetachesItFromEveryPasser) {
-  CMsgPasser other;
+  const CMsgPasser blank;
+  CMsgPasser other(blank);  // a copy is a passer of its own
   auto* doomed = new ScriptedObject;
   passer.Attach(doomed, nullptr);
   other.Attach(doomed, nullptr);

@@ -68,10 +68,20 @@ TEST_F(PasserTest, KeysWalkTheTreeAndWrap) {
   const struct {
     int vk, modifier;
     const char* opens;
-  } steps[] = {{VK_TAB, 0, "A"},           {VK_TAB, 0, "B"},    {VK_TAB, 0, "A"},
-               {VK_TAB, VK_SHIFT, "B"},    {VK_TAB, 0, "A"},    {VK_RETURN, VK_CONTROL, "C"},
-               {VK_RETURN, 0, "D"},        {VK_RETURN, 0, "C"}, {VK_RETURN, VK_CONTROL, "C"},
-               {VK_RETURN, VK_SHIFT, "A"}, {VK_TAB, 0, "B"},    {VK_RETURN, VK_CONTROL, "C"}};
+  } steps[] = {{VK_TAB, 0, "A"},
+               {VK_TAB, 0, "B"},
+               {VK_TAB, 0, "A"},
+               {VK_TAB, VK_SHIFT, "B"},
+               {VK_TAB, 0, "A"},
+               {VK_RETURN, VK_CONTROL, "C"},
+               {VK_RETURN, 0, "D"},
+               {VK_RETURN, 0, "C"},
+               {VK_RETURN, VK_CONTROL, "C"},
+               {VK_RETURN, VK_SHIFT, "A"},
+               {VK_TAB, 0, "B"},
+               {VK_RETURN, VK_SHIFT, "A"},
+               {VK_TAB, 0, "B"},
+               {VK_RETURN, VK_CONTROL, "C"}};
   for (const auto& step : steps) {
     Press(step.vk, step.modifier);
     EXPECT_EQ(OpenName(), step.opens) << step.vk << " " << step.modifier;
@@ -91,6 +101,8 @@ TEST_F(PasserTest, EditorSitsOverTheLabelWithAFontOfItsHeight) {
   int end = -1;
   a.edit->GetSel(start, end);
   EXPECT_EQ(end - start, 1) << "the label's text starts selected";
+  a.edit->SetTextValue("0123456789abcdefghij");
+  EXPECT_GT(a.edit->GetFirstVisibleLine(), 0) << "the caret at the end is scrolled into view";
 
   // After the view zooms, ResetMsgPos moves the open control.
   struct Shifted : FlatTranslator {
@@ -103,6 +115,17 @@ TEST_F(PasserTest, EditorSitsOverTheLabelWithAFontOfItsHeight) {
   passer.SetTranslator(&shifted);
   passer.ResetMsgPos();
   EXPECT_EQ(WindowRectOf(a.edit->m_hWnd), CRect(25, 37, 185, 77));
+}
+
+// The font's size in points is seven tenths of the control's height in pixels, plus a tenth.
+TEST_F(PasserTest, FontSizeFollowsTheLabelsHeight) {
+  QuadLabel tall{"T", CTextRect({500, 300, 0.0}, {1.0, 0.0, 0.0}, 80.0, 23.0)};
+  passer.Attach(&tall, nullptr);
+  for (int i = 0; i < 3; ++i) Press(VK_TAB);
+  ASSERT_NE(tall.edit, nullptr);
+  LOGFONT lf{};
+  ASSERT_NE(GetObject(tall.edit->GetFontHandle(), sizeof lf, &lf), 0);
+  EXPECT_EQ(lf.lfHeight, -22);
 }
 
 TEST_F(PasserTest, TabSavesTheTypedValueAndEscapeDiscardsIt) {
@@ -155,11 +178,13 @@ TEST_F(PasserTest, ClicksOnLabelsCloseTheEditorAndOpenOnlyWhenEnabled) {
   Press(VK_TAB);
   EXPECT_EQ(OpenName(), "C") << "the tab path leads to the clicked label";
 
-  // Pressed and released at different points: the editor stays.
+  // Pressed and released at different points: the editor stays and the view sees the release.
   LumoMouseDown(view.m_hWnd, {500, 500});
   LumoMouseUp(view.m_hWnd, {510, 500});
   Pump();
   EXPECT_EQ(OpenName(), "C");
+  EXPECT_EQ(view.notes.back(), "view button up");
+  EXPECT_EQ(::SendMessage(view.m_hWnd, WM_LBUTTONDOWN, 0, MAKELPARAM(100, 150)), 0);
   LumoClick(view.m_hWnd, {500, 500});
   Pump();
   EXPECT_EQ(OpenName(), "none");
@@ -188,7 +213,19 @@ TEST_F(PasserTest, CopyKeysReachTheEditBeforeTheHostsAccelerators) {
   EXPECT_EQ(view.acceleratorHits, 1);
 }
 
-TEST_F(PasserTest, KeysReachTheViewUnchangedWithoutObjects) {
+// Each level keeps its own index: D is reached below A although B has children too.
+TEST_F(PasserTest, ChildLevelsKeepTheirOwnIndex) {
+  QuadLabel e{"E", LabelAt(500, 300)};
+  passer.Attach(&e, &b);
+  Press(VK_TAB);
+  Press(VK_RETURN, VK_CONTROL);
+  Press(VK_RETURN);
+  EXPECT_EQ(OpenName(), "D");
+}
+
+TEST_F(PasserTest, OtherKeysAndKeysWithoutObjectsReachTheView) {
+  Press(VK_F7);
+  EXPECT_EQ(view.notes.back(), "view key 118");
   passer.DetachAll();
   EXPECT_TRUE(a.GetPasser().empty());
   Press(VK_TAB);
@@ -208,6 +245,18 @@ TEST_F(PasserTest, DetachClosesWithoutSavingAndDropsTheSubtree) {
   Press(VK_TAB);
   Press(VK_TAB);
   EXPECT_EQ(OpenName(), "B");
+}
+
+TEST_F(PasserTest, ListeningToAnotherViewUnhooksTheFirst) {
+  HostView next;
+  ASSERT_TRUE(next.Create());
+  passer.Listen(next.m_hWnd, next.m_hWnd);
+  view.SetFocus();
+  Press(VK_TAB);
+  EXPECT_EQ(OpenName(), "none");
+  EXPECT_EQ(view.notes.back(), "view key 9");
+  next.DestroyWindow();
+  Pump();
 }
 
 TEST_F(PasserTest, ASecondPasserCannotHookTheSameView) {
