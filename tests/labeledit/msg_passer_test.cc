@@ -213,14 +213,14 @@ TEST_F(PasserTest, CopyKeysReachTheEditBeforeTheHostsAccelerators) {
   EXPECT_EQ(view.acceleratorHits, 1);
 }
 
-// Each level keeps its own index: D is reached below A although B has children too.
-TEST_F(PasserTest, ChildLevelsKeepTheirOwnIndex) {
-  QuadLabel e{"E", LabelAt(500, 300)};
-  passer.Attach(&e, &b);
-  Press(VK_TAB);
-  Press(VK_RETURN, VK_CONTROL);
-  Press(VK_RETURN);
-  EXPECT_EQ(OpenName(), "D");
+// Going up from a clicked child resolves the parent's level by its own index.
+TEST_F(PasserTest, ShiftEnterFromAClickedChildOpensItsParent) {
+  passer.EnableClickToEdit(PET_TAB);
+  LumoClick(view.m_hWnd, {300, 150});
+  Pump();
+  ASSERT_EQ(OpenName(), "D");
+  Press(VK_RETURN, VK_SHIFT);
+  EXPECT_EQ(OpenName(), "A");
 }
 
 TEST_F(PasserTest, OtherKeysAndKeysWithoutObjectsReachTheView) {
