@@ -213,14 +213,18 @@ TEST_F(PasserTest, CopyKeysReachTheEditBeforeTheHostsAccelerators) {
   EXPECT_EQ(view.acceleratorHits, 1);
 }
 
-// Going up from a clicked child resolves the parent's level by its own index.
-TEST_F(PasserTest, ShiftEnterFromAClickedChildOpensItsParent) {
-  passer.EnableClickToEdit(PET_TAB);
-  LumoClick(view.m_hWnd, {300, 150});
-  Pump();
-  ASSERT_EQ(OpenName(), "D");
-  Press(VK_RETURN, VK_SHIFT);
-  EXPECT_EQ(OpenName(), "A");
+// Going down from leaf B leads to the first child of A, whatever index a deeper level had before.
+TEST_F(PasserTest, GoingDownFromALeafStartsAtTheFirstChild) {
+  QuadLabel f{"F", LabelAt(500, 100)};
+  QuadLabel g{"G", LabelAt(500, 200)};
+  passer.Attach({&f, &g}, &c);
+  const struct {
+    int vk, modifier;
+  } steps[] = {{VK_TAB, 0},    {VK_RETURN, VK_CONTROL}, {VK_RETURN, VK_CONTROL},
+               {VK_RETURN, 0}, {VK_RETURN, VK_SHIFT},   {VK_RETURN, VK_SHIFT},
+               {VK_TAB, 0},    {VK_RETURN, VK_CONTROL}};
+  for (const auto& step : steps) Press(step.vk, step.modifier);
+  EXPECT_EQ(OpenName(), "C");
 }
 
 TEST_F(PasserTest, OtherKeysAndKeysWithoutObjectsReachTheView) {
