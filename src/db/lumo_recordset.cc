@@ -53,9 +53,10 @@ bool OpensCleanly(CDatabase* db, const CString& sql, short* columns = nullptr) {
   return true;
 }
 
+// sql is a COUNT query: its one row always exists.
 int CountOf(CDatabase* db, const CString& sql) {
   CLumoRecordset rs(db);
-  if (!rs.Open(CRecordset::forwardOnly, sql, CRecordset::readOnly) || rs.IsEOF()) return 0;
+  rs.Open(CRecordset::forwardOnly, sql, CRecordset::readOnly);
   CDBVariant v;
   rs.GetFieldValue("CT", v);
   return static_cast<int>(NumberOf<long>(v));

@@ -14,12 +14,13 @@ namespace {
 
 using lumo_test::DbErrorOf;
 
+const char kCreateTable[] =
+    "CREATE TABLE ColorDef (relateID INTEGER, IsSpecialColor INTEGER, ColorData VARCHAR(64))";
+
 class ColorDbTest : public lumo_test::DbFamilyTest {
  protected:
   ColorDbTest() {
-    conn_->ExecuteSQL(
-        "CREATE TABLE ColorDef (relateID INTEGER, IsSpecialColor INTEGER, ColorData "
-        "VARCHAR(64))");
+    conn_->ExecuteSQL(kCreateTable);
     if (db_.engine() == lumo_test::DbEngine::kSqlite) {
       path_ = db_.file();
     } else {
@@ -127,9 +128,7 @@ TEST_P(ColorDbTest, EveryByteValueSurvivesSaveAndLoad) {
   std::unique_ptr<lumo_test::TestDatabase> sqlAscii;
   if (db_.engine() == lumo_test::DbEngine::kPostgres) {
     sqlAscii = std::make_unique<lumo_test::TestDatabase>(db_.engine(), "SQL_ASCII");
-    sqlAscii->Execute(
-        {"CREATE TABLE ColorDef (relateID INTEGER, IsSpecialColor INTEGER, "
-         "ColorData VARCHAR(64))"});
+    sqlAscii->Execute({kCreateTable});
     paths.push_back(dir_.File("ascii.mdb"));
     std::ofstream(paths.back()) << "ODBC;" << sqlAscii->connectText() << "\n";
   }
@@ -164,47 +163,37 @@ TEST_P(ColorDbTest, AHostsConnectionOutlivesTheManagersLoadsAndSaves) {
 
 LUMO_INSTANTIATE_FOR_EVERY_ENGINE(ColorDbTest);
 
-// The process's manager loads <current directory>/system/sys_config.mdb on first use.
+// The process's manager loads <current directory>/system/sys_config.mdb on first use. A current
+// directory longer than the framework's buffer is named relatively: the configuration path still
+// leads to the file under it (a link file there can point at a server; SQLite itself opens no path
+// longer than 512 bytes).
 TEST(ColorManagerInstance, LoadsTheConfigurationDatabaseOfTheCurrentDirectory) {
   lumo_test::ScratchDir dir;
-  std::filesystem::create_directory(dir.File("system"));
-  const std::string file = dir.File("system/sys_config.mdb");
+  const std::string file = dir.WriteFile("system/sys_config.mdb", "");
   {
     CDatabase db;
     db.OpenEx(lumo_test::SqliteConnectText(file).c_str());
-    db.ExecuteSQL(
-        "CREATE TABLE ColorDef (relateID INTEGER, IsSpecialColor INTEGER, "
-        "ColorData VARCHAR(64))");
-    CDbVisualColorMrg mrg;
-    mrg.AddFigColor(8, CVisualColorItem());
-    db.Close();
-    mrg.SaveToDB(file.c_str());
+    db.ExecuteSQL(kCreateTable);
   }
+  CDbVisualColorMrg saved;
+  saved.AddFigColor(8, CVisualColorItem());
+  saved.SaveToDB(file.c_str());
+  std::string deep;
+  while (deep.size() <= 520) deep += std::string(100, 'd') + "/";
+  const std::string deepFile = dir.WriteFile(deep + "system/sys_config.mdb", "# link\n");
+
   const auto previous = std::filesystem::current_path();
   std::filesystem::current_path(dir.path());
   CDbVisualColorMrg& instance = CDbVisualColorMrg::instance();
-  std::filesystem::current_path(previous);
-  EXPECT_EQ(&instance, &CDbVisualColorMrg::instance());
-  EXPECT_EQ(instance.GetGJColorMap().count(8), 1u);
-}
-
-// A current directory longer than the framework's buffer is named relatively: the configuration
-// path still leads to the file under it (a link file there can point at a server; SQLite itself
-// opens no path longer than 512 bytes).
-TEST(ColorManagerInstance, AVeryLongCurrentDirectoryStillNamesItsDatabase) {
-  lumo_test::ScratchDir dir;
-  std::string deep = dir.path();
-  while (deep.size() <= 520) deep += "/" + std::string(100, 'd');
-  std::filesystem::create_directories(deep + "/system");
-  std::ofstream(deep + "/system/sys_config.mdb") << "# link\n";
-  const auto previous = std::filesystem::current_path();
-  std::filesystem::current_path(deep);
+  std::filesystem::current_path(dir.File(deep));
   const std::string cwd = CDbVisualColorMrg::GetCurDir().str();
   std::string path = CDbVisualColorMrg::GetDBPath().str();
   std::replace(path.begin(), path.end(), '\\', '/');
   std::error_code error;
-  const bool same = std::filesystem::equivalent(path, deep + "/system/sys_config.mdb", error);
+  const bool same = std::filesystem::equivalent(path, deepFile, error);
   std::filesystem::current_path(previous);
+  EXPECT_EQ(&instance, &CDbVisualColorMrg::instance());
+  EXPECT_EQ(instance.GetGJColorMap().count(8), 1u);
   EXPECT_LE(cwd.size(), 510u);
   EXPECT_TRUE(same) << path;
 }

@@ -1,8 +1,9 @@
-#include "lumotools/db/sql_builder.h"
-
+// Writing records: the statement texts of the builders, long binaries written after the statement
+// into the records it touched, and the items that insert, update and delete themselves.
 #include <gmock/gmock.h>
 
 #include "db/db_fixture.h"
+#include "lumotools/db/db_item_base.h"
 
 // Reaches the statement texts the builders send.
 class CSqlBuilderTextPeer {
@@ -15,8 +16,10 @@ namespace {
 
 using lumo_test::DbErrorOf;
 using Peer = CSqlBuilderTextPeer;
+using Blob = std::vector<unsigned char>;
+using Texts = std::vector<std::string>;
 
-TEST(SqlBuilderText, InsertListsFieldsInTheOrderAdded) {
+TEST(SqlBuilderText, ListsFieldsInTheOrderAddedWithNumbersAsNumberText) {
   CSqlInsert insert;
   insert.AddFieldValue("a", 5);
   insert.AddFieldValue("b", CString("x"));
@@ -24,9 +27,7 @@ TEST(SqlBuilderText, InsertListsFieldsInTheOrderAdded) {
   insert.AddFieldValue("a", 0.00049);  // the same field twice stays twice
   EXPECT_EQ(Peer::Insert(insert, "T"), "INSERT INTO T(a,b,c,a) VALUES(5,'x',7,0)");
   EXPECT_EQ(Peer::Insert(CSqlInsert(), "T"), "INSERT INTO T() VALUES()");
-}
 
-TEST(SqlBuilderText, RealsAreWrittenAsNumberText) {
   CSqlUpdate update;
   update.AddFieldValue("a", 5);
   update.AddFieldValue("b", 1.5);
@@ -36,29 +37,43 @@ TEST(SqlBuilderText, RealsAreWrittenAsNumberText) {
   update.SetWhere("ID = 7");
   EXPECT_EQ(Peer::Update(update, "T"),
             "UPDATE T SET a=5, b=1.5, c=-1.5, d=1.235, e=100000000000000000000 WHERE ID = 7");
+  CSqlUpdate quoted;
+  quoted.AddFieldValue("Name", CString("O'Brien"));  // quotes are not doubled
+  EXPECT_EQ(Peer::Update(quoted, "T"), "UPDATE T SET Name='O'Brien' WHERE ");
 }
 
-TEST(SqlBuilderText, UpdateWithoutWhereEndsInWhere) {
-  CSqlUpdate update;
-  update.AddFieldValue("Name", CString("O'Brien"));  // quotes are not doubled
-  EXPECT_EQ(Peer::Update(update, "T"), "UPDATE T SET Name='O'Brien' WHERE ");
-  CSqlUpdate copy(update);
-  copy.SetWhere("ID = 1");
-  EXPECT_EQ(Peer::Update(copy, "T"), "UPDATE T SET Name='O'Brien' WHERE ID = 1");
-}
+class NamedItem : public CDbItemBaseWithID {
+ public:
+  explicit NamedItem(const char* name) : m_name(name) {}
+  explicit NamedItem(CLumoRecordset& rs) : CDbItemBaseWithID(rs) {
+    rs.fGetFieldValue("Name", m_name);
+  }
+  CString m_name;
 
-class SqlBuilderTest : public lumo_test::DbFamilyTest {
  protected:
-  SqlBuilderTest() {
-    db_.Execute({"CREATE TABLE Parts (" + db_.AutoNumberId() +
-                 ", Name VARCHAR(40), Qty INTEGER, Len DOUBLE PRECISION, Shape " +
-                 db_.LongBinaryType() + ", Note " + db_.LongBinaryType() + ")"});
+  void GetFieldValue(CSqlStrHelper& builder) const override {
+    builder.AddFieldValue("Name", m_name);
   }
 };
 
-TEST_P(SqlBuilderTest, EveryLongBinaryGoesIntoTheRecordJustInsertedOnly) {
+class WritingTest : public lumo_test::DbFamilyTest {
+ protected:
+  WritingTest() {
+    db_.Execute({"CREATE TABLE Parts (" + db_.AutoNumberId() +
+                     ", Name VARCHAR(40), Qty INTEGER, Len DOUBLE PRECISION, Shape " +
+                     db_.LongBinaryType() + ", Note " + db_.LongBinaryType() + ")",
+                 "CREATE TABLE Items (" + db_.AutoNumberId() + ", Name VARCHAR(40))"});
+  }
+  Blob Of(const char* column, const std::string& id) {
+    return Bytes("select " + std::string(column) + " from Parts where ID = " + id, column);
+  }
+  Texts Names() { return Column("select Name from Items order by ID"); }
+  bool sqlite() const { return db_.engine() == lumo_test::DbEngine::kSqlite; }
+};
+
+TEST_P(WritingTest, EveryLongBinaryGoesIntoTheRecordJustInsertedOnly) {
   conn_->ExecuteSQL("INSERT INTO Parts(Name, Qty) VALUES('no returning', 2)");  // equal values
-  std::vector<unsigned char> shape{1, 2, 3}, note{0, 0x27, 0xFF}, none;
+  Blob shape{1, 2, 3}, note{0, 0x27, 0xFF}, none;
   CSqlInsert insert;
   insert.AddFieldValue("Name", CString("no returning"));
   insert.AddFieldValue("Qty", 2);
@@ -67,20 +82,21 @@ TEST_P(SqlBuilderTest, EveryLongBinaryGoesIntoTheRecordJustInsertedOnly) {
   insert.AddFieldValue("Note", note);          // written after Shape moved the record
   insert.ExecuteSQL(conn_.get(), "Parts");
   insert.ExecuteSQL(conn_.get(), "Parts");  // not emptied: a third record with its own copies
-  EXPECT_TRUE(Bytes("select Shape from Parts where ID = 1", "Shape").empty());
-  EXPECT_TRUE(Bytes("select Note from Parts where ID = 1", "Note").empty());
+  EXPECT_TRUE(Of("Shape", "1").empty());
+  EXPECT_TRUE(Of("Note", "1").empty());
   for (const char* id : {"2", "3"}) {
-    EXPECT_EQ(Bytes(std::string("select Shape from Parts where ID = ") + id, "Shape"), shape);
-    EXPECT_EQ(Bytes(std::string("select Note from Parts where ID = ") + id, "Note"), note);
+    EXPECT_EQ(Of("Shape", id), shape);
+    EXPECT_EQ(Of("Note", id), note);
   }
+  EXPECT_EQ(Column("select Qty from Parts order by ID"), Texts({"2", "2", "2"}));
 }
 
-TEST_P(SqlBuilderTest, UpdateWritesLongBinariesIntoEveryRecordItChanged) {
+TEST_P(WritingTest, UpdateWritesLongBinariesIntoEveryRecordItChanged) {
   for (const char* name : {"a", "b", "b"}) {
     conn_->ExecuteSQL(
         (std::string("INSERT INTO Parts(Name, Qty) VALUES('") + name + "', 1)").c_str());
   }
-  std::vector<unsigned char> shape(100000, 0x66), note{9};
+  Blob shape(100000, 0x66), note{9};
   CSqlUpdate update;
   update.AddFieldValue("Qty", 9);
   update.AddFieldValue("Name", CString("c"));  // no longer what the where text selects
@@ -90,22 +106,20 @@ TEST_P(SqlBuilderTest, UpdateWritesLongBinariesIntoEveryRecordItChanged) {
   update.SetWhere("Name = 'b'");
   update.ExecuteSQL(conn_.get(), "Parts");
   update.ExecuteSQL(conn_.get(), "Parts");  // selects nothing now: changes nothing
-  EXPECT_EQ(Column("select Name from Parts order by ID"),
-            std::vector<std::string>({"a", "c", "c"}));
-  EXPECT_EQ(Column("select Len from Parts order by ID"),
-            std::vector<std::string>({"", "2.5", "2.5"}));
-  EXPECT_TRUE(Bytes("select Shape from Parts where ID = 1", "Shape").empty());
+  EXPECT_EQ(Column("select Name from Parts order by ID"), Texts({"a", "c", "c"}));
+  EXPECT_EQ(Column("select Len from Parts order by ID"), Texts({"", "2.5", "2.5"}));
+  EXPECT_TRUE(Of("Shape", "1").empty());
   for (const char* id : {"2", "3"}) {
-    EXPECT_EQ(Bytes(std::string("select Shape from Parts where ID = ") + id, "Shape"), shape);
-    EXPECT_EQ(Bytes(std::string("select Note from Parts where ID = ") + id, "Note"), note);
+    EXPECT_EQ(Of("Shape", id), shape);
+    EXPECT_EQ(Of("Note", id), note);
   }
 }
 
 // A record that is gone when its value is to be written, and a connection opened read-only, end
 // the writing of long binaries without an error and without writing anywhere else.
-TEST_P(SqlBuilderTest, UnreachableRecordsGetNoLongBinaryAndRaiseNothing) {
+TEST_P(WritingTest, UnreachableRecordsGetNoLongBinaryAndRaiseNothing) {
   conn_->ExecuteSQL("INSERT INTO Parts(Name) VALUES('older')");
-  if (db_.engine() == lumo_test::DbEngine::kSqlite) {
+  if (sqlite()) {
     conn_->ExecuteSQL(
         "CREATE TRIGGER gone AFTER INSERT ON Parts WHEN NEW.Name = 'gone' "
         "BEGIN DELETE FROM Parts WHERE ID = NEW.ID; END");
@@ -117,7 +131,7 @@ TEST_P(SqlBuilderTest, UnreachableRecordsGetNoLongBinaryAndRaiseNothing) {
         "CREATE TRIGGER gone AFTER INSERT ON Parts FOR EACH ROW WHEN (NEW.Name = 'gone') "
         "EXECUTE FUNCTION gone()");
   }
-  std::vector<unsigned char> shape{1}, note{2};
+  Blob shape{1}, note{2};
   for (const char* name : {"gone", "read-only"}) {
     CDatabase readOnly;
     readOnly.OpenEx(db_.connectText().c_str(), CDatabase::openReadOnly);
@@ -129,28 +143,83 @@ TEST_P(SqlBuilderTest, UnreachableRecordsGetNoLongBinaryAndRaiseNothing) {
   }
   // The drivers leave the access mode to the application: the read-only connection's statement
   // ran, its recordsets could not update.
-  EXPECT_EQ(Column("select Name from Parts order by ID"),
-            std::vector<std::string>({"older", "read-only"}));
-  EXPECT_EQ(Column("select Shape from Parts where Shape is not null or Note is not null").size(),
-            0u);
+  EXPECT_EQ(Column("select Name from Parts order by ID"), Texts({"older", "read-only"}));
+  EXPECT_TRUE(Column("select ID from Parts where Shape is not null or Note is not null").empty());
 }
 
-TEST_P(SqlBuilderTest, RejectedStatementsWriteNothing) {
-  std::vector<unsigned char> shape{1};
+TEST_P(WritingTest, RejectedStatementsWriteNothing) {
+  Blob shape{1};
   CSqlInsert quoted;
   quoted.AddFieldValue("Name", CString("O'Brien"));
   quoted.AddFieldValue("Shape", shape);
   EXPECT_NE(DbErrorOf([&] { quoted.ExecuteSQL(conn_.get(), "Parts"); }), "");
-  EXPECT_NE(DbErrorOf([&] { CSqlInsert().ExecuteSQL(conn_.get(), "Parts"); }), "");
   CSqlUpdate noWhere;
   noWhere.AddFieldValue("Qty", 1);
   EXPECT_NE(DbErrorOf([&] { noWhere.ExecuteSQL(conn_.get(), "Parts"); }), "");
-  CSqlInsert missingTable;
-  missingTable.AddFieldValue("Qty", 1);
-  EXPECT_NE(DbErrorOf([&] { missingTable.ExecuteSQL(conn_.get(), "Nowhere"); }), "");
   EXPECT_TRUE(Column("select ID from Parts").empty());
 }
 
-LUMO_INSTANTIATE_FOR_EVERY_ENGINE(SqlBuilderTest);
+TEST_P(WritingTest, ItemsInsertUpdateAndDeleteTheirOwnRecord) {
+  NamedItem a("a"), b("b"), c("c");
+  EXPECT_EQ(a.GetID(), -1);
+  for (NamedItem* item : {&a, &b, &c}) item->InsertToDB(conn_.get(), "Items");
+  EXPECT_EQ(b.GetID(), 2);  // the number the database gave
+  CLumoRecordset rs(conn_.get());
+  rs.Open(CRecordset::forwardOnly, "select * from Items where ID = 2", CRecordset::readOnly);
+  const NamedItem read(rs);
+  EXPECT_EQ(read.GetID(), 2);
+  EXPECT_EQ(read.m_name, "b");
+  rs.Close();
+
+  b.m_name = "B";
+  b.UpdateToDB(conn_.get(), "Items");
+  NamedItem("x").UpdateToDB(conn_.get(), "Items");  // ID = -1: changes nothing
+  EXPECT_EQ(Names(), Texts({"a", "B", "c"}));
+  a.UpdateToDB(conn_.get(), "Items", "Name = 'c'");  // by a condition of the caller's
+  EXPECT_EQ(Names(), Texts({"a", "B", "a"}));
+  a.DeleteFromDB(conn_.get(), "Items");
+  EXPECT_EQ(Names(), Texts({"B", "a"}));
+  c.DeleteFromDB(conn_.get(), "Items", "Name = 'B'");
+  EXPECT_EQ(Column("select ID from Items"), Texts({"3"}));
+
+  CDatabase closed;  // any statement on it would raise
+  c.CreateTable(&closed, "Items");
+}
+
+TEST_P(WritingTest, ModifyIdRefusesATakenIdentifierAndChecksTheTableWhereCountsHide) {
+  NamedItem a("a"), b("b");
+  a.InsertToDB(conn_.get(), "Items");
+  b.InsertToDB(conn_.get(), "Items");
+  EXPECT_FALSE(a.ModifyID(conn_.get(), "Items", 2));
+  EXPECT_EQ(a.GetID(), 1);
+  EXPECT_TRUE(a.ModifyID(conn_.get(), "Items", 40));
+  EXPECT_EQ(a.GetID(), 40);
+  a.m_name = "moved";
+  a.UpdateToDB(conn_.get(), "Items");
+  EXPECT_EQ(Names(), Texts({"b", "moved"}));
+  NamedItem unsaved("x");  // no record carries -1
+  EXPECT_FALSE(unsaved.ModifyID(conn_.get(), "Items", 50));
+  EXPECT_EQ(unsaved.GetID(), -1);
+
+  // Through a view whose trigger does the update, the engine reports no changed record although
+  // the record moved.
+  conn_->ExecuteSQL("CREATE VIEW ItemView AS SELECT * FROM Items");
+  if (sqlite()) {
+    conn_->ExecuteSQL(
+        "CREATE TRIGGER move INSTEAD OF UPDATE ON ItemView "
+        "BEGIN UPDATE Items SET ID = NEW.ID WHERE ID = OLD.ID; END");
+  } else {
+    conn_->ExecuteSQL(
+        "CREATE FUNCTION move() RETURNS trigger AS $$ BEGIN UPDATE Items SET ID = NEW.ID "
+        "WHERE ID = OLD.ID; RETURN NULL; END $$ LANGUAGE plpgsql");
+    conn_->ExecuteSQL(
+        "CREATE TRIGGER move INSTEAD OF UPDATE ON ItemView FOR EACH ROW EXECUTE FUNCTION move()");
+  }
+  EXPECT_TRUE(a.ModifyID(conn_.get(), "ItemView", 41));
+  EXPECT_FALSE(unsaved.ModifyID(conn_.get(), "ItemView", 50));
+  EXPECT_EQ(Column("select ID from Items order by ID"), Texts({"2", "41"}));
+}
+
+LUMO_INSTANTIATE_FOR_EVERY_ENGINE(WritingTest);
 
 }  // namespace

@@ -76,7 +76,7 @@ class HostView : public CWnd {
         notes.push_back("destroyed");
         break;
       case WM_MSGOBJ_VALUECHANGED:
-        notes.push_back("valuechanged");
+        notes.push_back(wParam == 0 && lParam == 0 ? "valuechanged" : "valuechanged, parameters");
         break;
       case WM_MSGOBJ_KILLFOCUS:
         notes.push_back("killfocus");
@@ -87,6 +87,9 @@ class HostView : public CWnd {
         break;
       case WM_KEYDOWN:
         notes.push_back("view key " + std::to_string(wParam));
+        break;
+      case WM_LBUTTONUP:
+        notes.push_back("view button up");
         break;
       default:
         break;
@@ -102,8 +105,6 @@ template <typename Edit>
 class Label : public CMsgObject {
  public:
   Edit* edit = nullptr;
-  CQuad placedAt;
-  int updates = 0;
 
   Label(const char* value, CTextRect pos) {
     SetValue(value);
@@ -120,11 +121,9 @@ class Label : public CMsgObject {
     return 1;
   }
   void PlaceControl(const CQuad& quad) override {
-    placedAt = quad;
     if (edit != nullptr) edit->MoveControl(quad);
   }
   int UpdateCtrlValue(int) override {
-    ++updates;
     if (edit == nullptr) return 0;
     const CString text = edit->GetTextValue();
     if (text == GetValue()) return 0;

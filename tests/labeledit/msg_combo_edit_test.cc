@@ -41,6 +41,7 @@ TEST_F(ComboEditTest, PressingItsButtonKeepsTheEditorOpenAndLeavingItSaves) {
   Pump();
   ASSERT_NE(button, nullptr);
   EXPECT_EQ(GetParent(button), label.edit->m_hWnd);
+  EXPECT_EQ(WindowRectOf(button), CRect(120, 40, 140, 60));
   EXPECT_EQ(GetFocus(), button);
   ASSERT_NE(label.edit, nullptr) << "the editor stays open";
 

@@ -59,31 +59,30 @@ class MsgObjectTest : public ::testing::Test {
   std::vector<std::string>& edited = editLog.texts;
 };
 
-TEST_F(MsgObjectTest, WithoutAnEditFunctorNoChangeIsReported) {
+// Closing saves only when asked and reports a change only with an edit functor; the destroyed
+// message only follows a control that was destroyed.
+TEST_F(MsgObjectTest, ClosingReadsTheControlOnlyWhenSavingAndReportsOnlyWithAFunctor) {
   ASSERT_EQ(object.Create(&passer), 1);
   EXPECT_EQ(object.GetParentWnd(), &view);
   object.Destroy(1);
   EXPECT_EQ(object.updates, 1);
   EXPECT_TRUE(listener.calls.empty());
   EXPECT_EQ(view.notes, (std::vector<std::string>{"created", "destroyed"}));
-}
 
-TEST_F(MsgObjectTest, ClosingWithoutSavingNeverReadsTheControl) {
   GiveFunctor();
   object.Create(&passer);
   object.Destroy(0);
-  EXPECT_EQ(object.updates, 0);
+  EXPECT_EQ(object.updates, 1);
   EXPECT_TRUE(edited.empty());
-}
 
-TEST_F(MsgObjectTest, AControlThatWasNotDestroyedSendsNoDestroyedMessage) {
-  GiveFunctor();
+  view.notes.clear();
   object.destroyAnswer = 0;
   object.SetValue("v");
   object.Create(&passer);
   object.Destroy(1);
   EXPECT_EQ(view.notes, (std::vector<std::string>{"created", "valuechanged"}));
   EXPECT_EQ(edited, std::vector<std::string>{"v"});
+  EXPECT_EQ(listener.calls, std::vector<std::string>{"changed 9"});
   EXPECT_EQ(object.GetParentWnd(), nullptr) << "a report forgets the parent window";
 }
 
@@ -153,7 +152,8 @@ TEST_F(MsgObjectTest, CopyingMovesTheEditFunctor) {
 }
 
 TEST_F(MsgObjectTest, DestroyingAnObjectDetachesItFromEveryPasser) {
-  CMsgPasser other;
+  const CMsgPasser blank;
+  CMsgPasser other(blank);  // a copy is a passer of its own
   auto* doomed = new ScriptedObject;
   passer.Attach(doomed, nullptr);
   other.Attach(doomed, nullptr);

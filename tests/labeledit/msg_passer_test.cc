@@ -61,36 +61,32 @@ class PasserTest : public ::testing::Test {
   std::vector<std::string>& edited = editLog.texts;
 };
 
-TEST_F(PasserTest, TabAndShiftTabWalkOneLevelAndWrap) {
-  Press(VK_TAB);
-  EXPECT_EQ(OpenName(), "A");
-  Press(VK_TAB);
-  EXPECT_EQ(OpenName(), "B");
-  Press(VK_TAB);
-  EXPECT_EQ(OpenName(), "A");
-  Press(VK_TAB, VK_SHIFT);
-  EXPECT_EQ(OpenName(), "B");
+// Tab and Shift+Tab walk one level and wrap; Enter walks the level too, Ctrl+Enter goes down and
+// Shift+Enter up. A leaf has no level below: Ctrl+Enter takes the child level of the first node of
+// its level that has children.
+TEST_F(PasserTest, KeysWalkTheTreeAndWrap) {
+  const struct {
+    int vk, modifier;
+    const char* opens;
+  } steps[] = {{VK_TAB, 0, "A"},
+               {VK_TAB, 0, "B"},
+               {VK_TAB, 0, "A"},
+               {VK_TAB, VK_SHIFT, "B"},
+               {VK_TAB, 0, "A"},
+               {VK_RETURN, VK_CONTROL, "C"},
+               {VK_RETURN, 0, "D"},
+               {VK_RETURN, 0, "C"},
+               {VK_RETURN, VK_CONTROL, "C"},
+               {VK_RETURN, VK_SHIFT, "A"},
+               {VK_TAB, 0, "B"},
+               {VK_RETURN, VK_SHIFT, "A"},
+               {VK_TAB, 0, "B"},
+               {VK_RETURN, VK_CONTROL, "C"}};
+  for (const auto& step : steps) {
+    Press(step.vk, step.modifier);
+    EXPECT_EQ(OpenName(), step.opens) << step.vk << " " << step.modifier;
+  }
   EXPECT_EQ(listener.calls.front(), "open 65 by 2");
-}
-
-TEST_F(PasserTest, EnterKeysMoveBetweenLevels) {
-  Press(VK_TAB);
-  Press(VK_RETURN, VK_CONTROL);
-  EXPECT_EQ(OpenName(), "C");
-  Press(VK_RETURN);
-  EXPECT_EQ(OpenName(), "D");
-  Press(VK_RETURN);
-  EXPECT_EQ(OpenName(), "C");
-  // A leaf has no level below: the child level of the same leaf's level is taken again.
-  Press(VK_RETURN, VK_CONTROL);
-  EXPECT_EQ(OpenName(), "C");
-  Press(VK_RETURN, VK_SHIFT);
-  EXPECT_EQ(OpenName(), "A");
-  // From leaf B, Ctrl+Enter goes down through the first sibling that has children.
-  Press(VK_TAB);
-  ASSERT_EQ(OpenName(), "B");
-  Press(VK_RETURN, VK_CONTROL);
-  EXPECT_EQ(OpenName(), "C");
 }
 
 TEST_F(PasserTest, EditorSitsOverTheLabelWithAFontOfItsHeight) {
@@ -105,9 +101,10 @@ TEST_F(PasserTest, EditorSitsOverTheLabelWithAFontOfItsHeight) {
   int end = -1;
   a.edit->GetSel(start, end);
   EXPECT_EQ(end - start, 1) << "the label's text starts selected";
+  a.edit->SetTextValue("0123456789abcdefghij");
+  EXPECT_GT(a.edit->GetFirstVisibleLine(), 0) << "the caret at the end is scrolled into view";
 
   // After the view zooms, ResetMsgPos moves the open control.
-  FlatTranslator moved{false};
   struct Shifted : FlatTranslator {
     Shifted() : FlatTranslator(false) {}
     CPoint WorldToWindow(const shapekit::point3d<double>& pt) const override {
@@ -118,6 +115,17 @@ TEST_F(PasserTest, EditorSitsOverTheLabelWithAFontOfItsHeight) {
   passer.SetTranslator(&shifted);
   passer.ResetMsgPos();
   EXPECT_EQ(WindowRectOf(a.edit->m_hWnd), CRect(25, 37, 185, 77));
+}
+
+// The font's size in points is seven tenths of the control's height in pixels, plus a tenth.
+TEST_F(PasserTest, FontSizeFollowsTheLabelsHeight) {
+  QuadLabel tall{"T", CTextRect({500, 300, 0.0}, {1.0, 0.0, 0.0}, 80.0, 23.0)};
+  passer.Attach(&tall, nullptr);
+  for (int i = 0; i < 3; ++i) Press(VK_TAB);
+  ASSERT_NE(tall.edit, nullptr);
+  LOGFONT lf{};
+  ASSERT_NE(GetObject(tall.edit->GetFontHandle(), sizeof lf, &lf), 0);
+  EXPECT_EQ(lf.lfHeight, -22);
 }
 
 TEST_F(PasserTest, TabSavesTheTypedValueAndEscapeDiscardsIt) {
@@ -170,11 +178,13 @@ TEST_F(PasserTest, ClicksOnLabelsCloseTheEditorAndOpenOnlyWhenEnabled) {
   Press(VK_TAB);
   EXPECT_EQ(OpenName(), "C") << "the tab path leads to the clicked label";
 
-  // Pressed and released at different points: the editor stays.
+  // Pressed and released at different points: the editor stays and the view sees the release.
   LumoMouseDown(view.m_hWnd, {500, 500});
   LumoMouseUp(view.m_hWnd, {510, 500});
   Pump();
   EXPECT_EQ(OpenName(), "C");
+  EXPECT_EQ(view.notes.back(), "view button up");
+  EXPECT_EQ(::SendMessage(view.m_hWnd, WM_LBUTTONDOWN, 0, MAKELPARAM(100, 150)), 0);
   LumoClick(view.m_hWnd, {500, 500});
   Pump();
   EXPECT_EQ(OpenName(), "none");
@@ -203,7 +213,23 @@ TEST_F(PasserTest, CopyKeysReachTheEditBeforeTheHostsAccelerators) {
   EXPECT_EQ(view.acceleratorHits, 1);
 }
 
-TEST_F(PasserTest, KeysReachTheViewUnchangedWithoutObjects) {
+// Going down from leaf B leads to the first child of A, whatever index a deeper level had before.
+TEST_F(PasserTest, GoingDownFromALeafStartsAtTheFirstChild) {
+  QuadLabel f{"F", LabelAt(500, 100)};
+  QuadLabel g{"G", LabelAt(500, 200)};
+  passer.Attach({&f, &g}, &c);
+  const struct {
+    int vk, modifier;
+  } steps[] = {{VK_TAB, 0},    {VK_RETURN, VK_CONTROL}, {VK_RETURN, VK_CONTROL},
+               {VK_RETURN, 0}, {VK_RETURN, VK_SHIFT},   {VK_RETURN, VK_SHIFT},
+               {VK_TAB, 0},    {VK_RETURN, VK_CONTROL}};
+  for (const auto& step : steps) Press(step.vk, step.modifier);
+  EXPECT_EQ(OpenName(), "C");
+}
+
+TEST_F(PasserTest, OtherKeysAndKeysWithoutObjectsReachTheView) {
+  Press(VK_F7);
+  EXPECT_EQ(view.notes.back(), "view key 118");
   passer.DetachAll();
   EXPECT_TRUE(a.GetPasser().empty());
   Press(VK_TAB);
@@ -223,6 +249,18 @@ TEST_F(PasserTest, DetachClosesWithoutSavingAndDropsTheSubtree) {
   Press(VK_TAB);
   Press(VK_TAB);
   EXPECT_EQ(OpenName(), "B");
+}
+
+TEST_F(PasserTest, ListeningToAnotherViewUnhooksTheFirst) {
+  HostView next;
+  ASSERT_TRUE(next.Create());
+  passer.Listen(next.m_hWnd, next.m_hWnd);
+  view.SetFocus();
+  Press(VK_TAB);
+  EXPECT_EQ(OpenName(), "none");
+  EXPECT_EQ(view.notes.back(), "view key 9");
+  next.DestroyWindow();
+  Pump();
 }
 
 TEST_F(PasserTest, ASecondPasserCannotHookTheSameView) {

@@ -1,7 +1,9 @@
 // The lumo program as a user runs it: exit status 0 on success, 1 with one line on standard error
 // for bad input, 2 for misuse; every subcommand has --help.
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 
+#include <algorithm>
 #include <fstream>
 #include <regex>
 #include <sstream>
@@ -10,11 +12,49 @@
 
 #include <nlohmann/json.hpp>
 
-#include "lumo/lumo_runner.h"
 #include "support/bytes.h"
+#include "support/scratch_dir.h"
 
 namespace lumo_test {
 namespace {
+
+struct LumoRun {
+  int status = -1;  // the exit status; -1 when the program did not exit normally
+  std::string out;
+  std::string err;
+};
+
+std::string ShellQuoted(const std::string& arg) {
+  std::string quoted = "'";
+  for (char c : arg) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return quoted + "'";
+}
+
+std::string Slurp(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+// Runs a shell command line in dir, with lumo's directory first on PATH, capturing what it prints.
+LumoRun RunShell(const ScratchDir& dir, const std::string& commandLine) {
+  const std::string program = LUMO_PROGRAM;
+  const std::string full = "cd " + ShellQuoted(dir.path()) +
+                           " && PATH=" + ShellQuoted(program.substr(0, program.rfind('/'))) +
+                           ":\"$PATH\" sh -c " + ShellQuoted(commandLine) +
+                           " </dev/null >.stdout 2>.stderr";
+  const int raw = std::system(full.c_str());
+  LumoRun run;
+  run.status = raw != -1 && WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+  run.out = Slurp(dir.File(".stdout"));
+  run.err = Slurp(dir.File(".stderr"));
+  return run;
+}
+
+int LineCount(const std::string& text) {
+  return static_cast<int>(std::count(text.begin(), text.end(), '\n'));
+}
 
 void WriteBytes(const std::string& path, const Bytes& bytes) {
   std::ofstream(path, std::ios::binary)
@@ -24,56 +64,70 @@ void WriteBytes(const std::string& path, const Bytes& bytes) {
 
 class LumoProgram : public ::testing::Test {
  protected:
-  LumoRun Run(const std::vector<std::string>& args) { return RunLumo(dir, args); }
+  LumoRun Run(const std::vector<std::string>& args) {
+    std::string command = ShellQuoted(LUMO_PROGRAM);
+    for (const std::string& arg : args) command += " " + ShellQuoted(arg);
+    return RunShell(dir, command);
+  }
+  // Expects status 1 and one line on standard error that contains message; returns the run.
+  LumoRun ExpectOneLineError(const std::vector<std::string>& args, const std::string& message) {
+    const LumoRun run = Run(args);
+    EXPECT_EQ(run.status, 1) << args[0];
+    EXPECT_EQ(LineCount(run.err), 1) << run.err;
+    EXPECT_NE(run.err.find(message), std::string::npos) << run.err;
+    return run;
+  }
   ScratchDir dir;
 };
 
+// A group of version 1 with one item: style 7, caption "c", variable "v", int 5, visible.
+const char kGroupRecord[] =
+    "01 00 00 00 01 00 00 00 01 00 00 00 07 00 00 00 01 63 01 76 01 00 00 00 05 00 00 00 01";
+// An object identifier: format 1, table 5, id 42, parent 7, property 3.
+const char kIdRecord[] = "01 00 00 00 05 00 00 00 2A 00 00 00 07 00 00 00 03 00 00 00";
+
 TEST_F(LumoProgram, MisuseIsStatusTwoAndEverySubcommandHasHelp) {
-  EXPECT_EQ(Run({}).status, 2);
-  EXPECT_EQ(Run({"no-such-command"}).status, 2);
-  EXPECT_EQ(Run({"dump"}).status, 2) << "a required argument is missing";
+  for (const std::vector<std::string>& misuse : {std::vector<std::string>{},
+                                                 {"no-such-command"},
+                                                 {"dump"},
+                                                 {"clip", "nand", "a", "b"},
+                                                 {"files", ".", "--order", "sideways"},
+                                                 {"dump", "--as", "nonsense", "g.rec"}}) {
+    EXPECT_EQ(Run(misuse).status, 2) << (misuse.empty() ? "" : misuse[0]);
+  }
   for (const char* sub : {"demo", "calc", "bag", "dump", "clip", "files", "colors"}) {
     const LumoRun help = Run({sub, "--help"});
     EXPECT_EQ(help.status, 0) << sub;
     EXPECT_NE(help.out.find("Usage"), std::string::npos) << sub;
   }
-}
-
-TEST_F(LumoProgram, VersionIsThePackagesVersion) {
   const LumoRun version = Run({"--version"});
   EXPECT_EQ(version.status, 0);
   EXPECT_EQ(version.out, "lumo " LUMO_VERSION_TEXT "\n");
 }
 
-TEST_F(LumoProgram, CalcCallsTheFunctionTable) {
+TEST_F(LumoProgram, CalcAndBagsPrintTheirResultsAndOneLineErrors) {
   const LumoRun max = Run({"calc", "max3", "1", "7.25", "3"});
   EXPECT_EQ(max.status, 0);
   EXPECT_EQ(max.out, "7.25\n");
-  const LumoRun unknown = Run({"calc", "maxx", "1"});
-  EXPECT_EQ(unknown.status, 1);
-  EXPECT_EQ(LineCount(unknown.err), 1);
-  EXPECT_NE(unknown.err.find("max"), std::string::npos) << "close names are suggested";
-}
+  // Close names (edit distance up to 2, or a common start of 3 letters) come closest first.
+  ExpectOneLineError({"calc", "mx3"}, "did you mean max3, max, max2, min, min3?");
+  ExpectOneLineError({"calc", "MAX4"}, "did you mean max, max2, max3?");
+  ExpectOneLineError({"calc", "max3", "1", "2", "3", "4", "5", "6"},
+                     "at most 5 arguments, 6 given");
 
-TEST_F(LumoProgram, BagsRoundTripAndBadFilesAreOneLineErrors) {
   EXPECT_EQ(Run({"bag", "make", "b.bag", "width=2.5", "name=slab"}).status, 0);
   const LumoRun dump = Run({"bag", "dump", "b.bag"});
   EXPECT_EQ(dump.status, 0);
   EXPECT_EQ(dump.out, "name=slab\nwidth=2.5\n");
-  EXPECT_EQ(Run({"bag", "make", "c.bag", "novalue"}).status, 1);
-
+  ExpectOneLineError({"bag", "make", "c.bag", "novalue"}, "expected NAME=VALUE");
+  ExpectOneLineError({"bag", "make", "c.bag", "=x"}, "expected NAME=VALUE");
   WriteBytes(dir.File("bad.bag"), FromHex("05 00 00 00 01"));
-  const LumoRun bad = Run({"bag", "dump", "bad.bag"});
-  EXPECT_EQ(bad.status, 1);
-  EXPECT_EQ(LineCount(bad.err), 1);
+  ExpectOneLineError({"bag", "dump", "bad.bag"}, "bad.bag");
   EXPECT_EQ(Run({"bag", "dump", "missing.bag"}).status, 1);
 }
 
 TEST_F(LumoProgram, DumpGuessesTheRecordKindAndListsOffsets) {
-  // A group of version 1 with one item: style 7, caption "c", variable "v", int 5, visible.
-  WriteBytes(dir.File("g.rec"),
-             FromHex("01 00 00 00 01 00 00 00 01 00 00 00 07 00 00 00 01 63 01 76 01 00 00 00 "
-                     "05 00 00 00 01"));
+  WriteBytes(dir.File("g.rec"), FromHex(kGroupRecord));
   const LumoRun group = Run({"dump", "g.rec"});
   ASSERT_EQ(group.status, 0) << group.err;
   EXPECT_NE(group.out.find("read as group"), std::string::npos) << group.out;
@@ -82,17 +136,13 @@ TEST_F(LumoProgram, DumpGuessesTheRecordKindAndListsOffsets) {
       << group.out;
 
   WriteBytes(dir.File("cut.rec"), FromHex("01 00 00 00 01 00 00 00 01 00 00 00 07 00"));
-  const LumoRun cut = Run({"dump", "--as", "group", "cut.rec"});
-  EXPECT_EQ(cut.status, 1);
-  EXPECT_NE(cut.err.find("failed at byte offset 12"), std::string::npos) << cut.err;
-  const LumoRun guessed = Run({"dump", "cut.rec"});
-  EXPECT_EQ(guessed.status, 1);
-  EXPECT_EQ(LineCount(guessed.err), 1);
-  EXPECT_EQ(Run({"dump", "--as", "nonsense", "g.rec"}).status, 2);
+  // Read as a chosen kind, what was read before the failure is shown; a guess shows nothing.
+  EXPECT_EQ(
+      ExpectOneLineError({"dump", "--as", "group", "cut.rec"}, "failed at byte offset 12").out,
+      "00000000  group, version 1, 1 items\n");
+  EXPECT_EQ(ExpectOneLineError({"dump", "cut.rec"}, "cut.rec").out, "");
 
-  // An object identifier: format 1, table 5, id 42, parent 7, property 3.
-  WriteBytes(dir.File("id.rec"),
-             FromHex("01 00 00 00 05 00 00 00 2A 00 00 00 07 00 00 00 03 00 00 00"));
+  WriteBytes(dir.File("id.rec"), FromHex(kIdRecord));
   const LumoRun oid = Run({"dump", "id.rec"});
   ASSERT_EQ(oid.status, 0) << oid.err;
   EXPECT_NE(oid.out.find("table 5 (TB_ENT), id 42, parent 7, property 3"), std::string::npos)
@@ -118,11 +168,7 @@ TEST_F(LumoProgram, ClipComputesAreasAndDrawsThem) {
   EXPECT_NE(again.out.find("total area 96"), std::string::npos) << again.out;
 
   std::ofstream(dir.File("bad.txt")) << "0 0\n4 x\n";
-  const LumoRun bad = Run({"clip", "union", "a.txt", "bad.txt"});
-  EXPECT_EQ(bad.status, 1);
-  EXPECT_EQ(LineCount(bad.err), 1);
-  EXPECT_NE(bad.err.find("bad.txt:2"), std::string::npos) << bad.err;
-  EXPECT_EQ(Run({"clip", "nand", "a.txt", "b.txt"}).status, 2);
+  ExpectOneLineError({"clip", "union", "a.txt", "bad.txt"}, "bad.txt:2");
 }
 
 // Twice the signed area of a closed ring of [x, y] positions: positive counter-clockwise.
@@ -203,6 +249,7 @@ TEST_F(LumoProgram, ClipNamesTheLineOrJsonPathOfBadPolygons) {
       {"syntax.geojson", "{\n\"type\": }", "syntax.geojson:2: expected JSON"},
       {"huge.geojson", "{\"type\": \"Polygon\",\n\"coordinates\": [[[0, 0], [1e400, 0], [1, 1]]]}",
        "huge.geojson:2: expected JSON numbers a double holds"},
+      {"typeless.geojson", R"({"type": 5})", "typeless.geojson: $.type: expected a type name"},
       {"point.geojson", R"({"type": "Point", "coordinates": [0, 0]})",
        "point.geojson: $.type: expected \"Polygon\""},
       {"position.geojson",
@@ -212,10 +259,7 @@ TEST_F(LumoProgram, ClipNamesTheLineOrJsonPathOfBadPolygons) {
   };
   for (const Case& c : cases) {
     std::ofstream(dir.File(c.file)) << c.text;
-    const LumoRun run = Run({"clip", "union", c.file, c.file});
-    EXPECT_EQ(run.status, 1) << c.file;
-    EXPECT_EQ(LineCount(run.err), 1) << run.err;
-    EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
+    ExpectOneLineError({"clip", "union", c.file, c.file}, c.message);
   }
 }
 
@@ -232,10 +276,7 @@ TEST_F(LumoProgram, FilesListsEntriesWithTheirSums) {
   EXPECT_EQ(masked.status, 0);
   EXPECT_EQ(masked.out.find("a.txt"), std::string::npos) << masked.out;
 
-  const LumoRun missing = Run({"files", tree.File("no-such-dir")});
-  EXPECT_EQ(missing.status, 1);
-  EXPECT_EQ(LineCount(missing.err), 1);
-  EXPECT_EQ(Run({"files", tree.path(), "--order", "sideways"}).status, 2);
+  ExpectOneLineError({"files", tree.File("no-such-dir")}, "no-such-dir");
 }
 
 TEST_F(LumoProgram, ColorsKeepAConfigurationDatabase) {
@@ -250,10 +291,7 @@ TEST_F(LumoProgram, ColorsKeepAConfigurationDatabase) {
   ASSERT_EQ(Run({"colors", "import", "other.db", "colors.txt"}).status, 0);
   EXPECT_EQ(Run({"colors", "list", "other.db"}).out, Run({"colors", "list", "cfg.db"}).out);
 
-  const LumoRun missing = Run({"colors", "list", "nowhere.db"});
-  EXPECT_EQ(missing.status, 1);
-  EXPECT_EQ(LineCount(missing.err), 1);
-  EXPECT_NE(missing.err.find("nowhere.db"), std::string::npos);
+  ExpectOneLineError({"colors", "list", "nowhere.db"}, "nowhere.db");
 }
 
 TEST_F(LumoProgram, DemoWalksTheLibraryAndSaysWhereItWrote) {
@@ -270,13 +308,8 @@ TEST_F(LumoProgram, DemoWalksTheLibraryAndSaysWhereItWrote) {
 TEST_F(LumoProgram, JsonOfEverySubcommandIsOneDocumentWithItsFields) {
   using nlohmann::json;
   ASSERT_EQ(Run({"bag", "make", "b.bag", "width=2.5"}).status, 0);
-  // A group of version 1 with one item (style 7, caption "c", variable "v", int 5), and an
-  // object identifier (table 5, id 42, parent 7, property 3).
-  WriteBytes(dir.File("g.rec"),
-             FromHex("01 00 00 00 01 00 00 00 01 00 00 00 07 00 00 00 01 63 01 76 01 00 00 00 "
-                     "05 00 00 00 01"));
-  WriteBytes(dir.File("id.rec"),
-             FromHex("01 00 00 00 05 00 00 00 2A 00 00 00 07 00 00 00 03 00 00 00"));
+  WriteBytes(dir.File("g.rec"), FromHex(kGroupRecord));
+  WriteBytes(dir.File("id.rec"), FromHex(kIdRecord));
   std::ofstream(dir.File("a.txt")) << "0 0\n10 0\n10 10\n0 10\n";
   std::ofstream(dir.File("b.txt")) << "4 4\n6 4\n6 6\n4 6\n";
   ScratchDir tree;
@@ -289,24 +322,22 @@ TEST_F(LumoProgram, JsonOfEverySubcommandIsOneDocumentWithItsFields) {
     std::string pointer;  // a JSON pointer into the document
     json expected;
   };
+  const std::vector<std::string> calc = {"calc", "max3", "1", "7.25", "3"};
   const Case cases[] = {
-      {{"calc", "max3", "1", "7.25", "3"}, "/result", "7.25"},
-      {{"calc", "max3", "1", "7.25", "3"}, "/value", 7.25},
-      {{"calc", "max3", "1", "7.25", "3"}, "/arguments", {"1", "7.25", "3"}},
+      {calc, "/result", "7.25"},
+      {calc, "/value", 7.25},
+      {calc, "/arguments", {"1", "7.25", "3"}},
       {{"bag", "dump", "b.bag"}, "/entries", {{"width", "2.5"}}},
       {{"dump", "g.rec"}, "/kind", "group"},
       {{"dump", "g.rec"},
        "/records/0",
        {{"offset", 0}, {"kind", "group"}, {"version", 1}, {"items", 1}}},
       {{"dump", "g.rec"}, "/records/1/offset", 8},
-      {{"dump", "g.rec"}, "/records/1/index", 1},
       {{"dump", "g.rec"}, "/records/1/caption", "c"},
       {{"dump", "g.rec"}, "/records/1/value", {{"type", "int"}, {"value", 5}}},
       {{"dump", "--as", "oid", "id.rec"}, "/guessed", false},
       {{"dump", "id.rec"}, "/records/0/table_name", "TB_ENT"},
-      {{"dump", "id.rec"}, "/records/0/parent", 7},
       {{"clip", "diff", "a.txt", "b.txt"}, "/area", 96.0},
-      {{"clip", "diff", "a.txt", "b.txt"}, "/operation", "diff"},
       {{"clip", "int", "a.txt", "b.txt"},
        "/contours",
        {{{"hole", false}, {"area", 4.0}, {"vertices", {{6, 6}, {4, 6}, {4, 4}, {6, 4}}}}}},
@@ -316,7 +347,6 @@ TEST_F(LumoProgram, JsonOfEverySubcommandIsOneDocumentWithItsFields) {
       {{"colors", "list", "cfg.db"},
        "/colors/0/parts/line",
        {{"color", "0x0000FF"}, {"rgb", {255, 0, 0}}, {"transparency", "0x101010"}}},
-      {{"colors", "get", "cfg.db", "figure", "9"}, "/asked", 9},
       {{"colors", "get", "cfg.db", "figure", "9"}, "/color/id", 3},
   };
   for (const Case& c : cases) {

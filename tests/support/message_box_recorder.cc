@@ -29,11 +29,4 @@ std::vector<UINT> MessageBoxRecorder::helpIds() const {
   return helpIds_;
 }
 
-void MessageBoxRecorder::clear() {
-  std::lock_guard<std::mutex> lock(mutex_);
-  texts_.clear();
-  styles_.clear();
-  helpIds_.clear();
-}
-
 }  // namespace lumo_test

@@ -22,7 +22,6 @@ class MessageBoxRecorder {
   // The styles (MB_*) and help context ids of the boxes shown so far.
   std::vector<UINT> styles() const;
   std::vector<UINT> helpIds() const;
-  void clear();
 
  private:
   mutable std::mutex mutex_;

@@ -36,17 +36,6 @@ inline Contour Rect(double x0, double y0, double x1, double y1) {
   return Contour{{x0, y0}, {x1, y0}, {x1, y1}, {x0, y1}};
 }
 
-// count squares of side `side` at random places in [0, extent]^2 (they may overlap).
-inline Contours RandomSquares(std::mt19937_64& rng, int count, double extent, double side) {
-  std::uniform_real_distribution<double> place(0.0, extent - side);
-  Contours squares;
-  for (int i = 0; i < count; ++i) {
-    const double x = place(rng), y = place(rng);
-    squares.push_back(Rect(x, y, x + side, y + side));
-  }
-  return squares;
-}
-
 // Owns a gpc_polygon built from contours.
 class GpcPolygon {
  public:

@@ -117,11 +117,8 @@ PgServer::~PgServer() {
 }
 
 PgServer& PgServer::Shared() {
-  static PgServer* server = [] {
-    static PgServer instance;
-    return &instance;
-  }();
-  return *server;
+  static PgServer server;
+  return server;
 }
 
 void PgServer::Run(const std::string& command) const {

@@ -52,8 +52,6 @@ class PgServer {
   void Start();
   // Stops the server at once, cutting every connection.
   void Stop();
-  bool running() const { return running_; }
-  int port() const { return port_; }
 
   std::string ConnectText(const std::string& database) const;
   // Creates (or drops, cutting its connections) a database on the server.
