@@ -84,6 +84,13 @@ TEST(Quad, PointInQuadIncludesEdgesAndFollowsTilt) {
   EXPECT_FALSE(diamond.PtInQuad(CPoint(1, 1)) || diamond.PtInQuad(CPoint(9, 9)));
 }
 
+TEST(Quad3D, RayCrossesAQuadOfNoParallelSides) {
+  const CQuad3D quad(P3(0, 0, 0), P3(4, 0, 0), P3(4, 2, 0), P3(0, 4, 0));
+  EXPECT_TRUE(quad.RayCrossQuad(Vertical(1, 1), 1e-9));
+  EXPECT_TRUE(quad.RayCrossQuad(Vertical(3, 2), 1e-9));
+  EXPECT_FALSE(quad.RayCrossQuad(Vertical(3, 3), 1e-9));
+}
+
 void ExpectWorldCorners(const CTextRect& rect, const std::vector<P3>& corners) {
   const CQuad3D quad = rect.GetQuad3D();
   for (int i = 0; i < 4; ++i) EXPECT_EQ(quad.m_pts[i], corners[i]) << "corner " << i;

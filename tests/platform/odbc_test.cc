@@ -108,6 +108,7 @@ TEST_P(OdbcTest, ReadsFieldsByNameWithTheDefaultTypeOfEachColumn) {
   rs.MoveNext();
   EXPECT_TRUE(rs.IsEOF());
   EXPECT_FALSE(rs.IsBOF());
+  EXPECT_THAT(DbErrorOf([&] { rs.MoveNext(); }), HasSubstr("no current record"));
   rs.Close();
 
   // Bound members bind by name whatever the column order.
@@ -138,6 +139,9 @@ TEST_P(OdbcTest, AcceptsTheAccessFormsOfDeleteAndBrackets) {
   EXPECT_EQ(Rows(), std::vector<std::string>({"1:keep [this]"}));
   conn_->ExecuteSQL("Delete * From Items");
   EXPECT_TRUE(Rows().empty());
+  // A bracketed name that is a plain identifier names what the unbracketed name does.
+  conn_->ExecuteSQL("CREATE TABLE Plain(_Low INTEGER, Up1 INTEGER)");
+  conn_->ExecuteSQL("INSERT INTO Plain([_Low], [Up1]) VALUES(1, 2)");
 }
 
 TEST_P(OdbcTest, EngineErrorsCarryTheDriversDiagnostics) {

@@ -367,6 +367,8 @@ TEST(Wnd, EditBoxTypingSelectionAndClipboard) {
   LumoPumpPendingMessages();
   LumoGetClipboardText(clip, sizeof clip);
   EXPECT_STREQ(clip, "Ab1 ");
+  EXPECT_EQ(LumoGetClipboardText(clip, 1), 4);  // a one-character buffer holds the end only
+  EXPECT_STREQ(clip, "");
 
   edit.SetSel(1, 3);
   LumoPressKeyWith(VK_CONTROL, 'X');
