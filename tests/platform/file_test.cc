@@ -32,6 +32,9 @@ TEST(File, WritesReadsSeeksAndTruncates) {
   EXPECT_EQ(file.Seek(0, CFile::begin), 0u);
   file.Close();
   EXPECT_EQ(file.m_hFile, CFile::hFileNull);
+  CFile aborted(path.c_str(), CFile::modeRead);
+  aborted.Abort();
+  EXPECT_EQ(aborted.m_hFile, CFile::hFileNull);
 }
 
 TEST(File, OpenReportsTheSystemError) {

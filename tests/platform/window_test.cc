@@ -339,6 +339,7 @@ TEST(Wnd, EditBoxTypingSelectionAndClipboard) {
       frame.CreateEx(0, "Recording", "frame", WS_VISIBLE, CRect(0, 0, 200, 100), nullptr, 0));
   CEdit edit;
   ASSERT_TRUE(edit.Create(WS_CHILD | WS_VISIBLE | ES_AUTOHSCROLL, CRect(0, 0, 40, 20), &frame, 3));
+  EXPECT_EQ(::SendMessage(edit.m_hWnd, EM_GETSEL, 0, 0), MAKELPARAM(0, 0));
   edit.SetFocus();
   LumoTypeText("Ab1 x");
   LumoPressKey(VK_BACK);
