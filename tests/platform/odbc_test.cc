@@ -170,6 +170,12 @@ TEST_P(OdbcTest, EngineErrorsCarryTheDriversDiagnostics) {
                 rs.GetFieldValue("Missing", v);
               }),
               HasSubstr("Missing"));
+
+  // A statement that outlasts the query time-out is cancelled.
+  if (GetParam() == DbEngine::kPostgres) {
+    conn_->SetQueryTimeout(1);
+    EXPECT_THAT(DbErrorOf([&] { conn_->ExecuteSQL("SELECT pg_sleep(5)"); }), HasSubstr("cancel"));
+  }
 }
 
 TEST_P(OdbcTest, AddNewAndEditWriteBoundFieldsIncludingLongBinaries) {
