@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -102,6 +103,20 @@ TEST(FileSearch, DescribesEntriesAndLinksAsTheirOwnLookupsDo) {
     EXPECT_EQ(alone.ftLastWriteTime.dwLowDateTime, fd.ftLastWriteTime.dwLowDateTime) << name;
   } while (FindNextFileA(h, &fd));
   EXPECT_TRUE(FindClose(h));
+}
+
+TEST(FileSearch, TimesBefore1601AreZero) {
+  // tmpfs holds times that far back; other file systems clamp them.
+  char path[] = "/dev/shm/lumo-old-XXXXXX";
+  const int fd = ::mkstemp(path);
+  if (fd < 0) GTEST_SKIP() << "no /dev/shm";
+  ::close(fd);
+  const timespec year1589[2] = {{-12'000'000'000, 0}, {-12'000'000'000, 0}};
+  const bool set = ::utimensat(AT_FDCWD, path, year1589, 0) == 0;
+  const WIN32_FIND_DATAA entry = Entry(path);
+  ::unlink(path);
+  if (!set) GTEST_SKIP() << "the file system refuses the time";
+  EXPECT_EQ(0u, entry.ftLastWriteTime.dwLowDateTime | entry.ftLastWriteTime.dwHighDateTime);
 }
 
 TEST(FileSearch, BadHandlesAreRefused) {
