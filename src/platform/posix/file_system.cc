@@ -159,8 +159,8 @@ class Search final : public KernelObject {
  private:
   DIR* m_dir;
   const std::string m_mask;
-  const bool m_exact;  // a mask without wildcards names one entry
-  const bool m_everyName;
+  const bool m_exact;      // a mask without wildcards names one entry
+  const bool m_everyName;  // the mask takes every name, so names need no matching
   const bool m_onlyDirectories;
   const bool m_noDotEntries;  // "." and ".." are passed over
   bool m_done = false;
