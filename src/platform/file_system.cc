@@ -38,7 +38,7 @@ bool Glob(const char* name, const char* nameEnd, const char* mask, const char* m
 bool HasWildcards(const std::string& mask) { return mask.find_first_of("*?") != std::string::npos; }
 
 bool MatchesMask(const char* name, const std::string& mask) {
-  if (mask == "*" || mask == "*.*") return true;
+  if (TakesEveryName(mask)) return true;
   const char* nameEnd = name + std::strlen(name);
   const char* maskBegin = mask.data();
   const char* maskEnd = maskBegin + mask.size();

@@ -9,6 +9,9 @@ namespace lumo_platform {
 // True when mask holds `*` or `?`.
 bool HasWildcards(const std::string& mask);
 
+// True when mask matches every name (`*` or `*.*`).
+inline bool TakesEveryName(const std::string& mask) { return mask == "*" || mask == "*.*"; }
+
 // Whether name matches the search mask: `*` any run, `?` one character, ASCII letters without
 // regard to case, `*.*` everything, and a mask ending in `.*` also the name without any dot.
 bool MatchesMask(const char* name, const std::string& mask);

@@ -108,7 +108,7 @@ class Search final : public KernelObject {
       : m_dir(dir),
         m_mask(std::move(mask)),
         m_exact(!lumo_platform::HasWildcards(m_mask)),
-        m_everyName(m_mask == "*" || m_mask == "*.*"),
+        m_everyName(lumo_platform::TakesEveryName(m_mask)),
         m_onlyDirectories(onlyDirectories),
         m_noDotEntries(noDotEntries) {}
   ~Search() override { ::closedir(m_dir); }
