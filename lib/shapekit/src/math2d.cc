@@ -13,9 +13,8 @@ using Pt = point2d<double>;
 struct Bounds {
   double minX, minY, maxX, maxY;
 
-  bool Meets(const Bounds& o, double tol) const {
-    return !(minX > o.maxX + tol || o.minX - tol > maxX || minY > o.maxY + tol ||
-             o.minY - tol > maxY);
+  bool Meets(const Bounds& o) const {
+    return !(minX > o.maxX || o.minX > maxX || minY > o.maxY || o.minY > maxY);
   }
 };
 
@@ -51,13 +50,6 @@ bool CrossProperly(const Pt& a1, const Pt& a2, const Pt& b1, const Pt& b2, doubl
   return (d3 > tol && d4 < -tol) || (d3 < -tol && d4 > tol);
 }
 
-double SegmentDistance(const Pt& a1, const Pt& a2, const Pt& b1, const Pt& b2) {
-  if (CrossProperly(a1, a2, b1, b2, 0.0)) return 0.0;
-  return std::min({CLumoMath2D::DistancePointToSegment(a1, b1, b2),
-                   CLumoMath2D::DistancePointToSegment(a2, b1, b2),
-                   CLumoMath2D::DistancePointToSegment(b1, a1, a2),
-                   CLumoMath2D::DistancePointToSegment(b2, a1, a2)});
-}
 
 // Where the vertices and edge midpoints of one outline lie in another polygon.
 struct Placement {
@@ -166,21 +158,21 @@ Relation_Poly CLumoMath2D::GetRelationPolyLineAndPolyLine(const tagPolyLine& fir
   const std::vector<Pt> b = ClosedOutline(second);
   if (a.size() < 3 || b.size() < 3) return RELATION_POLY_INVALID;
 
-  // Edge pairs: a proper crossing decides at once; otherwise note whether the boundaries come
-  // within tol of each other.
-  bool near = false;
+  // A proper crossing of two edges decides at once. Edges that come within tol of each other
+  // without crossing properly bring a vertex within tol of the other boundary, which the
+  // placements below see as "on".
   const Bounds boundsB = PolygonBounds(b);
   for (size_t i = 0; i < a.size(); ++i) {
     const Pt& a1 = a[i];
     const Pt& a2 = a[(i + 1) % a.size()];
     const Bounds edgeA = SegmentBounds(a1, a2);
-    if (!edgeA.Meets(boundsB, tol)) continue;
+    if (!edgeA.Meets(boundsB)) continue;
     for (size_t j = 0; j < b.size(); ++j) {
       const Pt& b1 = b[j];
       const Pt& b2 = b[(j + 1) % b.size()];
-      if (!edgeA.Meets(SegmentBounds(b1, b2), tol)) continue;
-      if (CrossProperly(a1, a2, b1, b2, tol)) return RELATION_POLY_CROSS;
-      if (!near && SegmentDistance(a1, a2, b1, b2) <= tol) near = true;
+      if (edgeA.Meets(SegmentBounds(b1, b2)) && CrossProperly(a1, a2, b1, b2, tol)) {
+        return RELATION_POLY_CROSS;
+      }
     }
   }
 
@@ -190,7 +182,7 @@ Relation_Poly CLumoMath2D::GetRelationPolyLineAndPolyLine(const tagPolyLine& fir
   if (!bInA.outside && !aInB.outside) return RELATION_POLY_EQUAL;
   if (!bInA.outside) return RELATION_POLY_CONTAIN;
   if (!aInB.outside) return RELATION_POLY_INSIDE;
-  return near || bInA.on || aInB.on ? RELATION_POLY_TOUCH : RELATION_POLY_AWAY;
+  return bInA.on || aInB.on ? RELATION_POLY_TOUCH : RELATION_POLY_AWAY;
 }
 
 }  // namespace shapekit
