@@ -53,6 +53,8 @@ TEST(Math2D, PointAndPolygon) {
   EXPECT_EQ(CLumoMath2D::GetRelationPointAndPolygon(Pt(2, 1), l, 1e-9), POINT_ON_POLYGON);
   EXPECT_EQ(CLumoMath2D::GetRelationPointAndPolygon(Pt(2, 1.05), l, 0.1), POINT_ON_POLYGON);
   EXPECT_EQ(CLumoMath2D::GetRelationPointAndPolygon(Pt(4, 4), l, 1e-9), POINT_OUTSIDE_POLYGON);
+  const std::vector<Pt> triangle = {Pt(0, 0), Pt(4, 0), Pt(0, 4)};
+  EXPECT_EQ(CLumoMath2D::GetRelationPointAndPolygon(Pt(0, 2), triangle, 1e-9), POINT_ON_POLYGON);
   EXPECT_EQ(CLumoMath2D::GetPolygonArea(l), 7.0);
   EXPECT_EQ(CLumoMath2D::GetPolygonArea({Pt(2, 1), Pt(6, 1), Pt(6, 4)}), 6.0);
   EXPECT_EQ(CLumoMath2D::DistancePointToSegment(Pt(3, 4), Pt(0, 0), Pt(0, 0)), 5.0);
@@ -80,6 +82,8 @@ TEST(Math2D, RelationOfPolylines) {
       {"sharing an edge outside", Rect(100, 20, 150, 80), RELATION_POLY_TOUCH},
       {"a corner within the tolerance", Rect(100.5, 100.5, 150, 150), RELATION_POLY_TOUCH},
       {"an edge exactly the tolerance inside", Rect(99, 20, 150, 80), RELATION_POLY_TOUCH},
+      {"a triangle's first vertex on the edge",
+       tagPolyLine::FromPoints({Pt(100, 40), Pt(150, 20), Pt(150, 80)}), RELATION_POLY_TOUCH},
       {"a kite poking in between two vertices on the edge",
        tagPolyLine::FromPoints({Pt(100, 10), Pt(60, 20), Pt(100, 30), Pt(150, 20)}),
        RELATION_POLY_CROSS},

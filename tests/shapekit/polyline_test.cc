@@ -137,6 +137,10 @@ TEST(PolyLine, ReverseFlipsOrientationAndKeepsTheOutline) {
   EXPECT_EQ(openReversed.m_vecEdges,
             (std::vector<CPolyEdge>{CPolyEdge(Pt(4, 4), 0.25), CPolyEdge(Pt(4, 0), -0.5),
                                     CPolyEdge(Pt(0, 0), 0.0)}));
+  tagPolyLine arc({CPolyEdge(Pt(0, 0), 1.0), CPolyEdge(Pt(4, 0))}, false);
+  arc.Reverse();
+  EXPECT_EQ(arc.m_vecEdges,
+            (std::vector<CPolyEdge>{CPolyEdge(Pt(4, 0), -1.0), CPolyEdge(Pt(0, 0), 0.0)}));
 }
 
 }  // namespace

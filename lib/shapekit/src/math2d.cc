@@ -50,7 +50,6 @@ bool CrossProperly(const Pt& a1, const Pt& a2, const Pt& b1, const Pt& b2, doubl
   return (d3 > tol && d4 < -tol) || (d3 < -tol && d4 > tol);
 }
 
-
 // Where the vertices and edge midpoints of one outline lie in another polygon.
 struct Placement {
   bool inside = false;

@@ -97,7 +97,7 @@ double tagPolyLine::GetSignedArea() const {
       const Arc arc = ArcOf(a, b, bulge);
       const double t = std::fabs(arc.sweep);
       const double segment = 0.5 * arc.radius * arc.radius * (t - std::sin(t));
-      arcSegments += bulge > 0.0 ? segment : -segment;
+      arcSegments += std::copysign(segment, bulge);
     }
   }
   return 0.5 * twiceArea + arcSegments;
