@@ -88,7 +88,7 @@ TEST(PolyLine, SignedAreaCountsArcsExactly) {
   EXPECT_NEAR(Circle(0, 0, 2, false).GetSignedArea(), -4 * kPi, kTol);
   EXPECT_TRUE(Circle(0, 0, 2).IsCCW());
   EXPECT_FALSE(Circle(0, 0, 2, false).IsCCW());
-  EXPECT_EQ(Square(0, 0, 3).GetSignedArea(), 9.0);
+  EXPECT_EQ(Square(5, -7, 3).GetSignedArea(), 9.0);
   // A square whose top edge bulges outward by a half circle of radius 1.5.
   tagPolyLine rounded = Square(0, 0, 3);
   rounded.m_vecEdges[2].m_dBulge = 1.0;  // (3,3) -> (0,3), counter-clockwise: bulges up
