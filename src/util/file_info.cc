@@ -54,8 +54,7 @@ DWORD SumWords(const BYTE* p, size_t n) {
   a += b + c + d;
   sum = a[0] + a[1] + a[2] + a[3];
 #endif
-  for (; i + 4 <= n; i += 4) sum += LittleEndianWord(p + i, 4);
-  if (i < n) sum += LittleEndianWord(p + i, n - i);
+  for (; i < n; i += 4) sum += LittleEndianWord(p + i, std::min<size_t>(4, n - i));
   return sum;
 }
 
@@ -199,7 +198,6 @@ bool CFileInfo::Run(ULONGLONG count, BOOL reset, const volatile int* abortFlag,
     AddProgress(progress, got);
     done += got;
     used += got;
-    if (got < chunk) atEnd = true;
   } while (!atEnd && (large || done < target));
   return large ? atEnd && used >= m_nSize : done >= m_nSize;
 }
