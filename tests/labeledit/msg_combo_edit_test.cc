@@ -74,14 +74,5 @@ TEST_F(ComboEditTest, ActivationRepaintsTheWholeControl) {
   EXPECT_TRUE(LumoUpdateNeedsErase(control));
 }
 
-TEST_F(ComboEditTest, SettingTheTextSelectsNothing) {
-  label.edit->SetTextValue("abc");
-  int start = -1;
-  int end = -1;
-  label.edit->GetSel(start, end);
-  EXPECT_EQ(start, end);
-  EXPECT_STREQ(label.edit->GetTextValue(), "abc");
-}
-
 }  // namespace
 }  // namespace labeledit_test

@@ -98,57 +98,6 @@ TEST(ReaderWriterLockNonReentrance, ReaderArrivingBehindWaitingWriterWaitsForIt)
   EXPECT_TRUE(Peer::Read(lock).Quiet());
 }
 
-TEST(ReaderWriterLockNonReentrance, ReleaseAdmitsOneWaitingWriterAtATime) {
-  CReaderWriterLockNonReentrance lock;
-  ASSERT_EQ(lock.AcquireWriterLock(), 1);
-  Gate mayLeave[2];
-  std::atomic<int> inside{0};
-  std::atomic<int> entered{0};
-  auto writer = [&] {
-    const int acquired = lock.AcquireWriterLock();
-    // Counted inside before it reports entering, so that the checks below see both steps.
-    ++inside;
-    mayLeave[entered.fetch_add(1)].opened.wait();
-    --inside;
-    lock.ReleaseWriterLock();
-    return acquired;
-  };
-  auto first = std::async(std::launch::async, writer);
-  auto second = std::async(std::launch::async, writer);
-  ASSERT_TRUE(Eventually(lock, [](const State& s) { return s.writers == 3; }));
-
-  lock.ReleaseWriterLock();
-  for (int k = 0; k < 2; ++k) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-    while (entered == k && std::chrono::steady_clock::now() < deadline) std::this_thread::yield();
-    ASSERT_EQ(entered, k + 1);
-    EXPECT_EQ(Peer::Read(lock).writers, 2u - k);
-    EXPECT_EQ(inside, 1);
-    mayLeave[k].Open();
-  }
-  EXPECT_EQ(first.get(), 1);
-  EXPECT_EQ(second.get(), 1);
-  EXPECT_TRUE(Peer::Read(lock).Quiet());
-}
-
-TEST(ReaderWriterLockNonReentrance, WriterReleaseLetsAllWaitingReadersInTogether) {
-  CReaderWriterLockNonReentrance lock;
-  ASSERT_EQ(lock.AcquireWriterLock(), 1);
-  Gate mayLeave;
-  auto first = Visit(lock, false, &mayLeave);
-  auto second = Visit(lock, false, &mayLeave);
-  ASSERT_TRUE(Eventually(lock, [](const State& s) { return s.readersWaiting == 2; }));
-  lock.ReleaseWriterLock();
-  EXPECT_TRUE(Eventually(lock, [](const State& s) { return s.readersIn == 2; }));
-  EXPECT_FALSE(Peer::Read(lock).readerSignal);
-  mayLeave.Open();
-  EXPECT_EQ(first.get(), 1);
-  EXPECT_EQ(second.get(), 1);
-  EXPECT_TRUE(Peer::Read(lock).Quiet());
-}
-
-// A writer whose time runs out lets the readers queued behind it in, or takes the lock when it is
-// the last one left.
 TEST(ReaderWriterLockNonReentrance, TimedOutWriterLetsReadersInOrTakesTheLockLeft) {
   CReaderWriterLockNonReentrance lock;
   ASSERT_EQ(lock.AcquireReaderLock(), 1);
