@@ -183,23 +183,18 @@ bool CFileInfo::Run(ULONGLONG count, BOOL reset, const volatile int* abortFlag,
 
   const DWORD chunk = target < kChunkSize ? static_cast<DWORD>(target) : kChunkSize;
   BYTE buffer[kChunkSize];
-  bool atEnd = false;
-  ULONGLONG used = 0;
   do {
     DWORD got = 0;
     const BYTE* bytes = nullptr;
-    if (!LumoReadFileView(h, buffer, chunk, &bytes, &got)) break;
-    if (got == 0) {
-      atEnd = true;
+    if (!LumoReadFileView(h, buffer, chunk, &bytes, &got) || got == 0 || Aborted(abortFlag)) {
       break;
     }
-    if (Aborted(abortFlag)) break;
     value = use(value, bytes, got);
     AddProgress(progress, got);
     done += got;
-    used += got;
-  } while (!atEnd && (large || done < target));
-  return large ? atEnd && used >= m_nSize : done >= m_nSize;
+  } while (large || done < target);
+  // The 32-bit done-counter cannot tell whether a file of 4 GB or more was read whole.
+  return !large && done >= m_nSize;
 }
 
 DWORD CFileInfo::GetChecksum(ULONGLONG count, BOOL reset, const volatile int* abortFlag,
@@ -216,8 +211,8 @@ DWORD CFileInfo::GetCRC(ULONGLONG count, BOOL reset, const volatile int* abortFl
                          [](DWORD reg, const BYTE* p, DWORD n) {
                            return ~static_cast<DWORD>(crc32_gzip_refl(~reg, p, n));
                          });
-  // Only a file below 4 GB gets its final CRC: stored CRCs of larger files are the register.
-  if (whole && m_nSize < kFourGigabytes) m_nCrc = ~m_nCrc;
+  // Only a file below 4 GB is ever whole: stored CRCs of larger files are the register.
+  if (whole) m_nCrc = ~m_nCrc;
   return m_nCrc;
 }
 

@@ -67,8 +67,9 @@ TEST(FileInfoArray, ListsByMaskRecursionAndDirectoriesUntilAborted) {
   EXPECT_EQ(Paths(masked, tree.base),
             (Names{"top.txt", "a", "a/one.txt", "a/b", "a/b/two.txt", "c"}));
   CFileInfoArray flat;
-  EXPECT_EQ(4, flat.AddDir(tree.base.c_str(), "*", FALSE, 0, TRUE));
-  EXPECT_EQ(Paths(flat, tree.base), (Names{"top.txt", "top.dat", "a", "c"}));
+  EXPECT_EQ(4, flat.AddDir(tree.base.c_str(), "*", FALSE, CFileInfoArray::kByPathDescending, TRUE));
+  const char* descending[] = {"top.txt", "top.dat", "c", "a"};
+  for (int i = 0; i < 4; ++i) EXPECT_EQ(tree.base + descending[i], flat[i].GetFilePath().str());
 
   CFileInfoArray none;
   EXPECT_EQ(0, none.AddDir((tree.base + "missing/").c_str(), "*", TRUE, 0, TRUE));
