@@ -37,7 +37,7 @@ DWORD SumWords(const BYTE* p, size_t n) {
   DWORD sum = 0;
   size_t i = 0;
 #if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
-  // Eight lanes in two independent accumulators keep the loads flowing.
+  // Four independent accumulators of four lanes each keep the loads flowing.
   typedef DWORD Lanes __attribute__((vector_size(16)));
   Lanes a = {0, 0, 0, 0}, b = {0, 0, 0, 0}, c = {0, 0, 0, 0}, d = {0, 0, 0, 0};
   for (; i + 64 <= n; i += 64) {
@@ -52,7 +52,7 @@ DWORD SumWords(const BYTE* p, size_t n) {
     d += z;
   }
   a += b + c + d;
-  sum = a[0] + a[1] + a[2] + a[3];
+  sum += a[0] + a[1] + a[2] + a[3];
 #endif
   for (; i < n; i += 4) sum += LittleEndianWord(p + i, std::min<size_t>(4, n - i));
   return sum;

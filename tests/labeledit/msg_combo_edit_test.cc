@@ -44,6 +44,8 @@ TEST_F(ComboEditTest, PressingItsButtonKeepsTheEditorOpenAndLeavingItSaves) {
   EXPECT_EQ(WindowRectOf(button), CRect(120, 40, 140, 60));
   EXPECT_EQ(GetFocus(), button);
   ASSERT_NE(label.edit, nullptr) << "the editor stays open";
+  Press('C', VK_CONTROL);
+  EXPECT_EQ(view.acceleratorHits, 1) << "the edit takes copy keys only while it has the focus";
 
   label.edit->SetFocus();
   Type("w");

@@ -89,6 +89,32 @@ TEST_F(MsgObjectTest, ClosingReadsTheControlOnlyWhenSavingAndReportsOnlyWithAFun
   EXPECT_EQ(object.GetParentWnd(), nullptr) << "a report forgets the parent window";
 }
 
+// An object that keeps every default operation.
+struct BareObject : CMsgObject {
+  void PlaceControl(const CQuad&) override {}
+};
+
+TEST_F(MsgObjectTest, DefaultOperationsOpenNothingAndReportNothing) {
+  BareObject bare;
+  bare.SetEditFunctor(editLog.Functor());
+  EXPECT_EQ(bare.Create(&passer), 0);
+  EXPECT_EQ(bare.GetControlHandle(), nullptr);
+  bare.Destroy(1);
+  EXPECT_TRUE(view.notes.empty());
+  EXPECT_TRUE(edited.empty());
+}
+
+// A click off the labels closes the open editor with saving.
+TEST_F(MsgObjectTest, AClickOnTheViewClosesTheEditorWithSaving) {
+  passer.Attach(&object, nullptr);
+  ASSERT_EQ(passer.KeyDown(VK_TAB, 1, 0), 1);
+  ASSERT_TRUE(object.controlOpen);
+  LumoClick(view.m_hWnd, {500, 500});
+  Pump();
+  EXPECT_FALSE(object.controlOpen);
+  EXPECT_EQ(object.updates, 1);
+}
+
 // While being told of a change, adds another listener; before an editor opens, drops the
 // listener after it and adds another.
 struct ReshufflingListener : RecordingListener {
@@ -142,6 +168,9 @@ TEST_F(MsgObjectTest, CopyingMovesTheEditFunctor) {
 TEST_F(MsgObjectTest, DestroyingAnObjectDetachesItFromEveryPasser) {
   const CMsgPasser blank;
   CMsgPasser other(blank);  // a copy is a passer of its own
+  CMsgPasser assigned;
+  assigned = passer;
+  EXPECT_EQ(assigned.GetParentWnd(), view.m_hWnd);
   auto* doomed = new ScriptedObject;
   passer.Attach(doomed, nullptr);
   other.Attach(doomed, nullptr);

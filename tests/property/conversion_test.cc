@@ -100,6 +100,7 @@ TEST(TypeStrategy, TextKindsIgnoreTheFactorAndOthersKeepTheDefaults) {
   EXPECT_EQ(boost::any_cast<int>(byte.AnyFromDouble(2.0, 1.0)), 0);
   EXPECT_EQ(boost::any_cast<unsigned char>(byte.TypeFromInt(-1)), 255);
   EXPECT_EQ(byte.AnyToDouble(static_cast<unsigned char>(5), 1.0), 0.0);
+  EXPECT_EQ(byte.AnyToInt(static_cast<unsigned char>(5), 1.0), 0);
   const CAnyTypeStrategy_HookData hook;
   EXPECT_EQ(boost::any_cast<CHookData>(hook.AnyFromString("3(2)*4", 1.0)), CHookData());
   EXPECT_EQ(hook.AnyToString(CHookData("3(2)*4"), 1000.0), "3(2)*4");

@@ -30,8 +30,8 @@ TEST(HookData, FormatsPairsWithoutZeroSubs) {
       {CHookData(), ""},
       // Whatever the subs, main numbers below 1 give no text, in either mode.
       {Make(0, 5, 0, 7), ""}, {Make(-3, 2, -1, 4), ""}, {Make(0, 3, -2, 0, true), ""},
-      {Make(3, 2, 4, 0), "3(2)*4"}, {Make(0, 0, 5, 1), "0*5(1)"}, {Make(10, 0, 20, 0), "10*20"},
-      {Make(2, 10, 3, -1), "2(10)*3(-1)"}, {Make(6, 0, 0, 0, true), "6"},
+      {Make(3, 2, 4, 0), "3(2)*4"}, {Make(0, 0, 1, 1), "0*1(1)"}, {Make(10, 0, 20, 0), "10*20"},
+      {Make(2, 10, 3, -1), "2(10)*3(-1)"}, {Make(1, 0, 0, 0, true), "1"},
       {Make(2, 10, 0, 0, true), "2(10)"},
       // In single mode a second main number of at least 1 still makes the text non-empty, and
       // only the first pair is shown.
