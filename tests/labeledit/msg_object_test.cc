@@ -115,56 +115,6 @@ TEST_F(MsgObjectTest, AClickOnTheViewClosesTheEditorWithSaving) {
   EXPECT_EQ(object.updates, 1);
 }
 
-// While being told of a change, adds another listener; before an editor opens, drops the
-// listener after it and adds another.
-struct ReshufflingListener : RecordingListener {
-  CMsgObject* object = nullptr;
-  RecordingListener added;
-  void OnMsgObjValueChanged(DWORD dwUserData) override {
-    RecordingListener::OnMsgObjValueChanged(dwUserData);
-    object->AddListener(&added);
-  }
-  void PreMsgObjCreate(DWORD dwUserData, PASSER_EVENT_TRIGGER trigger) override {
-    RecordingListener::PreMsgObjCreate(dwUserData, trigger);
-    object->SetListener({this});
-    object->AddListener(&added);
-  }
-};
-
-TEST_F(MsgObjectTest, ListenersChangedDuringACallTakeEffectAfterIt) {
-  GiveFunctor();
-  ReshufflingListener reshuffling;
-  reshuffling.object = &object;
-  object.SetListener({&reshuffling});
-  object.OnValueChanged();
-  EXPECT_EQ(reshuffling.calls, std::vector<std::string>{"changed 9"});
-  EXPECT_TRUE(reshuffling.added.calls.empty());
-  object.OnValueChanged();
-  EXPECT_EQ(reshuffling.added.calls, std::vector<std::string>{"changed 9"});
-
-  RecordingListener dropped;
-  object.SetListener({&reshuffling, &dropped});
-  reshuffling.added.calls.clear();
-  object.PreMsgObjCreate(PET_TAB);
-  EXPECT_EQ(reshuffling.calls.back(), "open 9 by 2");
-  EXPECT_TRUE(dropped.calls.empty());
-  EXPECT_TRUE(reshuffling.added.calls.empty());
-  object.SetListener({&reshuffling.added});
-  object.PreMsgObjCreate(PET_TAB);
-  EXPECT_EQ(reshuffling.added.calls, std::vector<std::string>{"open 9 by 2"});
-}
-
-TEST_F(MsgObjectTest, CopyingMovesTheEditFunctor) {
-  GiveFunctor();
-  object.SetValue("copied");
-  ScriptedObject copy(object);
-  object.OnValueChanged();
-  EXPECT_TRUE(edited.empty()) << "the source has no functor left";
-  copy.OnValueChanged();
-  EXPECT_EQ(edited, std::vector<std::string>{"copied"});
-  EXPECT_EQ(copy.GetUserData(), 9u);
-}
-
 TEST_F(MsgObjectTest, DestroyingAnObjectDetachesItFromEveryPasser) {
   const CMsgPasser blank;
   CMsgPasser other(blank);  // a copy is a passer of its own

@@ -98,6 +98,32 @@ TEST(ReaderWriterLockNonReentrance, ReaderArrivingBehindWaitingWriterWaitsForIt)
   EXPECT_TRUE(Peer::Read(lock).Quiet());
 }
 
+// A release admits one waiting writer at a time.
+TEST(ReaderWriterLockNonReentrance, ReleaseAdmitsOneWaitingWriter) {
+  CReaderWriterLockNonReentrance lock;
+  ASSERT_EQ(lock.AcquireWriterLock(), 1);
+  std::atomic<int> inside{0};
+  Gate mayLeave;
+  const auto writer = [&] {
+    EXPECT_EQ(lock.AcquireWriterLock(), 1);
+    ++inside;
+    mayLeave.opened.wait();
+    --inside;
+    lock.ReleaseWriterLock();
+  };
+  auto first = std::async(std::launch::async, writer);
+  auto second = std::async(std::launch::async, writer);
+  ASSERT_TRUE(Eventually(lock, [](const State& s) { return s.writers == 3; }));
+  lock.ReleaseWriterLock();
+  ASSERT_TRUE(Eventually(lock, [&inside](const State&) { return inside != 0; }));
+  std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  EXPECT_EQ(inside, 1);
+  mayLeave.Open();
+  first.get();
+  second.get();
+  EXPECT_TRUE(Peer::Read(lock).Quiet());
+}
+
 TEST(ReaderWriterLockNonReentrance, TimedOutWriterLetsReadersInOrTakesTheLockLeft) {
   CReaderWriterLockNonReentrance lock;
   ASSERT_EQ(lock.AcquireReaderLock(), 1);
