@@ -203,6 +203,20 @@ TEST_F(PasserTest, CopyKeysReachTheEditBeforeTheHostsAccelerators) {
   EXPECT_EQ(view.acceleratorHits, 1);
 }
 
+// Going down from leaf B leads to the first child of A, whatever index a deeper level had before.
+TEST_F(PasserTest, GoingDownFromALeafStartsAtTheFirstChild) {
+  QuadLabel f{"F", LabelAt(500, 100)};
+  QuadLabel g{"G", LabelAt(500, 200)};
+  passer.Attach({&f, &g}, &c);
+  const struct {
+    int vk, modifier;
+  } steps[] = {{VK_TAB, 0},    {VK_RETURN, VK_CONTROL}, {VK_RETURN, VK_CONTROL},
+               {VK_RETURN, 0}, {VK_RETURN, VK_SHIFT},   {VK_RETURN, VK_SHIFT},
+               {VK_TAB, 0},    {VK_RETURN, VK_CONTROL}};
+  for (const auto& step : steps) Press(step.vk, step.modifier);
+  EXPECT_EQ(OpenName(), "C");
+}
+
 TEST_F(PasserTest, OtherKeysAndKeysWithoutObjectsReachTheView) {
   Press(VK_F7);
   EXPECT_EQ(view.notes.back(), "view key 118");

@@ -8,7 +8,6 @@
 namespace {
 
 using LogPP::LogFinder;
-using LogPP::LogHelper;
 using LogPP::LogItem;
 using LogPP::LogMgr;
 
@@ -68,30 +67,6 @@ TEST(LogMgr, FindsChildrenBeforeTheirParentAndClearingDestroysOnlyRoots) {
   EXPECT_EQ(rootsDestroyed, 2);
   EXPECT_TRUE(mgr.GetAllRootItems().empty());
   EXPECT_EQ(s.name_, "S");  // children are still alive
-}
-
-// Adds its entry as a root through the manager, which re-enters the manager's lock.
-class RootHelper : public LogHelper {
- public:
-  LogItem* PushTo(LogMgr* mgr) const override { return mgr->PushRootItem(new NamedItem("H")); }
-};
-
-// Adds its entry under the first root.
-class ChildHelper : public LogHelper {
- public:
-  LogItem* PushTo(LogMgr* mgr) const override {
-    return mgr->GetAllRootItems().front()->PushSubItem(new NamedItem("child"));
-  }
-};
-
-TEST(LogMgr, PushItemLetsTheHelperPushWithoutBlocking) {
-  LogMgr mgr;
-  LogItem* pushed = mgr.PushItem(RootHelper());
-  EXPECT_EQ(mgr.GetAllRootItems(), std::vector<LogItem*>{pushed});
-  LogItem* child = mgr.PushItem(ChildHelper());
-  EXPECT_EQ(pushed->GetSubItems(), std::vector<LogItem*>{child});
-  delete child;
-  mgr.ClearAllItems();
 }
 
 }  // namespace
