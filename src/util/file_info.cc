@@ -26,12 +26,6 @@ void AddProgress(volatile DWORD* progress, DWORD bytes) {
   }
 }
 
-DWORD LittleEndianWord(const BYTE* p, size_t n) {
-  DWORD word = 0;
-  for (size_t i = 0; i < n; ++i) word |= static_cast<DWORD>(p[i]) << (8 * i);
-  return word;
-}
-
 // The sum modulo 2^32 of the little-endian words of p, a last partial word padded with zeros.
 DWORD SumWords(const BYTE* p, size_t n) {
   DWORD sum = 0;
@@ -54,7 +48,8 @@ DWORD SumWords(const BYTE* p, size_t n) {
   a += b + c + d;
   sum += a[0] + a[1] + a[2] + a[3];
 #endif
-  for (; i < n; i += 4) sum += LittleEndianWord(p + i, std::min<size_t>(4, n - i));
+  // i is a multiple of 4 here: byte i goes to byte i % 4 of its word.
+  for (; i < n; ++i) sum += static_cast<DWORD>(p[i]) << (8 * (i % 4));
   return sum;
 }
 

@@ -143,6 +143,7 @@ TEST(FileInfoArray, WalkOrderHoldsAndAStoppedWalkListsAPrefix) {
       ASSERT_EQ(static_cast<INT_PTR>(listed), array.GetSize()) << mask << " " << stopAt;
       for (size_t i = 0; i < listed; ++i) {
         ASSERT_EQ(expected[i], std::string(array[i].GetFilePath())) << mask << " " << i;
+        EXPECT_EQ(0, array[i].GetUserValue());
       }
     }
   }
