@@ -160,6 +160,8 @@ TEST(ReaderWriterLockNonReentrance, WriterTakingFreeLockMakesWokenReadersSleepAg
   // for nothing, the reader waits again for the rest of its time.
   EXPECT_EQ(WaitForSingleObject(Peer::ReaderSignal(lock), 0), WAIT_TIMEOUT);
   Peer::ReleaseGuard(lock);
+  std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  EXPECT_FALSE(Ready(reader)) << "woken for nothing, the reader waits on";
   lock.ReleaseWriterLock();
   EXPECT_EQ(reader.get(), 1);
   EXPECT_TRUE(Peer::Read(lock).Quiet());
