@@ -63,9 +63,13 @@ TEST(FileInfoArray, ListsByMaskRecursionAndDirectoriesUntilAborted) {
 
   // The mask filters files only; directories are listed on request.
   CFileInfoArray masked;
-  EXPECT_EQ(6, masked.AddDir(tree.base.c_str(), "*.TXT", TRUE, 0, TRUE));
+  EXPECT_EQ(
+      6, masked.AddDir(tree.base.c_str(), "*.TXT", TRUE, CFileInfoArray::kBySizeAscending, TRUE));
   EXPECT_EQ(Paths(masked, tree.base),
             (Names{"top.txt", "a", "a/one.txt", "a/b", "a/b/two.txt", "c"}));
+  for (INT_PTR i = 1; i < masked.GetSize(); ++i) {
+    EXPECT_LE(masked[i - 1].GetLength64(), masked[i].GetLength64());
+  }
   CFileInfoArray flat;
   EXPECT_EQ(4, flat.AddDir(tree.base.c_str(), "*", FALSE, CFileInfoArray::kByPathDescending, TRUE));
   const char* descending[] = {"top.txt", "top.dat", "c", "a"};
