@@ -26,18 +26,12 @@ void AddProgress(volatile DWORD* progress, DWORD bytes) {
   }
 }
 
-DWORD LittleEndianWord(const BYTE* p, size_t n) {
-  DWORD word = 0;
-  for (size_t i = 0; i < n; ++i) word |= static_cast<DWORD>(p[i]) << (8 * i);
-  return word;
-}
-
 // The sum modulo 2^32 of the little-endian words of p, a last partial word padded with zeros.
 DWORD SumWords(const BYTE* p, size_t n) {
   DWORD sum = 0;
   size_t i = 0;
 #if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
-  // Eight lanes in two independent accumulators keep the loads flowing.
+  // Four independent accumulators of four lanes each keep the loads flowing.
   typedef DWORD Lanes __attribute__((vector_size(16)));
   Lanes a = {0, 0, 0, 0}, b = {0, 0, 0, 0}, c = {0, 0, 0, 0}, d = {0, 0, 0, 0};
   for (; i + 64 <= n; i += 64) {
@@ -52,10 +46,10 @@ DWORD SumWords(const BYTE* p, size_t n) {
     d += z;
   }
   a += b + c + d;
-  sum = a[0] + a[1] + a[2] + a[3];
+  sum += a[0] + a[1] + a[2] + a[3];
 #endif
-  for (; i + 4 <= n; i += 4) sum += LittleEndianWord(p + i, 4);
-  if (i < n) sum += LittleEndianWord(p + i, n - i);
+  // i is a multiple of 4 here: byte i goes to byte i % 4 of its word.
+  for (; i < n; ++i) sum += static_cast<DWORD>(p[i]) << (8 * (i % 4));
   return sum;
 }
 
@@ -184,24 +178,18 @@ bool CFileInfo::Run(ULONGLONG count, BOOL reset, const volatile int* abortFlag,
 
   const DWORD chunk = target < kChunkSize ? static_cast<DWORD>(target) : kChunkSize;
   BYTE buffer[kChunkSize];
-  bool atEnd = false;
-  ULONGLONG used = 0;
   do {
     DWORD got = 0;
     const BYTE* bytes = nullptr;
-    if (!LumoReadFileView(h, buffer, chunk, &bytes, &got)) break;
-    if (got == 0) {
-      atEnd = true;
+    if (!LumoReadFileView(h, buffer, chunk, &bytes, &got) || got == 0 || Aborted(abortFlag)) {
       break;
     }
-    if (Aborted(abortFlag)) break;
     value = use(value, bytes, got);
     AddProgress(progress, got);
     done += got;
-    used += got;
-    if (got < chunk) atEnd = true;
-  } while (!atEnd && (large || done < target));
-  return large ? atEnd && used >= m_nSize : done >= m_nSize;
+  } while (large || done < target);
+  // The 32-bit done-counter cannot tell whether a file of 4 GB or more was read whole.
+  return !large && done >= m_nSize;
 }
 
 DWORD CFileInfo::GetChecksum(ULONGLONG count, BOOL reset, const volatile int* abortFlag,
@@ -218,8 +206,8 @@ DWORD CFileInfo::GetCRC(ULONGLONG count, BOOL reset, const volatile int* abortFl
                          [](DWORD reg, const BYTE* p, DWORD n) {
                            return ~static_cast<DWORD>(crc32_gzip_refl(~reg, p, n));
                          });
-  // Only a file below 4 GB gets its final CRC: stored CRCs of larger files are the register.
-  if (whole && m_nSize < kFourGigabytes) m_nCrc = ~m_nCrc;
+  // Only a file below 4 GB is ever whole: stored CRCs of larger files are the register.
+  if (whole) m_nCrc = ~m_nCrc;
   return m_nCrc;
 }
 

@@ -41,20 +41,6 @@ TEST(ObjId, SettersRegisterACopyOfTheWholeIdentifier) {
   EXPECT_EQ(manager.FindObjID(5)->GetTableID(), TB_LEVEL);
 }
 
-TEST(ObjId, ComparesIdentifiersOnly) {
-  CObjID area, floor, zero;
-  area.SetTableID(TB_AREA);
-  area.SetID(3);
-  floor.SetTableID(TB_FLOOR);
-  floor.SetID(3);
-  zero.SetID(0);
-  EXPECT_TRUE(area == floor);
-  EXPECT_FALSE(area != floor);
-  EXPECT_TRUE(zero < area && area > zero);
-  EXPECT_TRUE(area <= floor && area >= floor);
-  EXPECT_TRUE(zero.IsValid());
-}
-
 TEST(ObjId, BuildsItsStatementsWithTheTablesName) {
   CObjID id;
   id.SetTableID(TB_ENT);

@@ -70,7 +70,7 @@ class HostView : public CWnd {
   LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {
     switch (message) {
       case WM_MSGOBJ_CREATED:
-        notes.push_back("created");
+        notes.push_back(lParam == 0 ? "created" : "created, lParam");
         break;
       case WM_MSGOBJ_DESTROYED:
         notes.push_back("destroyed");

@@ -59,9 +59,12 @@ class MsgObjectTest : public ::testing::Test {
   std::vector<std::string>& edited = editLog.texts;
 };
 
-// Closing saves only when asked and reports a change only with an edit functor; the destroyed
-// message only follows a control that was destroyed.
+// Opening needs a parent window. Closing saves only when asked and reports a change only with an
+// edit functor; the destroyed message only follows a control that was destroyed.
 TEST_F(MsgObjectTest, ClosingReadsTheControlOnlyWhenSavingAndReportsOnlyWithAFunctor) {
+  CMsgPasser unhooked;
+  EXPECT_EQ(object.Create(&unhooked), 0) << "no parent window";
+  EXPECT_FALSE(object.controlOpen);
   ASSERT_EQ(object.Create(&passer), 1);
   EXPECT_EQ(object.GetParentWnd(), &view);
   object.Destroy(1);
@@ -86,74 +89,38 @@ TEST_F(MsgObjectTest, ClosingReadsTheControlOnlyWhenSavingAndReportsOnlyWithAFun
   EXPECT_EQ(object.GetParentWnd(), nullptr) << "a report forgets the parent window";
 }
 
-TEST_F(MsgObjectTest, CreateFailsWithoutAParentWindow) {
-  CMsgPasser unhooked;
-  EXPECT_EQ(object.Create(&unhooked), 0);
-  EXPECT_FALSE(object.controlOpen);
+// An object that keeps every default operation.
+struct BareObject : CMsgObject {
+  void PlaceControl(const CQuad&) override {}
+};
+
+TEST_F(MsgObjectTest, DefaultOperationsOpenNothingAndReportNothing) {
+  BareObject bare;
+  bare.SetEditFunctor(editLog.Functor());
+  EXPECT_EQ(bare.Create(&passer), 0);
+  EXPECT_EQ(bare.GetControlHandle(), nullptr);
+  bare.Destroy(1);
   EXPECT_TRUE(view.notes.empty());
+  EXPECT_TRUE(edited.empty());
 }
 
-// A listener that adds another listener while being told of a change.
-struct GrowingListener : RecordingListener {
-  CMsgObject* object = nullptr;
-  RecordingListener added;
-  void OnMsgObjValueChanged(DWORD dwUserData) override {
-    RecordingListener::OnMsgObjValueChanged(dwUserData);
-    object->AddListener(&added);
-  }
-};
-
-TEST_F(MsgObjectTest, ListenersAddedDuringAReportWaitForTheNextOne) {
-  GiveFunctor();
-  GrowingListener growing;
-  growing.object = &object;
-  object.SetListener({&growing});
-  object.OnValueChanged();
-  EXPECT_EQ(growing.calls, std::vector<std::string>{"changed 9"});
-  EXPECT_TRUE(growing.added.calls.empty());
-  object.OnValueChanged();
-  EXPECT_EQ(growing.added.calls, std::vector<std::string>{"changed 9"});
-}
-
-// Before an editor opens, drops the listener after it and adds another.
-struct ReshufflingListener : RecordingListener {
-  CMsgObject* object = nullptr;
-  RecordingListener added;
-  void PreMsgObjCreate(DWORD dwUserData, PASSER_EVENT_TRIGGER trigger) override {
-    RecordingListener::PreMsgObjCreate(dwUserData, trigger);
-    object->SetListener({this});
-    object->AddListener(&added);
-  }
-};
-
-TEST_F(MsgObjectTest, ListenersChangedBeforeAnEditorOpensTakeEffectAfterTheCall) {
-  ReshufflingListener reshuffling;
-  reshuffling.object = &object;
-  RecordingListener dropped;
-  object.SetListener({&reshuffling, &dropped});
-  object.PreMsgObjCreate(PET_TAB);
-  EXPECT_EQ(reshuffling.calls, std::vector<std::string>{"open 9 by 2"});
-  EXPECT_TRUE(dropped.calls.empty());
-  EXPECT_TRUE(reshuffling.added.calls.empty());
-  object.SetListener({&reshuffling.added});
-  object.PreMsgObjCreate(PET_TAB);
-  EXPECT_EQ(reshuffling.added.calls, std::vector<std::string>{"open 9 by 2"});
-}
-
-TEST_F(MsgObjectTest, CopyingMovesTheEditFunctor) {
-  GiveFunctor();
-  object.SetValue("copied");
-  ScriptedObject copy(object);
-  object.OnValueChanged();
-  EXPECT_TRUE(edited.empty()) << "the source has no functor left";
-  copy.OnValueChanged();
-  EXPECT_EQ(edited, std::vector<std::string>{"copied"});
-  EXPECT_EQ(copy.GetUserData(), 9u);
+// A click off the labels closes the open editor with saving.
+TEST_F(MsgObjectTest, AClickOnTheViewClosesTheEditorWithSaving) {
+  passer.Attach(&object, nullptr);
+  ASSERT_EQ(passer.KeyDown(VK_TAB, 1, 0), 1);
+  ASSERT_TRUE(object.controlOpen);
+  LumoClick(view.m_hWnd, {500, 500});
+  Pump();
+  EXPECT_FALSE(object.controlOpen);
+  EXPECT_EQ(object.updates, 1);
 }
 
 TEST_F(MsgObjectTest, DestroyingAnObjectDetachesItFromEveryPasser) {
   const CMsgPasser blank;
   CMsgPasser other(blank);  // a copy is a passer of its own
+  CMsgPasser assigned;
+  assigned = passer;
+  EXPECT_EQ(assigned.GetParentWnd(), view.m_hWnd);
   auto* doomed = new ScriptedObject;
   passer.Attach(doomed, nullptr);
   other.Attach(doomed, nullptr);

@@ -23,8 +23,14 @@ TEST(TimerTrace, NestedTracesIndentAndNumberInOrder) {
     const CTimerTrace sibling("sibling");
     EXPECT_STREQ(sibling.m_strIndent.GetString(), "\t");
     EXPECT_EQ(sibling.m_nSeq, outer.m_nSeq + 2);
+    { const CTimerTrace copy = sibling; }  // the copy ends too, taking a TAB
+    EXPECT_STREQ(CTimerTrace::s_strIndent.GetString(), "\t");
   }
-  EXPECT_STREQ(CTimerTrace::s_strIndent.GetString(), "");
+  EXPECT_STREQ(CTimerTrace::s_strIndent.GetString(), "") << "never below empty";
+  CTimerTrace::s_strIndent = ">>";
+  { const CTimerTrace trace("t"); }
+  EXPECT_STREQ(CTimerTrace::s_strIndent.GetString(), ">>");
+  CTimerTrace::s_strIndent = "";
 }
 
 TEST(TimerTrace, KeepsTheNameOfTheFileAndLineFormOnlyAndStartsOnTheProcessClock) {
@@ -36,22 +42,6 @@ TEST(TimerTrace, KeepsTheNameOfTheFileAndLineFormOnlyAndStartsOnTheProcessClock)
   EXPECT_STREQ(byLine.m_strName.GetString(), "");
   EXPECT_STREQ(byFile.m_strName.GetString(), "c");
   EXPECT_EQ(byFile.m_dwStartMs, before + 7);
-}
-
-TEST(TimerTrace, EndingTakesOffOneCharacterAndNeverFromAnEmptyIndent) {
-  CTimerTrace::s_strIndent = ">>";
-  {
-    const CTimerTrace trace("t");
-    EXPECT_STREQ(CTimerTrace::s_strIndent.GetString(), ">>\t");
-  }
-  EXPECT_STREQ(CTimerTrace::s_strIndent.GetString(), ">>");
-  CTimerTrace::s_strIndent = "";
-  {
-    const CTimerTrace trace("t");
-    { const CTimerTrace copy = trace; }  // the copy ends too, taking the TAB
-    EXPECT_STREQ(CTimerTrace::s_strIndent.GetString(), "");
-  }
-  EXPECT_STREQ(CTimerTrace::s_strIndent.GetString(), "");
 }
 
 }  // namespace

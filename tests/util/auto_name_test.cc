@@ -23,16 +23,6 @@ TEST(AutoName, ProposesTheFirstFreeNumberInTheKeysCase) {
   EXPECT_EQ(CString("Wall1"), copy.GetNextName());
 }
 
-TEST(AutoName, EmptyKeyNumbersAlone) {
-  CAutoName names;
-  names.AddName("1");
-  names.AddName("2");
-  EXPECT_EQ(CString("3"), names.GetNextName());
-  names.SetNameKey("BEAM");
-  names.AddName("beam1");
-  EXPECT_EQ(CString("BEAM2"), names.GetNextName());
-}
-
 TEST(StringEncrypt, DoesNothing) {
   CString text("secret"), out("keep");
   BYTE bytes[4] = {1, 2, 3, 4};

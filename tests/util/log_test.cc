@@ -3,13 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <string>
-#include <thread>
 #include <vector>
 
 namespace {
 
 using LogPP::LogFinder;
-using LogPP::LogHelper;
 using LogPP::LogItem;
 using LogPP::LogMgr;
 
@@ -69,39 +67,6 @@ TEST(LogMgr, FindsChildrenBeforeTheirParentAndClearingDestroysOnlyRoots) {
   EXPECT_EQ(rootsDestroyed, 2);
   EXPECT_TRUE(mgr.GetAllRootItems().empty());
   EXPECT_EQ(s.name_, "S");  // children are still alive
-}
-
-// Adds its entry as a root through the manager, which re-enters the manager's lock.
-class RootHelper : public LogHelper {
- public:
-  LogItem* PushTo(LogMgr* mgr) const override { return mgr->PushRootItem(new NamedItem("H")); }
-};
-
-// Adds its entry under the first root.
-class ChildHelper : public LogHelper {
- public:
-  LogItem* PushTo(LogMgr* mgr) const override {
-    return mgr->GetAllRootItems().front()->PushSubItem(new NamedItem("child"));
-  }
-};
-
-TEST(LogMgr, PushItemLetsTheHelperPushWithoutBlockingAlsoFromManyThreads) {
-  LogMgr mgr;
-  LogItem* pushed = mgr.PushItem(RootHelper());
-  EXPECT_EQ(mgr.GetAllRootItems(), std::vector<LogItem*>{pushed});
-  LogItem* child = mgr.PushItem(ChildHelper());
-  EXPECT_EQ(pushed->GetSubItems(), std::vector<LogItem*>{child});
-  delete child;
-
-  std::vector<std::thread> threads;
-  for (int t = 0; t < 4; ++t) {
-    threads.emplace_back([&mgr] {
-      for (int i = 0; i < 200; ++i) mgr.PushItem(RootHelper());
-    });
-  }
-  for (std::thread& thread : threads) thread.join();
-  EXPECT_EQ(mgr.GetAllRootItems().size(), 801u);
-  mgr.ClearAllItems();
 }
 
 }  // namespace

@@ -85,8 +85,8 @@ class LUMO_EXPORT CFileInfo {
 
  private:
   // Runs the common steps of GetChecksum and GetCRC; use adds one chunk to value. Returns true
-  // when the file was read (the target was not already reached) and the bytes fed now reach
-  // the end of the file.
+  // when the file, below 4 GB, was read (the target was not already reached) and the bytes fed
+  // now reach the end of the file.
   template <class Use>
   bool Run(ULONGLONG count, BOOL reset, const volatile int* abortFlag, volatile DWORD* progress,
            DWORD start, DWORD& value, DWORD& done, Use use);
