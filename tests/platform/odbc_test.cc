@@ -15,6 +15,7 @@ using lumo_test::DbEngine;
 using lumo_test::DbErrorOf;
 using lumo_test::TestDatabase;
 using ::testing::HasSubstr;
+using ::testing::Not;
 using ::testing::StartsWith;
 
 // A recordset with bound members, as the library's record classes are written.
@@ -156,6 +157,12 @@ TEST_P(OdbcTest, EngineErrorsCarryTheDriversDiagnostics) {
               HasSubstr(GetParam() == DbEngine::kSqlite ? "no such table" : "does not exist"));
   EXPECT_THAT(caught->m_strStateNativeOrigin.str(), StartsWith("State:"));
   EXPECT_THAT(caught->m_strStateNativeOrigin.str(), HasSubstr(",Native:"));
+  // Vendor prefixes ("[SQLite]"; PostgreSQL's driver gives none) go to the origin, and the
+  // message keeps the driver's words alone.
+  if (GetParam() == DbEngine::kSqlite) {
+    EXPECT_THAT(caught->m_strStateNativeOrigin.str(), HasSubstr(",Origin:["));
+  }
+  EXPECT_THAT(caught->m_strError.str(), Not(StartsWith("[")));
   EXPECT_LT(caught->m_nRetCode, 0);
   caught->Delete();
 
@@ -224,6 +231,24 @@ TEST_P(OdbcTest, AddNewAndEditWriteBoundFieldsIncludingLongBinaries) {
   vanished.Edit();
   vanished.m_name = "gone";
   EXPECT_THAT(DbErrorOf([&] { vanished.Update(); }), HasSubstr("no record was changed"));
+
+  // A new record writes only the fields set: the rest stay null, also after a record with data.
+  ItemRecordset added(conn_.get());
+  added.Open(CRecordset::dynaset, "select Num, Name, Data from Items where Num = 1");
+  added.AddNew();
+  added.m_num = 7;
+  ASSERT_TRUE(added.Update());
+  ItemRecordset both(conn_.get());
+  both.Open(
+      CRecordset::forwardOnly,
+      "select Num, Name, Data from Items where Num = 1 or (Num = 7 and Name is null) order by Num",
+      CRecordset::readOnly);
+  ASSERT_FALSE(both.IsEOF());
+  EXPECT_EQ(both.m_data.m_dwDataLength, 20000u);
+  both.MoveNext();
+  ASSERT_FALSE(both.IsEOF());
+  EXPECT_EQ(both.m_num, 7);
+  EXPECT_EQ(both.m_data.m_dwDataLength, 0u);
 }
 
 TEST_P(OdbcTest, RollbackDiscardsAndCommitKeeps) {
@@ -236,6 +261,9 @@ TEST_P(OdbcTest, RollbackDiscardsAndCommitKeeps) {
   conn_->ExecuteSQL("INSERT INTO Items(Num, Name) VALUES(2, 'kept')");
   conn_->CommitTrans();
   EXPECT_EQ(Rows(), std::vector<std::string>({"2:kept"}));
+  conn_->ExecuteSQL("INSERT INTO Items(Num, Name) VALUES(3, 'kept')");
+  conn_->ExecuteSQL("UPDATE Items SET Name = 'both' WHERE Name = 'kept'");
+  EXPECT_EQ(conn_->GetLastRowCount(), 2);
 }
 
 TEST_P(OdbcTest, WrittenRowsNameTheRecordsAStatementWroteAsTheyAreAfterIt) {
