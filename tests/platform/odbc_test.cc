@@ -236,6 +236,7 @@ TEST_P(OdbcTest, AddNewAndEditWriteBoundFieldsIncludingLongBinaries) {
   ItemRecordset added(conn_.get());
   added.Open(CRecordset::dynaset, "select Num, Name, Data from Items where Num = 1");
   added.AddNew();
+  EXPECT_TRUE(added.IsFieldNull(&added.m_name));
   added.m_num = 7;
   ASSERT_TRUE(added.Update());
   ItemRecordset both(conn_.get());
