@@ -189,6 +189,7 @@ TEST_F(PasserTest, ClicksOnLabelsCloseTheEditorAndOpenOnlyWhenEnabled) {
   LumoClick(view.m_hWnd, {500, 500});
   Pump();
   EXPECT_EQ(OpenName(), "none");
+  EXPECT_EQ(view.notes.back(), "view button up") << "a click's release goes on to the view";
 }
 
 TEST_F(PasserTest, CopyKeysReachTheEditBeforeTheHostsAccelerators) {
