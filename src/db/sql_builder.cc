@@ -79,6 +79,12 @@ CString CSqlInsert::MakeInsertSQL(const CString& table) const {
   return sql + Joined(names, ",") + ") VALUES(" + Joined(values, ",") + ")";
 }
 
+CString CSqlInsert::MakeFilterStr() const {
+  std::vector<CString> terms;
+  for (const auto& field : m_values) terms.push_back(field.first + "=" + field.second);
+  return Joined(terms, " AND ");
+}
+
 void CSqlInsert::ExecuteSQL(CDatabase* db, const CString& table) {
   Execute(db, table, MakeInsertSQL(table));
 }

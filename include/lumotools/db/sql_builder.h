@@ -59,6 +59,8 @@ class LUMO_EXPORT CSqlInsert : public CSqlStrHelper {
  private:
   friend class CSqlBuilderTextPeer;
   CString MakeInsertSQL(const CString& table) const;
+  // "a=5 AND b='x'": selects the records that carry the inserted values.
+  CString MakeFilterStr() const;
 };
 
 class LUMO_EXPORT CSqlUpdate : public CSqlStrHelper {
