@@ -10,6 +10,7 @@ class CSqlBuilderTextPeer {
  public:
   static CString Insert(const CSqlInsert& b, const char* table) { return b.MakeInsertSQL(table); }
   static CString Update(const CSqlUpdate& b, const char* table) { return b.MakeUpdateSQL(table); }
+  static CString Filter(const CSqlInsert& b) { return b.MakeFilterStr(); }
 };
 
 namespace {
@@ -27,6 +28,7 @@ TEST(SqlBuilderText, ListsFieldsInTheOrderAddedWithNumbersAsNumberText) {
   insert.AddFieldValue("a", 0.00049);  // the same field twice stays twice
   EXPECT_EQ(Peer::Insert(insert, "T"), "INSERT INTO T(a,b,c,a) VALUES(5,'x',7,0)");
   EXPECT_EQ(Peer::Insert(CSqlInsert(), "T"), "INSERT INTO T() VALUES()");
+  EXPECT_EQ(Peer::Filter(insert), "a=5 AND b='x' AND c=7 AND a=0");
 
   CSqlUpdate update;
   update.AddFieldValue("a", 5);
