@@ -3,8 +3,8 @@
 // Terms used below:
 // - Scanline: a height at which some input edge starts or ends. Consecutive scanlines bound a
 //   scanbeam, inside which no edge starts or ends.
-// - Local minima table: the input edges themselves, sorted by their lower end, so that the sweep
-//   takes the edges starting on each scanline from its front.
+// - Local minima table: the input edges in the order of their lower ends, so that the sweep takes
+//   the edges starting on each scanline from its front.
 // - Active edge table (AET): the edges crossing the current scanbeam, ordered left to right.
 //   Edges that run on the same line through the beam form one bundle, which changes the
 //   subject/clip parity by the xor of its members' types: shared edges cancel or merge. The
@@ -17,6 +17,11 @@
 //   bundles cross), kept in a heap. Events are predicted for neighbours only, when they become
 //   neighbours, so a scanline or a crossing costs O(log n) plus the bundles at its point, and a
 //   clip costs O((n + k) log n).
+// - Small clips (up to kLinearEdges edges) keep the active edge table as a plain list without the
+//   treap and predict nothing ahead: after each scanline one pass over the list finds the
+//   neighbours that cross in the beam above and those that meet or part on the next scanline.
+//   Bundles still list themselves on the scanline where they end. On a short table that pass
+//   costs less than keeping the treap and bisecting for events.
 // - Output chain: a partial result contour, a list of vertices grown at both ends and joined to
 //   other chains, until its two ends meet and it closes.
 //
@@ -53,6 +58,8 @@ namespace {
 constexpr uint8_t kSubject = 1;
 constexpr uint8_t kClip = 2;
 constexpr int32_t kNone = -1;
+// Up to this many edges the active edge table is a plain list passed over on every scanline.
+constexpr size_t kLinearEdges = 256;
 // Two abscissas on a scanline are the same point only when they are equal (see GPC_EPSILON).
 bool SameX(double a, double b) { return a == b; }
 
@@ -136,6 +143,12 @@ struct Seed {
   int32_t edge;
 };
 
+// An end of input edge tag / 2: its lower end when tag is even, its upper end when odd.
+struct End {
+  double y;
+  int32_t tag;
+};
+
 struct VertexNode {
   double x, y;
   int32_t next;
@@ -210,7 +223,9 @@ class Sweep {
   void Push(const Event& e);
   Event Pop();
   void Predict(int32_t left, int32_t right, int32_t from);
+  bool Parted(const Bundle& b, double y) const;
   void PredictParting(int32_t bundle, int32_t from);
+  void PredictBeam(int32_t j);
 
   void Scanline(int32_t j);
   int32_t Group(int32_t first, int32_t below, const int32_t* starting, size_t starting_count,
@@ -228,6 +243,7 @@ class Sweep {
   Arena* const arena_;
   bool inside_[4];
   Buffer<Edge> input_{"edge table creation", arena_};
+  Buffer<int32_t> order_{"LMT insertion", arena_};  // the edges by lower end, then input order
   Buffer<double> scanlines_{"sbt creation", arena_};
   Buffer<int32_t> members_{"ST insertion", arena_};
   Buffer<Bundle> bundles_{"ST insertion", arena_};
@@ -244,7 +260,11 @@ class Sweep {
   Buffer<VertexNode> nodes_{"vertex node creation", arena_};
   Buffer<Chain> chains_{"polygon node creation", arena_};
   Buffer<ClosedChain> closed_{"polygon node creation", arena_};
+  // A small clip keeps the table as a plain list and passes over all of it on every scanline,
+  // which costs less than keeping the treap and predicting events when the table is short.
+  bool linear_ = false;
   int32_t root_ = kNone;
+  int32_t head_ = kNone, tail_ = kNone;  // the list's first and last slots
   uint32_t random_ = 0x9e3779b9u;
   size_t next_new_ = 0;
   // The scanline being processed, its height and the next one's.
@@ -253,15 +273,19 @@ class Sweep {
   // Subject/clip parity just below and just above the scanline, left of the point at hand.
   unsigned below_state_ = 0, above_state_ = 0;
   int32_t pending_ = kNone;  // end of the horizontal result edge running right along a scanline
+  // Seeds of the scanline that are bundles, and how many of them have left the table.
+  int32_t seed_bundles_ = 0, retired_seeds_ = 0;
 };
 
 void Sweep::AddContour(const gpc_vertex_list& c, uint8_t type) {
   const int32_t n = c.num_vertices;
-  for (int32_t i = 0; i < n; ++i) {
-    if (!std::isfinite(c.vertex[i].x) || !std::isfinite(c.vertex[i].y)) return;
-  }
+  const size_t first = input_.size();
   for (int32_t i = 0; i < n; ++i) {
     gpc_vertex a = c.vertex[i];
+    if (!std::isfinite(a.x) || !std::isfinite(a.y)) {
+      input_.resize(first);
+      return;
+    }
     gpc_vertex b = c.vertex[i + 1 == n ? 0 : i + 1];
     if (a.y == b.y) continue;
     if (a.y > b.y) std::swap(a, b);
@@ -290,17 +314,19 @@ int32_t Sweep::Prev(int32_t bundle) const {
 
 // The first or the last bundle of the table, or kNone.
 int32_t Sweep::Extreme(bool last) const {
-  int32_t s = root_;
-  if (s == kNone) return kNone;
-  for (;;) {
-    const int32_t child = last ? slots_[s].right : slots_[s].left;
-    if (child == kNone) return slots_[s].bundle;
-    s = child;
-  }
+  const int32_t s = last ? tail_ : head_;
+  return s == kNone ? kNone : slots_[s].bundle;
 }
 
 // The first bundle that is not left of abscissa x on scanline y, or kNone.
 int32_t Sweep::Locate(double x, double y) const {
+  if (linear_) {
+    for (int32_t s = head_; s != kNone; s = slots_[s].next) {
+      const double bx = XOf(slots_[s].bundle, y);
+      if (!(bx < x) || SameX(bx, x)) return slots_[s].bundle;
+    }
+    return kNone;
+  }
   int32_t found = kNone;
   for (int32_t s = root_; s != kNone;) {
     const double bx = XOf(slots_[s].bundle, y);
@@ -341,19 +367,28 @@ void Sweep::RotateUp(int32_t s) {
 
 // Puts bundle into the table right after `after` (kNone: at the front).
 void Sweep::InsertAfter(int32_t bundle, int32_t after) {
+  const int32_t s = static_cast<int32_t>(slots_.size());
+  slots_.push_back(Slot{bundle, kNone, kNone, kNone, kNone, kNone, 0});
+  bundles_[bundle].slot = s;
+  const int32_t a = after == kNone ? kNone : bundles_[after].slot;
+  const int32_t next = a == kNone ? head_ : slots_[a].next;
+  slots_[s].prev = a;
+  slots_[s].next = next;
+  if (a != kNone) {
+    slots_[a].next = s;
+  } else {
+    head_ = s;
+  }
+  if (next != kNone) {
+    slots_[next].prev = s;
+  } else {
+    tail_ = s;
+  }
+  if (linear_) return;
   random_ ^= random_ << 13;
   random_ ^= random_ >> 17;
   random_ ^= random_ << 5;
-  const int32_t s = static_cast<int32_t>(slots_.size());
-  slots_.push_back(Slot{bundle, kNone, kNone, kNone, kNone, kNone, random_});
-  bundles_[bundle].slot = s;
-  const int32_t a = after == kNone ? kNone : bundles_[after].slot;
-  const int32_t next =
-      a == kNone ? (root_ == kNone ? kNone : bundles_[Extreme(false)].slot) : slots_[a].next;
-  slots_[s].prev = a;
-  slots_[s].next = next;
-  if (a != kNone) slots_[a].next = s;
-  if (next != kNone) slots_[next].prev = s;
+  slots_[s].priority = random_;
   // In the treap: the right child of `after`, or the left child of its successor.
   if (root_ == kNone) {
     root_ = s;
@@ -385,8 +420,17 @@ void Sweep::Remove(int32_t bundle) {
   const int32_t s = bundles_[bundle].slot;
   bundles_[bundle].alive = false;
   Slot& x = slots_[s];
-  if (x.prev != kNone) slots_[x.prev].next = x.next;
-  if (x.next != kNone) slots_[x.next].prev = x.prev;
+  if (x.prev != kNone) {
+    slots_[x.prev].next = x.next;
+  } else {
+    head_ = x.next;
+  }
+  if (x.next != kNone) {
+    slots_[x.next].prev = x.prev;
+  } else {
+    tail_ = x.prev;
+  }
+  if (linear_) return;
   while (x.left != kNone && x.right != kNone) {
     RotateUp(slots_[x.left].priority > slots_[x.right].priority ? x.left : x.right);
   }
@@ -433,21 +477,31 @@ void Sweep::Predict(int32_t left, int32_t right, int32_t from) {
     return *same || xl > xr;
   };
   bool same = false;
-  if (!reached(last, &same)) return;
-  int32_t lo = from, hi = last;
-  while (lo < hi) {
-    const int32_t mid = lo + (hi - lo) / 2;
-    bool s = false;
-    if (reached(mid, &s)) {
-      hi = mid;
-    } else {
-      lo = mid + 1;
+  int32_t lo = from;
+  if (linear_) {
+    // Only the beam below `from`: PredictBeam looks at the next one when it comes.
+    if (!reached(from, &same)) return;
+    if (same) {
+      Visit(from, left, right);
+      return;
     }
-  }
-  reached(lo, &same);
-  if (same || lo == 0) {
-    Visit(lo, left, right);
-    return;
+  } else {
+    if (!reached(last, &same)) return;
+    int32_t hi = last;
+    while (lo < hi) {
+      const int32_t mid = lo + (hi - lo) / 2;
+      bool s = false;
+      if (reached(mid, &s)) {
+        hi = mid;
+      } else {
+        lo = mid + 1;
+      }
+    }
+    reached(lo, &same);
+    if (same || lo == 0) {
+      Visit(lo, left, right);
+      return;
+    }
   }
   // A crossing in the beam below scanline lo.
   const double y = scanlines_[lo - 1], ynext = scanlines_[lo];
@@ -460,6 +514,36 @@ void Sweep::Predict(int32_t left, int32_t right, int32_t from) {
   Push(Event{lo - 1, t, xr, xl, left, right});
 }
 
+// Whether the members of b are no longer at one point on height y.
+bool Sweep::Parted(const Bundle& b, double y) const {
+  double prev = XAt(input_[members_[b.first]], y);
+  for (int32_t m = 1; m < b.count; ++m) {
+    const double x = XAt(input_[members_[b.first + m]], y);
+    if (!SameX(prev, x)) return true;
+    prev = x;
+  }
+  return false;
+}
+
+// On a table kept as a plain list: what happens in the beam above scanline j and on the scanline
+// after it, to neighbours that meet or cross and to bundles whose members part.
+void Sweep::PredictBeam(int32_t j) {
+  int32_t s = head_;
+  if (s == kNone) return;
+  const bool parting = j + 2 < static_cast<int32_t>(scanlines_.size());
+  double xl = XOf(slots_[s].bundle, ynext_);
+  for (;; s = slots_[s].next) {
+    const int32_t b = slots_[s].bundle;
+    const Bundle& bundle = bundles_[b];
+    if (parting && bundle.count > 1 && Parted(bundle, scanlines_[j + 2])) Visit(j + 1, b, kNone);
+    const int32_t r = slots_[s].next;
+    if (r == kNone) break;
+    const double xr = XOf(slots_[r].bundle, ynext_);
+    if (!(xl < xr) || SameX(xl, xr)) Predict(b, slots_[r].bundle, j + 1);
+    xl = xr;
+  }
+}
+
 // The members of a bundle run on one line up to the next scanline; they part on the first
 // scanline from `from` on where they are no longer at one point on the scanline after it.
 void Sweep::PredictParting(int32_t bundle, int32_t from) {
@@ -467,16 +551,7 @@ void Sweep::PredictParting(int32_t bundle, int32_t from) {
   if (b.count < 2) return;
   const int32_t last = b.top - 1;
   if (from > last) return;
-  auto parted = [&](int32_t j) {
-    const double y = scanlines_[j + 1];
-    double prev = XAt(input_[members_[b.first]], y);
-    for (int32_t m = 1; m < b.count; ++m) {
-      const double x = XAt(input_[members_[b.first + m]], y);
-      if (!SameX(prev, x)) return true;
-      prev = x;
-    }
-    return false;
-  };
+  auto parted = [&](int32_t j) { return Parted(b, scanlines_[j + 1]); };
   if (!parted(last)) return;
   int32_t lo = from, hi = last;
   while (lo < hi) {
@@ -493,23 +568,35 @@ void Sweep::PredictParting(int32_t bundle, int32_t from) {
 void Sweep::Run() {
   const size_t n = input_.size();
   if (n == 0) return;
-  std::sort(input_.begin(), input_.end(), [](const Edge& a, const Edge& b) {
-    if (a.yb != b.yb) return a.yb < b.yb;
-    return Before(Placed{a.xb, a.slope, 0}, Placed{b.xb, b.slope, 0});
-  });
-  // The scanlines: the lower ends, now in order, merged with the upper ends.
-  Buffer<double> tops("sbt creation", arena_);
-  tops.resize(n);
-  for (size_t i = 0; i < n; ++i) tops[i] = input_[i].yt;
-  std::sort(tops.begin(), tops.end());
+  linear_ = n <= kLinearEdges;
+  // Both ends of every edge by height, in one sort: the distinct heights are the scanlines, the
+  // lower ends give the order in which edges start (by input order at one height) and the upper
+  // ends each edge's top scanline.
   scanlines_.resize(2 * n);
+  order_.resize(n);
   size_t count = 0;
-  for (size_t lower = 0, upper = 0; lower < n || upper < n;) {
-    const double y = upper == n || (lower < n && input_[lower].yb <= tops[upper])
-                         ? input_[lower++].yb
-                         : tops[upper++];
-    if (count == 0 || scanlines_[count - 1] != y) scanlines_[count++] = y;
+  const size_t arena_used = arena_->used();
+  {
+    Buffer<End> ends("sbt creation", arena_);
+    ends.resize(2 * n);
+    for (size_t i = 0; i < n; ++i) {
+      ends[2 * i] = End{input_[i].yb, static_cast<int32_t>(2 * i)};
+      ends[2 * i + 1] = End{input_[i].yt, static_cast<int32_t>(2 * i + 1)};
+    }
+    std::sort(ends.begin(), ends.end(), [](const End& a, const End& b) {
+      return a.y < b.y || (a.y == b.y && a.tag < b.tag);
+    });
+    size_t started = 0;
+    for (const End& e : ends) {
+      if (count == 0 || scanlines_[count - 1] != e.y) scanlines_[count++] = e.y;
+      if (e.tag & 1) {
+        input_[e.tag >> 1].top = static_cast<int32_t>(count - 1);
+      } else {
+        order_[started++] = e.tag >> 1;
+      }
+    }
   }
+  arena_->Rewind(arena_used);  // the ends are not needed any more
   scanlines_.resize(count);
   // Each edge makes about one bundle and one slot and leaves up to two result vertices (an
   // exclusive or keeps both sides of a crossing), more where edges cross or meet; reserving that
@@ -518,10 +605,6 @@ void Sweep::Run() {
   bundles_.reserve(n);
   slots_.reserve(n);
   nodes_.reserve(2 * n);
-  for (size_t i = 0; i < n; ++i) {
-    input_[i].top = static_cast<int32_t>(
-        std::lower_bound(scanlines_.begin(), scanlines_.end(), input_[i].yt) - scanlines_.begin());
-  }
   scan_first_.resize(count);
   std::fill(scan_first_.begin(), scan_first_.end(), kNone);
   scan_events_.reserve(2 * n);
@@ -531,7 +614,10 @@ void Sweep::Run() {
     y_ = scanlines_[j];
     ynext_ = j < last ? scanlines_[j + 1] : y_;
     Scanline(j);
-    if (j < last) Beam(j);
+    if (j < last) {
+      if (linear_) PredictBeam(j);
+      Beam(j);
+    }
   }
 }
 
@@ -542,16 +628,18 @@ void Sweep::Run() {
 void Sweep::Scanline(int32_t j) {
   const int32_t stamp = j + 1;
   seeds_.clear();
+  seed_bundles_ = retired_seeds_ = 0;
   for (int32_t v = scan_first_[j]; v != kNone; v = scan_events_[v].next) {
     const ScanEvent& e = scan_events_[v];
     for (int32_t b : {e.a, e.b}) {
       if (b == kNone || !bundles_[b].alive || bundles_[b].mark == stamp) continue;
       bundles_[b].mark = stamp;
       seeds_.push_back(Seed{XOf(b, y_), b, kNone});
+      ++seed_bundles_;
     }
   }
-  while (next_new_ < input_.size() && input_[next_new_].yb == y_) {
-    const int32_t e = static_cast<int32_t>(next_new_++);
+  while (next_new_ < order_.size() && input_[order_[next_new_]].yb == y_) {
+    const int32_t e = order_[next_new_++];
     seeds_.push_back(Seed{input_[e].xb, kNone, e});
   }
   if (seeds_.empty()) return;
@@ -604,7 +692,7 @@ void Sweep::Scanline(int32_t j) {
   }
   // A seed that rounding left out of place in the table is still handled where it is, so that
   // no ended edge stays in the table.
-  for (size_t s = 0; s < seeds_.size(); ++s) {
+  for (size_t s = 0; retired_seeds_ < seed_bundles_ && s < seeds_.size(); ++s) {
     const int32_t b = seeds_[s].bundle;
     if (b == kNone || !bundles_[b].alive || bundles_[b].done == stamp) continue;
     cursor = Prev(b);
@@ -708,6 +796,7 @@ int32_t Sweep::Group(int32_t first, int32_t below, const int32_t* starting, size
   size_t reused = made_first;
   for (int32_t m = 0; m < below; ++m) {
     const int32_t next = Next(b);
+    if (bundles_[b].mark == stamp) ++retired_seeds_;
     if (reused < made_end) {
       Replace(b, static_cast<int32_t>(reused++));
     } else {
@@ -720,11 +809,13 @@ int32_t Sweep::Group(int32_t first, int32_t below, const int32_t* starting, size
     const int32_t id = static_cast<int32_t>(m);
     if (m >= reused) InsertAfter(id, last);
     Visit(bundles_[id].top, id, kNone);
-    PredictParting(id, j + 1);
-    Predict(last, id, j + 1);
+    if (!linear_) {
+      PredictParting(id, j + 1);
+      Predict(last, id, j + 1);
+    }
     last = id;
   }
-  Predict(last, Next(last), j + 1);
+  if (!linear_) Predict(last, Next(last), j + 1);
   return last;
 }
 
