@@ -65,19 +65,22 @@ bool SameX(double a, double b) { return a == b; }
 
 // An input edge.
 struct Edge {
-  double xb, yb;  // lower end
-  double xt, yt;  // upper end; yt > yb
-  double slope;   // dx / dy
-  int32_t top;    // scanline of the upper end
-  uint8_t type;   // kSubject or kClip
+  double xb, yb;   // lower end
+  double xt, yt;   // upper end; yt > yb
+  double slope;    // dx / dy
+  int32_t bottom;  // scanline of the lower end
+  int32_t top;     // scanline of the upper end
+  uint8_t type;    // kSubject or kClip
 };
 
 double XAt(const Edge& e, double y) {
 #if defined(LUMO_CLIPPER_COUNT_WORK)
   ++lumo_gpc::abscissas_computed;
 #endif
-  if (y >= e.yt) return e.xt;
-  return e.xb + (y - e.yb) * e.slope;
+  // Both values are computed and one is picked by index, which compilers turn into no branch:
+  // which one it is depends on the data, and a branch on it is often mispredicted.
+  const double x[2] = {e.xb + (y - e.yb) * e.slope, e.xt};
+  return x[y >= e.yt];
 }
 
 // An edge on a scanline, ordered by abscissa and, at one point, by slope upwards.
@@ -143,10 +146,10 @@ struct Seed {
   int32_t edge;
 };
 
-// An end of input edge tag / 2: its lower end when tag is even, its upper end when odd.
-struct End {
+// The height of an input vertex.
+struct Height {
   double y;
-  int32_t tag;
+  int32_t vertex;
 };
 
 struct VertexNode {
@@ -199,7 +202,11 @@ class Sweep {
     }
   }
 
-  void Reserve(size_t edges) { input_.reserve(edges); }
+  // At most `vertices` vertices (and so edges) will be added.
+  void Reserve(size_t vertices) {
+    input_.reserve(vertices);
+    heights_.reserve(vertices);
+  }
   void AddContour(const gpc_vertex_list& c, uint8_t type);
   void Run();
   void Emit(gpc_polygon* result);
@@ -243,6 +250,9 @@ class Sweep {
   Arena* const arena_;
   bool inside_[4];
   Buffer<Edge> input_{"edge table creation", arena_};
+  // The vertices of the contours that have edges, in input order; until Run, an edge's bottom and
+  // top are the indices of its ends here.
+  Buffer<Height> heights_{"sbt creation", arena_};
   Buffer<int32_t> order_{"LMT insertion", arena_};  // the edges by lower end, then input order
   Buffer<double> scanlines_{"sbt creation", arena_};
   Buffer<int32_t> members_{"ST insertion", arena_};
@@ -280,24 +290,36 @@ class Sweep {
 void Sweep::AddContour(const gpc_vertex_list& c, uint8_t type) {
   const int32_t n = c.num_vertices;
   const size_t first = input_.size();
+  const int32_t base = static_cast<int32_t>(heights_.size());
   for (int32_t i = 0; i < n; ++i) {
     gpc_vertex a = c.vertex[i];
     if (!std::isfinite(a.x) || !std::isfinite(a.y)) {
       input_.resize(first);
+      heights_.resize(static_cast<size_t>(base));
       return;
     }
-    gpc_vertex b = c.vertex[i + 1 == n ? 0 : i + 1];
+    heights_.push_back(Height{a.y, base + i});
+    const int32_t next = i + 1 == n ? 0 : i + 1;
+    gpc_vertex b = c.vertex[next];
     if (a.y == b.y) continue;
-    if (a.y > b.y) std::swap(a, b);
+    int32_t va = base + i, vb = base + next;
+    if (a.y > b.y) {
+      std::swap(a, b);
+      std::swap(va, vb);
+    }
     Edge e{};
     e.xb = a.x;
     e.yb = a.y;
     e.xt = b.x;
     e.yt = b.y;
     e.slope = (b.x - a.x) / (b.y - a.y);
+    e.bottom = va;
+    e.top = vb;
     e.type = type;
     input_.push_back(e);
   }
+  // A contour of horizontal edges only takes no part, and its heights make no scanlines.
+  if (input_.size() == first) heights_.resize(static_cast<size_t>(base));
 }
 
 // The bundle after `bundle` (kNone: the first one), or kNone.
@@ -569,34 +591,42 @@ void Sweep::Run() {
   const size_t n = input_.size();
   if (n == 0) return;
   linear_ = n <= kLinearEdges;
-  // Both ends of every edge by height, in one sort: the distinct heights are the scanlines, the
-  // lower ends give the order in which edges start (by input order at one height) and the upper
-  // ends each edge's top scanline.
-  scanlines_.resize(2 * n);
+  // The scanlines are the distinct heights of the vertices: every vertex of a contour with
+  // edges is an end of an edge or lies on a horizontal run of them that ends in one. Sorting the
+  // vertices (half as many as the ends of the edges) gives each vertex its scanline, hence each
+  // edge its bottom and top; the edges are then put in order of their bottoms by counting, which
+  // keeps input order at one height.
+  const size_t v = heights_.size();
+  std::sort(heights_.begin(), heights_.end(),
+            [](const Height& a, const Height& b) { return a.y < b.y; });
+  scanlines_.resize(v);
   order_.resize(n);
-  size_t count = 0;
+  size_t count = 1;
   const size_t arena_used = arena_->used();
   {
-    Buffer<End> ends("sbt creation", arena_);
-    ends.resize(2 * n);
+    Buffer<int32_t> scanline_of("sbt creation", arena_);
+    scanline_of.resize(v);
+    // Without branches, which the order of the heights would defeat.
+    scanlines_[0] = heights_[0].y;
+    for (size_t i = 0; i < v; ++i) {
+      const Height& h = heights_[i];
+      scanlines_[count] = h.y;
+      count += scanlines_[count - 1] != h.y;
+      scanline_of[h.vertex] = static_cast<int32_t>(count - 1);
+    }
+    Buffer<int32_t> place("LMT insertion", arena_);
+    place.resize(count + 1);
+    std::fill(place.begin(), place.end(), 0);
     for (size_t i = 0; i < n; ++i) {
-      ends[2 * i] = End{input_[i].yb, static_cast<int32_t>(2 * i)};
-      ends[2 * i + 1] = End{input_[i].yt, static_cast<int32_t>(2 * i + 1)};
+      Edge& e = input_[i];
+      e.bottom = scanline_of[e.bottom];
+      e.top = scanline_of[e.top];
+      ++place[e.bottom + 1];
     }
-    std::sort(ends.begin(), ends.end(), [](const End& a, const End& b) {
-      return a.y < b.y || (a.y == b.y && a.tag < b.tag);
-    });
-    size_t started = 0;
-    for (const End& e : ends) {
-      if (count == 0 || scanlines_[count - 1] != e.y) scanlines_[count++] = e.y;
-      if (e.tag & 1) {
-        input_[e.tag >> 1].top = static_cast<int32_t>(count - 1);
-      } else {
-        order_[started++] = e.tag >> 1;
-      }
-    }
+    for (size_t s = 1; s <= count; ++s) place[s] += place[s - 1];
+    for (size_t i = 0; i < n; ++i) order_[place[input_[i].bottom]++] = static_cast<int32_t>(i);
   }
-  arena_->Rewind(arena_used);  // the ends are not needed any more
+  arena_->Rewind(arena_used);  // the scanline of each vertex is not needed any more
   scanlines_.resize(count);
   // Each edge makes about one bundle and one slot and leaves up to two result vertices (an
   // exclusive or keeps both sides of a crossing), more where edges cross or meet; reserving that
