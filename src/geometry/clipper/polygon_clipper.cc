@@ -97,6 +97,7 @@ bool Before(const Placed& a, const Placed& b) {
 // one line through the beam, ordered by slope.
 struct Bundle {
   int32_t first;
+  int32_t edge;  // members_[first], whose line the bundle follows
   int32_t count;
   int32_t top;    // the lowest scanline where a member ends
   int32_t end;    // chain end held by the bundle, or kNone
@@ -207,15 +208,14 @@ class Sweep {
     input_.reserve(vertices);
     heights_.reserve(vertices);
   }
+  // REQUIRES: Reserve made room for the contour's vertices.
   void AddContour(const gpc_vertex_list& c, uint8_t type);
   void Run();
   void Emit(gpc_polygon* result);
 
  private:
   // Active edge table.
-  double XOf(int32_t bundle, double y) const {
-    return XAt(input_[members_[bundles_[bundle].first]], y);
-  }
+  double XOf(int32_t bundle, double y) const { return XAt(input_[bundles_[bundle].edge], y); }
   int32_t Next(int32_t bundle) const;
   int32_t Prev(int32_t bundle) const;
   int32_t Extreme(bool last) const;
@@ -291,35 +291,38 @@ void Sweep::AddContour(const gpc_vertex_list& c, uint8_t type) {
   const int32_t n = c.num_vertices;
   const size_t first = input_.size();
   const int32_t base = static_cast<int32_t>(heights_.size());
+  // Every edge is written to the next free place and kept unless horizontal, and its ends are
+  // picked by index: branches on the data here are mispredicted often.
+  Edge* out = input_.data() + first;
+  size_t kept = 0;
   for (int32_t i = 0; i < n; ++i) {
-    gpc_vertex a = c.vertex[i];
+    const gpc_vertex a = c.vertex[i];
     if (!std::isfinite(a.x) || !std::isfinite(a.y)) {
-      input_.resize(first);
       heights_.resize(static_cast<size_t>(base));
       return;
     }
     heights_.push_back(Height{a.y, base + i});
     const int32_t next = i + 1 == n ? 0 : i + 1;
-    gpc_vertex b = c.vertex[next];
-    if (a.y == b.y) continue;
-    int32_t va = base + i, vb = base + next;
-    if (a.y > b.y) {
-      std::swap(a, b);
-      std::swap(va, vb);
-    }
-    Edge e{};
-    e.xb = a.x;
-    e.yb = a.y;
-    e.xt = b.x;
-    e.yt = b.y;
-    e.slope = (b.x - a.x) / (b.y - a.y);
-    e.bottom = va;
-    e.top = vb;
+    const gpc_vertex ends[2] = {a, c.vertex[next]};
+    const int32_t vertices[2] = {base + i, base + next};
+    const int up = a.y > ends[1].y;  // the lower end is ends[up]
+    const gpc_vertex& lo = ends[up];
+    const gpc_vertex& hi = ends[1 - up];
+    const double dy = hi.y - lo.y;
+    Edge& e = out[kept];
+    e.xb = lo.x;
+    e.yb = lo.y;
+    e.xt = hi.x;
+    e.yt = hi.y;
+    e.slope = (hi.x - lo.x) / (dy + (dy == 0));  // a horizontal edge is not kept
+    e.bottom = vertices[up];
+    e.top = vertices[1 - up];
     e.type = type;
-    input_.push_back(e);
+    kept += dy != 0;
   }
+  input_.resize(first + kept);
   // A contour of horizontal edges only takes no part, and its heights make no scanlines.
-  if (input_.size() == first) heights_.resize(static_cast<size_t>(base));
+  if (kept == 0) heights_.resize(static_cast<size_t>(base));
 }
 
 // The bundle after `bundle` (kNone: the first one), or kNone.
@@ -538,7 +541,7 @@ void Sweep::Predict(int32_t left, int32_t right, int32_t from) {
 
 // Whether the members of b are no longer at one point on height y.
 bool Sweep::Parted(const Bundle& b, double y) const {
-  double prev = XAt(input_[members_[b.first]], y);
+  double prev = XAt(input_[b.edge], y);
   for (int32_t m = 1; m < b.count; ++m) {
     const double x = XAt(input_[members_[b.first + m]], y);
     if (!SameX(prev, x)) return true;
@@ -754,7 +757,7 @@ int32_t Sweep::Group(int32_t first, int32_t below, const int32_t* starting, size
     below_state_ ^= bundle.mask;
     const bool right = inside_[below_state_];
     if (left != right) {
-      incoming_.push_back(Item{true, right, members_[bundle.first], bundle.end, nullptr});
+      incoming_.push_back(Item{true, right, bundle.edge, bundle.end, nullptr});
     }
     for (int32_t e = 0; e < bundle.count; ++e) {
       const int32_t id = members_[bundle.first + e];
@@ -788,8 +791,8 @@ int32_t Sweep::Group(int32_t first, int32_t below, const int32_t* starting, size
       last.mask ^= edge.type;
       last.top = std::min(last.top, edge.top);
     } else {
-      bundles_.push_back(Bundle{static_cast<int32_t>(members_.size()), 1, edge.top, kNone, kNone, 0,
-                                stamp, edge.type, 0, true});
+      bundles_.push_back(Bundle{static_cast<int32_t>(members_.size()), e.edge, 1, edge.top, kNone,
+                                kNone, 0, stamp, edge.type, 0, true});
     }
     members_.push_back(e.edge);
   }
@@ -803,7 +806,7 @@ int32_t Sweep::Group(int32_t first, int32_t below, const int32_t* starting, size
     bundle.right = static_cast<uint8_t>(above_state_);
     const bool right = inside_[above_state_];
     if (left != right) {
-      outgoing_.push_back(Item{false, left, members_[bundle.first], kNone, &bundle.end});
+      outgoing_.push_back(Item{false, left, bundle.edge, kNone, &bundle.end});
     }
   }
   const bool right_below = inside_[below_state_];
@@ -871,7 +874,7 @@ void Sweep::Cross(int32_t left, int32_t right, double t, int32_t j) {
   l.end = kNone;
   r.end = kNone;
   items_.clear();
-  const int32_t l_edge = members_[l.first], r_edge = members_[r.first];
+  const int32_t l_edge = l.edge, r_edge = r.edge;
   if (n != e) items_.push_back(Item{false, n, l_edge, kNone, &l.end});
   if (w != n) items_.push_back(Item{false, w, r_edge, kNone, &r.end});
   if (w != s) items_.push_back(Item{true, s, l_edge, l_end, nullptr});
