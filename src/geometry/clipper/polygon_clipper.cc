@@ -219,7 +219,7 @@ class Sweep {
   int32_t Next(int32_t bundle) const;
   int32_t Prev(int32_t bundle) const;
   int32_t Extreme(bool last) const;
-  int32_t Locate(double x, double y) const;
+  int32_t Locate(double x, double y, int32_t after) const;
   void InsertAfter(int32_t bundle, int32_t after);
   void Replace(int32_t old, int32_t bundle);
   void Remove(int32_t bundle);
@@ -343,10 +343,12 @@ int32_t Sweep::Extreme(bool last) const {
   return s == kNone ? kNone : slots_[s].bundle;
 }
 
-// The first bundle that is not left of abscissa x on scanline y, or kNone.
-int32_t Sweep::Locate(double x, double y) const {
+// The first bundle that is not left of abscissa x on scanline y, or kNone. A plain list is
+// searched from the bundle after `after` (kNone: from the front), which must be left of x.
+int32_t Sweep::Locate(double x, double y, int32_t after) const {
   if (linear_) {
-    for (int32_t s = head_; s != kNone; s = slots_[s].next) {
+    const int32_t from = after == kNone ? head_ : slots_[bundles_[after].slot].next;
+    for (int32_t s = from; s != kNone; s = slots_[s].next) {
       const double bx = XOf(slots_[s].bundle, y);
       if (!(bx < x) || SameX(bx, x)) return slots_[s].bundle;
     }
@@ -697,7 +699,7 @@ void Sweep::Scanline(int32_t j) {
         start = Next(cursor);
       }
     } else {
-      start = Locate(xlo, y_);
+      start = Locate(xlo, y_, cursor);
       while (start != kNone && bundles_[start].done == stamp) start = Next(start);
       if (start == kNone) {
         cursor = Extreme(true);
@@ -1032,6 +1034,9 @@ struct Box {
   double xmin, ymin, xmax, ymax;
 };
 
+// Up to this many pairs of contours, the boxes of two polygons are tested pair by pair.
+constexpr size_t kPairwiseBoxes = 64;
+
 // The bounding box of every contour of p.
 void ContourBoxes(const gpc_polygon* p, Buffer<Box>& boxes) {
   boxes.resize(static_cast<size_t>(p->num_contours));
@@ -1059,6 +1064,18 @@ void MarkOverlapping(const gpc_polygon* subject, const gpc_polygon* clip,
   clip_used.resize(c.size());
   std::memset(subject_used.data(), 0, s.size());
   std::memset(clip_used.data(), 0, c.size());
+  if (s.size() * c.size() <= kPairwiseBoxes) {
+    // Few boxes: every pair is tested, marking without a branch on the outcome.
+    for (size_t i = 0; i < s.size(); ++i) {
+      for (size_t k = 0; k < c.size(); ++k) {
+        const uint8_t meet = (s[i].xmin <= c[k].xmax) & (c[k].xmin <= s[i].xmax) &
+                             (s[i].ymin <= c[k].ymax) & (c[k].ymin <= s[i].ymax);
+        subject_used[i] |= meet;
+        clip_used[k] |= meet;
+      }
+    }
+    return;
+  }
   // Sweep over x: each box, taken by its lower x, is tested against the boxes of the other
   // polygon that have begun and not yet ended.
   const size_t subject_count = s.size();
