@@ -60,6 +60,8 @@ constexpr uint8_t kClip = 2;
 constexpr int32_t kNone = -1;
 // Up to this many edges the active edge table is a plain list passed over on every scanline.
 constexpr size_t kLinearEdges = 256;
+// Up to this many vertices are sorted by height through buckets.
+constexpr size_t kBucketedHeights = 1024;
 // Two abscissas on a scanline are the same point only when they are equal (see GPC_EPSILON).
 bool SameX(double a, double b) { return a == b; }
 
@@ -109,7 +111,11 @@ struct Bundle {
   bool alive;
 };
 
-// A place in the active edge table: a list node and a treap node.
+// A place in the active edge table: a list node and a treap node. Slot kEnds holds no bundle
+// (kNone) and closes the list into a ring: its next is the first slot and its prev the last, so
+// that stepping along the list needs no test for its ends.
+constexpr int32_t kEnds = 0;
+
 struct Slot {
   int32_t bundle;
   int32_t prev, next;
@@ -224,6 +230,7 @@ class Sweep {
   void Replace(int32_t old, int32_t bundle);
   void Remove(int32_t bundle);
   void RotateUp(int32_t slot);
+  int32_t Sloped(int32_t bundle) const { return input_[bundles_[bundle].edge].slope != 0; }
 
   // Events.
   void Visit(int32_t scan, int32_t a, int32_t b);
@@ -233,6 +240,7 @@ class Sweep {
   bool Parted(const Bundle& b, double y) const;
   void PredictParting(int32_t bundle, int32_t from);
   void PredictBeam(int32_t j);
+  void SortHeights();
 
   void Scanline(int32_t j);
   int32_t Group(int32_t first, int32_t below, const int32_t* starting, size_t starting_count,
@@ -265,8 +273,6 @@ class Sweep {
   Buffer<int32_t> starting_{"LMT insertion", arena_};
   Buffer<Placed> placed_{"ST insertion", arena_};
   Buffer<Item> items_{"IT insertion", arena_};
-  Buffer<Item> incoming_{"IT insertion", arena_};
-  Buffer<Item> outgoing_{"IT insertion", arena_};
   Buffer<VertexNode> nodes_{"vertex node creation", arena_};
   Buffer<Chain> chains_{"polygon node creation", arena_};
   Buffer<ClosedChain> closed_{"polygon node creation", arena_};
@@ -274,7 +280,6 @@ class Sweep {
   // which costs less than keeping the treap and predicting events when the table is short.
   bool linear_ = false;
   int32_t root_ = kNone;
-  int32_t head_ = kNone, tail_ = kNone;  // the list's first and last slots
   uint32_t random_ = 0x9e3779b9u;
   size_t next_new_ = 0;
   // The scanline being processed, its height and the next one's.
@@ -283,6 +288,7 @@ class Sweep {
   // Subject/clip parity just below and just above the scanline, left of the point at hand.
   unsigned below_state_ = 0, above_state_ = 0;
   int32_t pending_ = kNone;  // end of the horizontal result edge running right along a scanline
+  int32_t sloped_ = 0;       // bundles in the table that are not vertical
   // Seeds of the scanline that are bundles, and how many of them have left the table.
   int32_t seed_bundles_ = 0, retired_seeds_ = 0;
 };
@@ -327,28 +333,25 @@ void Sweep::AddContour(const gpc_vertex_list& c, uint8_t type) {
 
 // The bundle after `bundle` (kNone: the first one), or kNone.
 int32_t Sweep::Next(int32_t bundle) const {
-  if (bundle == kNone) return Extreme(false);
-  const int32_t s = slots_[bundles_[bundle].slot].next;
-  return s == kNone ? kNone : slots_[s].bundle;
+  const int32_t s = bundle == kNone ? kEnds : bundles_[bundle].slot;
+  return slots_[slots_[s].next].bundle;
 }
 
 int32_t Sweep::Prev(int32_t bundle) const {
-  const int32_t s = slots_[bundles_[bundle].slot].prev;
-  return s == kNone ? kNone : slots_[s].bundle;
+  return slots_[slots_[bundles_[bundle].slot].prev].bundle;
 }
 
 // The first or the last bundle of the table, or kNone.
 int32_t Sweep::Extreme(bool last) const {
-  const int32_t s = last ? tail_ : head_;
-  return s == kNone ? kNone : slots_[s].bundle;
+  return slots_[last ? slots_[kEnds].prev : slots_[kEnds].next].bundle;
 }
 
 // The first bundle that is not left of abscissa x on scanline y, or kNone. A plain list is
 // searched from the bundle after `after` (kNone: from the front), which must be left of x.
 int32_t Sweep::Locate(double x, double y, int32_t after) const {
   if (linear_) {
-    const int32_t from = after == kNone ? head_ : slots_[bundles_[after].slot].next;
-    for (int32_t s = from; s != kNone; s = slots_[s].next) {
+    const int32_t from = slots_[after == kNone ? kEnds : bundles_[after].slot].next;
+    for (int32_t s = from; s != kEnds; s = slots_[s].next) {
       const double bx = XOf(slots_[s].bundle, y);
       if (!(bx < x) || SameX(bx, x)) return slots_[s].bundle;
     }
@@ -397,21 +400,15 @@ void Sweep::InsertAfter(int32_t bundle, int32_t after) {
   const int32_t s = static_cast<int32_t>(slots_.size());
   slots_.push_back(Slot{bundle, kNone, kNone, kNone, kNone, kNone, 0});
   bundles_[bundle].slot = s;
-  const int32_t a = after == kNone ? kNone : bundles_[after].slot;
-  const int32_t next = a == kNone ? head_ : slots_[a].next;
-  slots_[s].prev = a;
+  const int32_t prev = after == kNone ? kEnds : bundles_[after].slot;
+  const int32_t next = slots_[prev].next;
+  slots_[s].prev = prev;
   slots_[s].next = next;
-  if (a != kNone) {
-    slots_[a].next = s;
-  } else {
-    head_ = s;
-  }
-  if (next != kNone) {
-    slots_[next].prev = s;
-  } else {
-    tail_ = s;
-  }
+  slots_[prev].next = s;
+  slots_[next].prev = s;
+  sloped_ += Sloped(bundle);
   if (linear_) return;
+  const int32_t a = after == kNone ? kNone : prev;
   random_ ^= random_ << 13;
   random_ ^= random_ >> 17;
   random_ ^= random_ << 5;
@@ -439,6 +436,7 @@ void Sweep::InsertAfter(int32_t bundle, int32_t after) {
 void Sweep::Replace(int32_t old, int32_t bundle) {
   const int32_t s = bundles_[old].slot;
   bundles_[old].alive = false;
+  sloped_ += Sloped(bundle) - Sloped(old);
   slots_[s].bundle = bundle;
   bundles_[bundle].slot = s;
 }
@@ -447,16 +445,9 @@ void Sweep::Remove(int32_t bundle) {
   const int32_t s = bundles_[bundle].slot;
   bundles_[bundle].alive = false;
   Slot& x = slots_[s];
-  if (x.prev != kNone) {
-    slots_[x.prev].next = x.next;
-  } else {
-    head_ = x.next;
-  }
-  if (x.next != kNone) {
-    slots_[x.next].prev = x.prev;
-  } else {
-    tail_ = x.prev;
-  }
+  slots_[x.prev].next = x.next;
+  slots_[x.next].prev = x.prev;
+  sloped_ -= Sloped(bundle);
   if (linear_) return;
   while (x.left != kNone && x.right != kNone) {
     RotateUp(slots_[x.left].priority > slots_[x.right].priority ? x.left : x.right);
@@ -555,8 +546,8 @@ bool Sweep::Parted(const Bundle& b, double y) const {
 // On a table kept as a plain list: what happens in the beam above scanline j and on the scanline
 // after it, to neighbours that meet or cross and to bundles whose members part.
 void Sweep::PredictBeam(int32_t j) {
-  int32_t s = head_;
-  if (s == kNone) return;
+  int32_t s = slots_[kEnds].next;
+  if (s == kEnds) return;
   const bool parting = j + 2 < static_cast<int32_t>(scanlines_.size());
   double xl = XOf(slots_[s].bundle, ynext_);
   for (;; s = slots_[s].next) {
@@ -564,11 +555,54 @@ void Sweep::PredictBeam(int32_t j) {
     const Bundle& bundle = bundles_[b];
     if (parting && bundle.count > 1 && Parted(bundle, scanlines_[j + 2])) Visit(j + 1, b, kNone);
     const int32_t r = slots_[s].next;
-    if (r == kNone) break;
+    if (r == kEnds) break;
     const double xr = XOf(slots_[r].bundle, ynext_);
     if (!(xl < xr) || SameX(xl, xr)) Predict(b, slots_[r].bundle, j + 1);
     xl = xr;
   }
+}
+
+// Sorts heights_ by height. Up to kBucketedHeights of them are first spread over as many buckets
+// by value, after which insertion sort has little left to move: on such input that avoids most
+// of the mispredicted comparisons of a quicksort. Temporary arrays come from the arena, which
+// gets them back.
+void Sweep::SortHeights() {
+  const size_t v = heights_.size();
+  double lo = heights_[0].y, hi = lo;
+  for (size_t i = 1; i < v; ++i) {
+    lo = std::min(lo, heights_[i].y);
+    hi = std::max(hi, heights_[i].y);
+  }
+  const double range = hi - lo;
+  if (v > kBucketedHeights || !(range > 0) || !std::isfinite(range)) {
+    std::sort(heights_.begin(), heights_.end(),
+              [](const Height& a, const Height& b) { return a.y < b.y; });
+    return;
+  }
+  const size_t arena_used = arena_->used();
+  {
+    const double scale = static_cast<double>(v - 1) / range;  // buckets 0 to v - 1
+    Buffer<int32_t> bucket("sbt creation", arena_);
+    Buffer<int32_t> place("sbt creation", arena_);
+    Buffer<Height> sorted("sbt creation", arena_);
+    bucket.resize(v);
+    place.resize(v + 1);
+    sorted.resize(v);
+    std::fill(place.begin(), place.end(), 0);
+    for (size_t i = 0; i < v; ++i) {
+      bucket[i] = static_cast<int32_t>((heights_[i].y - lo) * scale);
+      ++place[bucket[i] + 1];
+    }
+    for (size_t b = 1; b <= v; ++b) place[b] += place[b - 1];
+    for (size_t i = 0; i < v; ++i) sorted[place[bucket[i]]++] = heights_[i];
+    for (size_t i = 0; i < v; ++i) {
+      const Height h = sorted[i];
+      size_t k = i;
+      for (; k > 0 && h.y < heights_[k - 1].y; --k) heights_[k] = heights_[k - 1];
+      heights_[k] = h;
+    }
+  }
+  arena_->Rewind(arena_used);
 }
 
 // The members of a bundle run on one line up to the next scanline; they part on the first
@@ -602,12 +636,11 @@ void Sweep::Run() {
   // edge its bottom and top; the edges are then put in order of their bottoms by counting, which
   // keeps input order at one height.
   const size_t v = heights_.size();
-  std::sort(heights_.begin(), heights_.end(),
-            [](const Height& a, const Height& b) { return a.y < b.y; });
   scanlines_.resize(v);
   order_.resize(n);
   size_t count = 1;
   const size_t arena_used = arena_->used();
+  SortHeights();
   {
     Buffer<int32_t> scanline_of("sbt creation", arena_);
     scanline_of.resize(v);
@@ -638,7 +671,8 @@ void Sweep::Run() {
   // much at once keeps a small clip within its arena.
   members_.reserve(n);
   bundles_.reserve(n);
-  slots_.reserve(n);
+  slots_.reserve(n + 1);
+  slots_.push_back(Slot{kNone, kEnds, kEnds, kNone, kNone, kNone, 0});
   nodes_.reserve(2 * n);
   scan_first_.resize(count);
   std::fill(scan_first_.begin(), scan_first_.end(), kNone);
@@ -650,7 +684,8 @@ void Sweep::Run() {
     ynext_ = j < last ? scanlines_[j + 1] : y_;
     Scanline(j);
     if (j < last) {
-      if (linear_) PredictBeam(j);
+      // Vertical bundles alone neither meet, cross nor part.
+      if (linear_ && sloped_ > 0) PredictBeam(j);
       Beam(j);
     }
   }
@@ -747,20 +782,15 @@ int32_t Sweep::Group(int32_t first, int32_t below, const int32_t* starting, size
   const int32_t j = scan_;
   const int32_t stamp = j + 1;
   const double y = y_;
-  // The boundaries arriving from below, left to right, and the edges going on.
-  const bool left_below = inside_[below_state_];
-  const bool left_above = inside_[above_state_];
-  incoming_.clear();
+  const unsigned below_left = below_state_, above_left = above_state_;
+  const bool left_below = inside_[below_left];
+  const bool left_above = inside_[above_left];
+  // The edges going on.
   placed_.clear();
   int32_t b = first;
   for (int32_t m = 0; m < below; ++m, b = Next(b)) {
     const Bundle& bundle = bundles_[b];
-    const bool left = inside_[below_state_];
     below_state_ ^= bundle.mask;
-    const bool right = inside_[below_state_];
-    if (left != right) {
-      incoming_.push_back(Item{true, right, bundle.edge, bundle.end, nullptr});
-    }
     for (int32_t e = 0; e < bundle.count; ++e) {
       const int32_t id = members_[bundle.first + e];
       const Edge& edge = input_[id];
@@ -799,29 +829,36 @@ int32_t Sweep::Group(int32_t first, int32_t below, const int32_t* starting, size
     members_.push_back(e.edge);
   }
   const size_t made_end = bundles_.size();
-  // The boundaries leaving upwards, left to right.
-  outgoing_.clear();
   for (size_t m = made_first; m < made_end; ++m) {
-    Bundle& bundle = bundles_[m];
-    const bool left = inside_[above_state_];
-    above_state_ ^= bundle.mask;
-    bundle.right = static_cast<uint8_t>(above_state_);
-    const bool right = inside_[above_state_];
-    if (left != right) {
-      outgoing_.push_back(Item{false, left, bundle.edge, kNone, &bundle.end});
-    }
+    above_state_ ^= bundles_[m].mask;
+    bundles_[m].right = static_cast<uint8_t>(above_state_);
   }
   const bool right_below = inside_[below_state_];
   const bool right_above = inside_[above_state_];
-  // Counter-clockwise from the east: the horizontal leaving right, the outgoing boundaries right
-  // to left, the horizontal from the left, the incoming boundaries left to right.
+  // The result boundaries at the point, counter-clockwise from the east: the horizontal leaving
+  // right, the boundaries leaving upwards right to left, the horizontal from the left, the
+  // boundaries arriving from below left to right.
   items_.clear();
   if (right_below != right_above) {
     items_.push_back(Item{false, right_above, kNone, kNone, &pending_});
   }
-  for (size_t k = outgoing_.size(); k-- > 0;) items_.push_back(outgoing_[k]);
+  for (size_t m = made_end; m-- > made_first;) {
+    Bundle& bundle = bundles_[m];
+    const bool left = inside_[m > made_first ? bundles_[m - 1].right : above_left];
+    if (left != inside_[bundle.right]) {
+      items_.push_back(Item{false, left, bundle.edge, kNone, &bundle.end});
+    }
+  }
   if (left_below != left_above) items_.push_back(Item{true, left_below, kNone, pending_, nullptr});
-  for (const Item& item : incoming_) items_.push_back(item);
+  unsigned state = below_left;
+  b = first;
+  for (int32_t m = 0; m < below; ++m, b = Next(b)) {
+    const Bundle& bundle = bundles_[b];
+    const bool left = inside_[state];
+    state ^= bundle.mask;
+    const bool right = inside_[state];
+    if (left != right) items_.push_back(Item{true, right, bundle.edge, bundle.end, nullptr});
+  }
   pending_ = kNone;
   if (!items_.empty()) Connect(x, y);
   // The table: the bundles of the point replace those below it, taking over their places in
