@@ -288,7 +288,7 @@ class Sweep {
   // Subject/clip parity just below and just above the scanline, left of the point at hand.
   unsigned below_state_ = 0, above_state_ = 0;
   int32_t pending_ = kNone;  // end of the horizontal result edge running right along a scanline
-  int32_t sloped_ = 0;       // bundles in the table that are not vertical
+  int32_t sloped_ = 0;       // bundles in a plain table that are not vertical
   // Seeds of the scanline that are bundles, and how many of them have left the table.
   int32_t seed_bundles_ = 0, retired_seeds_ = 0;
 };
@@ -406,8 +406,10 @@ void Sweep::InsertAfter(int32_t bundle, int32_t after) {
   slots_[s].next = next;
   slots_[prev].next = s;
   slots_[next].prev = s;
-  sloped_ += Sloped(bundle);
-  if (linear_) return;
+  if (linear_) {
+    sloped_ += Sloped(bundle);
+    return;
+  }
   const int32_t a = after == kNone ? kNone : prev;
   random_ ^= random_ << 13;
   random_ ^= random_ >> 17;
@@ -436,7 +438,7 @@ void Sweep::InsertAfter(int32_t bundle, int32_t after) {
 void Sweep::Replace(int32_t old, int32_t bundle) {
   const int32_t s = bundles_[old].slot;
   bundles_[old].alive = false;
-  sloped_ += Sloped(bundle) - Sloped(old);
+  if (linear_) sloped_ += Sloped(bundle) - Sloped(old);
   slots_[s].bundle = bundle;
   bundles_[bundle].slot = s;
 }
@@ -447,8 +449,10 @@ void Sweep::Remove(int32_t bundle) {
   Slot& x = slots_[s];
   slots_[x.prev].next = x.next;
   slots_[x.next].prev = x.prev;
-  sloped_ -= Sloped(bundle);
-  if (linear_) return;
+  if (linear_) {
+    sloped_ -= Sloped(bundle);
+    return;
+  }
   while (x.left != kNone && x.right != kNone) {
     RotateUp(slots_[x.left].priority > slots_[x.right].priority ? x.left : x.right);
   }
@@ -764,11 +768,13 @@ void Sweep::Scanline(int32_t j) {
       if (x > xhi && !SameX(x, xhi)) break;
     }
     // The edges starting at the point.
-    starting_.clear();
+    starting_.resize(k - i);
+    size_t starting = 0;
     for (size_t s = i; s < k; ++s) {
-      if (seeds_[s].edge != kNone) starting_.push_back(seeds_[s].edge);
+      starting_[starting] = seeds_[s].edge;
+      starting += seeds_[s].edge != kNone;
     }
-    cursor = Group(below > 0 ? start : kNone, below, starting_.data(), starting_.size(), cursor);
+    cursor = Group(below > 0 ? start : kNone, below, starting_.data(), starting, cursor);
     i = k;
   }
   // Past the last seed the parities below and above agree again.
