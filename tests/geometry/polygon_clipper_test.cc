@@ -288,6 +288,9 @@ TEST(PolygonClipper, KnownAreasAndContourCounts) {
       {GPC_UNION, {Rect(0, 0, 10, 10), Rect(4, 4, 6, 6)}, {}, 96, 2, {1, 0}},
       {GPC_UNION, {clockwise}, {}, 9, 1},
       {GPC_UNION, {{{0, 0}, {5, 5}}, {{1, 1}}, unit}, {}, 1, 1},
+      // A contour with one coordinate that is not finite takes no part.
+      {GPC_UNION, {unit, {{5, 5}, {NAN, 6}, {6, 6}}}, {}, 1, 1},
+      {GPC_UNION, {unit, {{5, 5}, {6, INFINITY}, {6, 6}}}, {{{5, 5}, {6, 5}, {6, 6}}}, 1.5, 2},
       {GPC_UNION, {{{0, 0}, {1, 1}, {2, 2}}}, {}, 0, 0},
       {GPC_INT, {unit}, {Rect(5, 5, 6, 6)}, 0, 0},
       {GPC_INT, {}, {}, 0, 0},

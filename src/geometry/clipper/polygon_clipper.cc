@@ -1126,8 +1126,9 @@ void MarkOverlapping(const gpc_polygon* subject, const gpc_polygon* clip,
     // Few boxes: every pair is tested, marking without a branch on the outcome.
     for (size_t i = 0; i < s.size(); ++i) {
       for (size_t k = 0; k < c.size(); ++k) {
-        const uint8_t meet = (s[i].xmin <= c[k].xmax) & (c[k].xmin <= s[i].xmax) &
-                             (s[i].ymin <= c[k].ymax) & (c[k].ymin <= s[i].ymax);
+        const uint8_t meet =
+            static_cast<int>(s[i].xmin <= c[k].xmax) & static_cast<int>(c[k].xmin <= s[i].xmax) &
+            static_cast<int>(s[i].ymin <= c[k].ymax) & static_cast<int>(c[k].ymin <= s[i].ymax);
         subject_used[i] |= meet;
         clip_used[k] |= meet;
       }
