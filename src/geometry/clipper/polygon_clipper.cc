@@ -959,7 +959,8 @@ void Sweep::Cross(int32_t left, int32_t right, double t, int32_t j) {
 // by an inside sector is joined to the boundary after that sector.
 void Sweep::Connect(double x, double y) {
   const size_t n = items_.size();
-  size_t start = 0;
+  // Two boundaries, the most common case, need no search: one of them comes first.
+  size_t start = n == 2 && !items_[0].after_inside ? 1 : 0;
   while (start < n && !items_[start].after_inside) ++start;
   if (start == n || n % 2 != 0) return;  // cannot happen with consistent parities
   for (size_t k = 0; k < n; k += 2) {
@@ -1052,7 +1053,7 @@ void Sweep::Emit(gpc_polygon* result) {
     const VertexNode* prev = &nodes_[c.head];
     for (int32_t v = nodes_[c.head].next; v != kNone; v = nodes_[v].next) {
       const VertexNode& node = nodes_[v];
-      if (node.x != prev->x || node.y != prev->y) ++count;
+      count += static_cast<int>(node.x != prev->x) | static_cast<int>(node.y != prev->y);
       prev = &node;
       if (v == c.tail) break;
     }
