@@ -178,6 +178,70 @@ TEST(PolygonClipper, AgreesWithItsInputsOnRandomShapes) {
   });
 }
 
+// Stars of 150 to 400 vertices, over 256 edges together: the sweep keeps such a table in a tree
+// and predicts its events ahead instead of passing over it on every scanline. Some carry a hole,
+// and a grid of small squares, many contours against few, is set against a star.
+TEST(PolygonClipper, AgreesWithItsInputsOnLargeShapes) {
+  std::mt19937_64 rng(11);
+  std::uniform_int_distribution<int> count(150, 400);
+  std::uniform_real_distribution<double> centre(35, 65);
+  auto star = [&](bool with_hole) {
+    const double cx = centre(rng), cy = centre(rng);
+    Contours shape{lumo_test::RandomStar(rng, count(rng), cx, cy, 15, 30)};
+    if (with_hole) {
+      Contour hole = lumo_test::RandomStar(rng, count(rng), cx, cy, 5, 12);
+      std::reverse(hole.begin(), hole.end());
+      shape.push_back(hole);
+    }
+    return shape;
+  };
+  for (int i = 0; i < 12 && !HasFatalFailure(); ++i) {
+    CompareWithInputs(star(i % 3 == 0), star(i % 4 == 1), 0, 100, rng,
+                      "large case " + std::to_string(i));
+  }
+  Contours squares;
+  for (int i = 0; i < 10; ++i) {
+    for (int k = 0; k < 10; ++k)
+      squares.push_back(Rect(10 * i + 2, 10 * k + 3, 10 * i + 7, 10 * k + 9));
+  }
+  CompareWithInputs(squares, star(true), 0, 100, rng, "squares and a star");
+  CompareWithInputs(star(false), squares, 0, 100, rng, "a star and squares");
+}
+
+// A short table is kept as a plain list passed over on every scanline, a long one in a tree with
+// events predicted ahead; both give the same contours. A star far above the rest, in the
+// subject, makes the table long without changing a scanline below it, so the contours of the
+// clip without it come out unchanged, and it comes last.
+TEST(PolygonClipper, ShortAndLongTablesGiveTheSameContours) {
+  std::mt19937_64 rng(12);
+  for (int i = 0; i < 60 && !HasFatalFailure(); ++i) {
+    const bool grid = i % 2 == 1;
+    const Contours a = grid ? RandomGridShape(rng) : RandomStarShape(rng, 0, 100);
+    const Contours b = grid ? RandomGridShape(rng) : RandomStarShape(rng, 0, 100);
+    Contours far = a;
+    far.push_back(lumo_test::RandomStar(rng, 300, 50, 1000, 20, 30));
+    GpcPolygon pa(a), pb(b), pfar(far);
+    for (gpc_op op : {GPC_DIFF, GPC_XOR, GPC_UNION}) {
+      SCOPED_TRACE(testing::Message() << "case " << i << ", op " << op);
+      GpcPolygon short_table, long_table;
+      gpc_polygon_clip(op, pa.get(), pb.get(), short_table.get());
+      gpc_polygon_clip(op, pfar.get(), pb.get(), long_table.get());
+      ASSERT_EQ(long_table->num_contours, short_table->num_contours + 1);
+      EXPECT_EQ(long_table->contour[short_table->num_contours].num_vertices, 300);
+      for (int32_t c = 0; c < short_table->num_contours; ++c) {
+        const gpc_vertex_list& s = short_table->contour[c];
+        const gpc_vertex_list& l = long_table->contour[c];
+        EXPECT_EQ(long_table->hole[c], short_table->hole[c]);
+        ASSERT_EQ(l.num_vertices, s.num_vertices) << "contour " << c;
+        for (int32_t v = 0; v < s.num_vertices; ++v) {
+          EXPECT_EQ(l.vertex[v].x, s.vertex[v].x);
+          EXPECT_EQ(l.vertex[v].y, s.vertex[v].y);
+        }
+      }
+    }
+  }
+}
+
 // Small cases with known results: shared edges, shared vertices, collinear
 // overlaps, contours touching themselves or each other, repeated vertices,
 // slivers, empty and far operands.
@@ -224,6 +288,9 @@ TEST(PolygonClipper, KnownAreasAndContourCounts) {
       {GPC_UNION, {Rect(0, 0, 10, 10), Rect(4, 4, 6, 6)}, {}, 96, 2, {1, 0}},
       {GPC_UNION, {clockwise}, {}, 9, 1},
       {GPC_UNION, {{{0, 0}, {5, 5}}, {{1, 1}}, unit}, {}, 1, 1},
+      // A contour with one coordinate that is not finite takes no part.
+      {GPC_UNION, {unit, {{5, 5}, {NAN, 6}, {6, 6}}}, {}, 1, 1},
+      {GPC_UNION, {unit, {{5, 5}, {6, INFINITY}, {6, 6}}}, {{{5, 5}, {6, 5}, {6, 6}}}, 1.5, 2},
       {GPC_UNION, {{{0, 0}, {1, 1}, {2, 2}}}, {}, 0, 0},
       {GPC_INT, {unit}, {Rect(5, 5, 6, 6)}, 0, 0},
       {GPC_INT, {}, {}, 0, 0},

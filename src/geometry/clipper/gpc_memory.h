@@ -52,6 +52,11 @@ class Arena {
     return p;
   }
 
+  // How much of the block has been handed out, and a way back to an earlier such point: what was
+  // handed out since is free again (nothing may use it any more).
+  size_t used() const { return used_; }
+  void Rewind(size_t used) { used_ = used; }
+
  private:
   static constexpr size_t kAlign = alignof(std::max_align_t);
   alignas(std::max_align_t) unsigned char block_[kBytes];

@@ -3,8 +3,8 @@
 // Terms used below:
 // - Scanline: a height at which some input edge starts or ends. Consecutive scanlines bound a
 //   scanbeam, inside which no edge starts or ends.
-// - Local minima table: the input edges themselves, sorted by their lower end, so that the sweep
-//   takes the edges starting on each scanline from its front.
+// - Local minima table: the input edges in the order of their lower ends, so that the sweep takes
+//   the edges starting on each scanline from its front.
 // - Active edge table (AET): the edges crossing the current scanbeam, ordered left to right.
 //   Edges that run on the same line through the beam form one bundle, which changes the
 //   subject/clip parity by the xor of its members' types: shared edges cancel or merge. The
@@ -17,6 +17,11 @@
 //   bundles cross), kept in a heap. Events are predicted for neighbours only, when they become
 //   neighbours, so a scanline or a crossing costs O(log n) plus the bundles at its point, and a
 //   clip costs O((n + k) log n).
+// - Small clips (up to kLinearEdges edges) keep the active edge table as a plain list without the
+//   treap and predict nothing ahead: after each scanline one pass over the list finds the
+//   neighbours that cross in the beam above and those that meet or part on the next scanline.
+//   Bundles still list themselves on the scanline where they end. On a short table that pass
+//   costs less than keeping the treap and bisecting for events.
 // - Output chain: a partial result contour, a list of vertices grown at both ends and joined to
 //   other chains, until its two ends meet and it closes.
 //
@@ -53,24 +58,31 @@ namespace {
 constexpr uint8_t kSubject = 1;
 constexpr uint8_t kClip = 2;
 constexpr int32_t kNone = -1;
+// Up to this many edges the active edge table is a plain list passed over on every scanline.
+constexpr size_t kLinearEdges = 256;
+// Up to this many vertices are sorted by height through buckets.
+constexpr size_t kBucketedHeights = 1024;
 // Two abscissas on a scanline are the same point only when they are equal (see GPC_EPSILON).
 bool SameX(double a, double b) { return a == b; }
 
 // An input edge.
 struct Edge {
-  double xb, yb;  // lower end
-  double xt, yt;  // upper end; yt > yb
-  double slope;   // dx / dy
-  int32_t top;    // scanline of the upper end
-  uint8_t type;   // kSubject or kClip
+  double xb, yb;   // lower end
+  double xt, yt;   // upper end; yt > yb
+  double slope;    // dx / dy
+  int32_t bottom;  // scanline of the lower end
+  int32_t top;     // scanline of the upper end
+  uint8_t type;    // kSubject or kClip
 };
 
 double XAt(const Edge& e, double y) {
 #if defined(LUMO_CLIPPER_COUNT_WORK)
   ++lumo_gpc::abscissas_computed;
 #endif
-  if (y >= e.yt) return e.xt;
-  return e.xb + (y - e.yb) * e.slope;
+  // Both values are computed and one is picked by index, which compilers turn into no branch:
+  // which one it is depends on the data, and a branch on it is often mispredicted.
+  const double x[2] = {e.xb + (y - e.yb) * e.slope, e.xt};
+  return x[y >= e.yt];
 }
 
 // An edge on a scanline, ordered by abscissa and, at one point, by slope upwards.
@@ -87,6 +99,7 @@ bool Before(const Placed& a, const Placed& b) {
 // one line through the beam, ordered by slope.
 struct Bundle {
   int32_t first;
+  int32_t edge;  // members_[first], whose line the bundle follows
   int32_t count;
   int32_t top;    // the lowest scanline where a member ends
   int32_t end;    // chain end held by the bundle, or kNone
@@ -98,7 +111,11 @@ struct Bundle {
   bool alive;
 };
 
-// A place in the active edge table: a list node and a treap node.
+// A place in the active edge table: a list node and a treap node. Slot kEnds holds no bundle
+// (kNone) and closes the list into a ring: its next is the first slot and its prev the last, so
+// that stepping along the list needs no test for its ends.
+constexpr int32_t kEnds = 0;
+
 struct Slot {
   int32_t bundle;
   int32_t prev, next;
@@ -134,6 +151,12 @@ struct Seed {
   double x;
   int32_t bundle;
   int32_t edge;
+};
+
+// The height of an input vertex.
+struct Height {
+  double y;
+  int32_t vertex;
 };
 
 struct VertexNode {
@@ -186,31 +209,38 @@ class Sweep {
     }
   }
 
-  void Reserve(size_t edges) { input_.reserve(edges); }
+  // At most `vertices` vertices (and so edges) will be added.
+  void Reserve(size_t vertices) {
+    input_.reserve(vertices);
+    heights_.reserve(vertices);
+  }
+  // REQUIRES: Reserve made room for the contour's vertices.
   void AddContour(const gpc_vertex_list& c, uint8_t type);
   void Run();
   void Emit(gpc_polygon* result);
 
  private:
   // Active edge table.
-  double XOf(int32_t bundle, double y) const {
-    return XAt(input_[members_[bundles_[bundle].first]], y);
-  }
+  double XOf(int32_t bundle, double y) const { return XAt(input_[bundles_[bundle].edge], y); }
   int32_t Next(int32_t bundle) const;
   int32_t Prev(int32_t bundle) const;
   int32_t Extreme(bool last) const;
-  int32_t Locate(double x, double y) const;
+  int32_t Locate(double x, double y, int32_t after) const;
   void InsertAfter(int32_t bundle, int32_t after);
   void Replace(int32_t old, int32_t bundle);
   void Remove(int32_t bundle);
   void RotateUp(int32_t slot);
+  int32_t Sloped(int32_t bundle) const { return input_[bundles_[bundle].edge].slope != 0; }
 
   // Events.
   void Visit(int32_t scan, int32_t a, int32_t b);
   void Push(const Event& e);
   Event Pop();
   void Predict(int32_t left, int32_t right, int32_t from);
+  bool Parted(const Bundle& b, double y) const;
   void PredictParting(int32_t bundle, int32_t from);
+  void PredictBeam(int32_t j);
+  void SortHeights();
 
   void Scanline(int32_t j);
   int32_t Group(int32_t first, int32_t below, const int32_t* starting, size_t starting_count,
@@ -228,6 +258,10 @@ class Sweep {
   Arena* const arena_;
   bool inside_[4];
   Buffer<Edge> input_{"edge table creation", arena_};
+  // The vertices of the contours that have edges, in input order; until Run, an edge's bottom and
+  // top are the indices of its ends here.
+  Buffer<Height> heights_{"sbt creation", arena_};
+  Buffer<int32_t> order_{"LMT insertion", arena_};  // the edges by lower end, then input order
   Buffer<double> scanlines_{"sbt creation", arena_};
   Buffer<int32_t> members_{"ST insertion", arena_};
   Buffer<Bundle> bundles_{"ST insertion", arena_};
@@ -239,11 +273,12 @@ class Sweep {
   Buffer<int32_t> starting_{"LMT insertion", arena_};
   Buffer<Placed> placed_{"ST insertion", arena_};
   Buffer<Item> items_{"IT insertion", arena_};
-  Buffer<Item> incoming_{"IT insertion", arena_};
-  Buffer<Item> outgoing_{"IT insertion", arena_};
   Buffer<VertexNode> nodes_{"vertex node creation", arena_};
   Buffer<Chain> chains_{"polygon node creation", arena_};
   Buffer<ClosedChain> closed_{"polygon node creation", arena_};
+  // A small clip keeps the table as a plain list and passes over all of it on every scanline,
+  // which costs less than keeping the treap and predicting events when the table is short.
+  bool linear_ = false;
   int32_t root_ = kNone;
   uint32_t random_ = 0x9e3779b9u;
   size_t next_new_ = 0;
@@ -253,54 +288,75 @@ class Sweep {
   // Subject/clip parity just below and just above the scanline, left of the point at hand.
   unsigned below_state_ = 0, above_state_ = 0;
   int32_t pending_ = kNone;  // end of the horizontal result edge running right along a scanline
+  int32_t sloped_ = 0;       // bundles in a plain table that are not vertical
+  // Seeds of the scanline that are bundles, and how many of them have left the table.
+  int32_t seed_bundles_ = 0, retired_seeds_ = 0;
 };
 
 void Sweep::AddContour(const gpc_vertex_list& c, uint8_t type) {
   const int32_t n = c.num_vertices;
+  const size_t first = input_.size();
+  const int32_t base = static_cast<int32_t>(heights_.size());
+  // Every edge is written to the next free place and kept unless horizontal, and its ends are
+  // picked by index: branches on the data here are mispredicted often.
+  Edge* out = input_.data() + first;
+  size_t kept = 0;
   for (int32_t i = 0; i < n; ++i) {
-    if (!std::isfinite(c.vertex[i].x) || !std::isfinite(c.vertex[i].y)) return;
-  }
-  for (int32_t i = 0; i < n; ++i) {
-    gpc_vertex a = c.vertex[i];
-    gpc_vertex b = c.vertex[i + 1 == n ? 0 : i + 1];
-    if (a.y == b.y) continue;
-    if (a.y > b.y) std::swap(a, b);
-    Edge e{};
-    e.xb = a.x;
-    e.yb = a.y;
-    e.xt = b.x;
-    e.yt = b.y;
-    e.slope = (b.x - a.x) / (b.y - a.y);
+    const gpc_vertex a = c.vertex[i];
+    if (!std::isfinite(a.x) || !std::isfinite(a.y)) {
+      heights_.resize(static_cast<size_t>(base));
+      return;
+    }
+    heights_.push_back(Height{a.y, base + i});
+    const int32_t next = i + 1 == n ? 0 : i + 1;
+    const gpc_vertex ends[2] = {a, c.vertex[next]};
+    const int32_t vertices[2] = {base + i, base + next};
+    const int up = a.y > ends[1].y;  // the lower end is ends[up]
+    const gpc_vertex& lo = ends[up];
+    const gpc_vertex& hi = ends[1 - up];
+    const double dy = hi.y - lo.y;
+    Edge& e = out[kept];
+    e.xb = lo.x;
+    e.yb = lo.y;
+    e.xt = hi.x;
+    e.yt = hi.y;
+    e.slope = (hi.x - lo.x) / (dy + (dy == 0));  // a horizontal edge is not kept
+    e.bottom = vertices[up];
+    e.top = vertices[1 - up];
     e.type = type;
-    input_.push_back(e);
+    kept += dy != 0;
   }
+  input_.resize(first + kept);
+  // A contour of horizontal edges only takes no part, and its heights make no scanlines.
+  if (kept == 0) heights_.resize(static_cast<size_t>(base));
 }
 
 // The bundle after `bundle` (kNone: the first one), or kNone.
 int32_t Sweep::Next(int32_t bundle) const {
-  if (bundle == kNone) return Extreme(false);
-  const int32_t s = slots_[bundles_[bundle].slot].next;
-  return s == kNone ? kNone : slots_[s].bundle;
+  const int32_t s = bundle == kNone ? kEnds : bundles_[bundle].slot;
+  return slots_[slots_[s].next].bundle;
 }
 
 int32_t Sweep::Prev(int32_t bundle) const {
-  const int32_t s = slots_[bundles_[bundle].slot].prev;
-  return s == kNone ? kNone : slots_[s].bundle;
+  return slots_[slots_[bundles_[bundle].slot].prev].bundle;
 }
 
 // The first or the last bundle of the table, or kNone.
 int32_t Sweep::Extreme(bool last) const {
-  int32_t s = root_;
-  if (s == kNone) return kNone;
-  for (;;) {
-    const int32_t child = last ? slots_[s].right : slots_[s].left;
-    if (child == kNone) return slots_[s].bundle;
-    s = child;
-  }
+  return slots_[last ? slots_[kEnds].prev : slots_[kEnds].next].bundle;
 }
 
-// The first bundle that is not left of abscissa x on scanline y, or kNone.
-int32_t Sweep::Locate(double x, double y) const {
+// The first bundle that is not left of abscissa x on scanline y, or kNone. A plain list is
+// searched from the bundle after `after` (kNone: from the front), which must be left of x.
+int32_t Sweep::Locate(double x, double y, int32_t after) const {
+  if (linear_) {
+    const int32_t from = slots_[after == kNone ? kEnds : bundles_[after].slot].next;
+    for (int32_t s = from; s != kEnds; s = slots_[s].next) {
+      const double bx = XOf(slots_[s].bundle, y);
+      if (!(bx < x) || SameX(bx, x)) return slots_[s].bundle;
+    }
+    return kNone;
+  }
   int32_t found = kNone;
   for (int32_t s = root_; s != kNone;) {
     const double bx = XOf(slots_[s].bundle, y);
@@ -341,19 +397,24 @@ void Sweep::RotateUp(int32_t s) {
 
 // Puts bundle into the table right after `after` (kNone: at the front).
 void Sweep::InsertAfter(int32_t bundle, int32_t after) {
+  const int32_t s = static_cast<int32_t>(slots_.size());
+  slots_.push_back(Slot{bundle, kNone, kNone, kNone, kNone, kNone, 0});
+  bundles_[bundle].slot = s;
+  const int32_t prev = after == kNone ? kEnds : bundles_[after].slot;
+  const int32_t next = slots_[prev].next;
+  slots_[s].prev = prev;
+  slots_[s].next = next;
+  slots_[prev].next = s;
+  slots_[next].prev = s;
+  if (linear_) {
+    sloped_ += Sloped(bundle);
+    return;
+  }
+  const int32_t a = after == kNone ? kNone : prev;
   random_ ^= random_ << 13;
   random_ ^= random_ >> 17;
   random_ ^= random_ << 5;
-  const int32_t s = static_cast<int32_t>(slots_.size());
-  slots_.push_back(Slot{bundle, kNone, kNone, kNone, kNone, kNone, random_});
-  bundles_[bundle].slot = s;
-  const int32_t a = after == kNone ? kNone : bundles_[after].slot;
-  const int32_t next =
-      a == kNone ? (root_ == kNone ? kNone : bundles_[Extreme(false)].slot) : slots_[a].next;
-  slots_[s].prev = a;
-  slots_[s].next = next;
-  if (a != kNone) slots_[a].next = s;
-  if (next != kNone) slots_[next].prev = s;
+  slots_[s].priority = random_;
   // In the treap: the right child of `after`, or the left child of its successor.
   if (root_ == kNone) {
     root_ = s;
@@ -377,6 +438,7 @@ void Sweep::InsertAfter(int32_t bundle, int32_t after) {
 void Sweep::Replace(int32_t old, int32_t bundle) {
   const int32_t s = bundles_[old].slot;
   bundles_[old].alive = false;
+  if (linear_) sloped_ += Sloped(bundle) - Sloped(old);
   slots_[s].bundle = bundle;
   bundles_[bundle].slot = s;
 }
@@ -385,8 +447,12 @@ void Sweep::Remove(int32_t bundle) {
   const int32_t s = bundles_[bundle].slot;
   bundles_[bundle].alive = false;
   Slot& x = slots_[s];
-  if (x.prev != kNone) slots_[x.prev].next = x.next;
-  if (x.next != kNone) slots_[x.next].prev = x.prev;
+  slots_[x.prev].next = x.next;
+  slots_[x.next].prev = x.prev;
+  if (linear_) {
+    sloped_ -= Sloped(bundle);
+    return;
+  }
   while (x.left != kNone && x.right != kNone) {
     RotateUp(slots_[x.left].priority > slots_[x.right].priority ? x.left : x.right);
   }
@@ -433,21 +499,31 @@ void Sweep::Predict(int32_t left, int32_t right, int32_t from) {
     return *same || xl > xr;
   };
   bool same = false;
-  if (!reached(last, &same)) return;
-  int32_t lo = from, hi = last;
-  while (lo < hi) {
-    const int32_t mid = lo + (hi - lo) / 2;
-    bool s = false;
-    if (reached(mid, &s)) {
-      hi = mid;
-    } else {
-      lo = mid + 1;
+  int32_t lo = from;
+  if (linear_) {
+    // Only the beam below `from`: PredictBeam looks at the next one when it comes.
+    if (!reached(from, &same)) return;
+    if (same) {
+      Visit(from, left, right);
+      return;
     }
-  }
-  reached(lo, &same);
-  if (same || lo == 0) {
-    Visit(lo, left, right);
-    return;
+  } else {
+    if (!reached(last, &same)) return;
+    int32_t hi = last;
+    while (lo < hi) {
+      const int32_t mid = lo + (hi - lo) / 2;
+      bool s = false;
+      if (reached(mid, &s)) {
+        hi = mid;
+      } else {
+        lo = mid + 1;
+      }
+    }
+    reached(lo, &same);
+    if (same || lo == 0) {
+      Visit(lo, left, right);
+      return;
+    }
   }
   // A crossing in the beam below scanline lo.
   const double y = scanlines_[lo - 1], ynext = scanlines_[lo];
@@ -460,6 +536,79 @@ void Sweep::Predict(int32_t left, int32_t right, int32_t from) {
   Push(Event{lo - 1, t, xr, xl, left, right});
 }
 
+// Whether the members of b are no longer at one point on height y.
+bool Sweep::Parted(const Bundle& b, double y) const {
+  double prev = XAt(input_[b.edge], y);
+  for (int32_t m = 1; m < b.count; ++m) {
+    const double x = XAt(input_[members_[b.first + m]], y);
+    if (!SameX(prev, x)) return true;
+    prev = x;
+  }
+  return false;
+}
+
+// On a table kept as a plain list: what happens in the beam above scanline j and on the scanline
+// after it, to neighbours that meet or cross and to bundles whose members part.
+void Sweep::PredictBeam(int32_t j) {
+  int32_t s = slots_[kEnds].next;
+  if (s == kEnds) return;
+  const bool parting = j + 2 < static_cast<int32_t>(scanlines_.size());
+  double xl = XOf(slots_[s].bundle, ynext_);
+  for (;; s = slots_[s].next) {
+    const int32_t b = slots_[s].bundle;
+    const Bundle& bundle = bundles_[b];
+    if (parting && bundle.count > 1 && Parted(bundle, scanlines_[j + 2])) Visit(j + 1, b, kNone);
+    const int32_t r = slots_[s].next;
+    if (r == kEnds) break;
+    const double xr = XOf(slots_[r].bundle, ynext_);
+    if (!(xl < xr) || SameX(xl, xr)) Predict(b, slots_[r].bundle, j + 1);
+    xl = xr;
+  }
+}
+
+// Sorts heights_ by height. Up to kBucketedHeights of them are first spread over as many buckets
+// by value, after which insertion sort has little left to move: on such input that avoids most
+// of the mispredicted comparisons of a quicksort. Temporary arrays come from the arena, which
+// gets them back.
+void Sweep::SortHeights() {
+  const size_t v = heights_.size();
+  double lo = heights_[0].y, hi = lo;
+  for (size_t i = 1; i < v; ++i) {
+    lo = std::min(lo, heights_[i].y);
+    hi = std::max(hi, heights_[i].y);
+  }
+  const double range = hi - lo;
+  if (v > kBucketedHeights || !(range > 0) || !std::isfinite(range)) {
+    std::sort(heights_.begin(), heights_.end(),
+              [](const Height& a, const Height& b) { return a.y < b.y; });
+    return;
+  }
+  const size_t arena_used = arena_->used();
+  {
+    const double scale = static_cast<double>(v - 1) / range;  // buckets 0 to v - 1
+    Buffer<int32_t> bucket("sbt creation", arena_);
+    Buffer<int32_t> place("sbt creation", arena_);
+    Buffer<Height> sorted("sbt creation", arena_);
+    bucket.resize(v);
+    place.resize(v + 1);
+    sorted.resize(v);
+    std::fill(place.begin(), place.end(), 0);
+    for (size_t i = 0; i < v; ++i) {
+      bucket[i] = static_cast<int32_t>((heights_[i].y - lo) * scale);
+      ++place[bucket[i] + 1];
+    }
+    for (size_t b = 1; b <= v; ++b) place[b] += place[b - 1];
+    for (size_t i = 0; i < v; ++i) sorted[place[bucket[i]]++] = heights_[i];
+    for (size_t i = 0; i < v; ++i) {
+      const Height h = sorted[i];
+      size_t k = i;
+      for (; k > 0 && h.y < heights_[k - 1].y; --k) heights_[k] = heights_[k - 1];
+      heights_[k] = h;
+    }
+  }
+  arena_->Rewind(arena_used);
+}
+
 // The members of a bundle run on one line up to the next scanline; they part on the first
 // scanline from `from` on where they are no longer at one point on the scanline after it.
 void Sweep::PredictParting(int32_t bundle, int32_t from) {
@@ -467,16 +616,7 @@ void Sweep::PredictParting(int32_t bundle, int32_t from) {
   if (b.count < 2) return;
   const int32_t last = b.top - 1;
   if (from > last) return;
-  auto parted = [&](int32_t j) {
-    const double y = scanlines_[j + 1];
-    double prev = XAt(input_[members_[b.first]], y);
-    for (int32_t m = 1; m < b.count; ++m) {
-      const double x = XAt(input_[members_[b.first + m]], y);
-      if (!SameX(prev, x)) return true;
-      prev = x;
-    }
-    return false;
-  };
+  auto parted = [&](int32_t j) { return Parted(b, scanlines_[j + 1]); };
   if (!parted(last)) return;
   int32_t lo = from, hi = last;
   while (lo < hi) {
@@ -493,35 +633,51 @@ void Sweep::PredictParting(int32_t bundle, int32_t from) {
 void Sweep::Run() {
   const size_t n = input_.size();
   if (n == 0) return;
-  std::sort(input_.begin(), input_.end(), [](const Edge& a, const Edge& b) {
-    if (a.yb != b.yb) return a.yb < b.yb;
-    return Before(Placed{a.xb, a.slope, 0}, Placed{b.xb, b.slope, 0});
-  });
-  // The scanlines: the lower ends, now in order, merged with the upper ends.
-  Buffer<double> tops("sbt creation", arena_);
-  tops.resize(n);
-  for (size_t i = 0; i < n; ++i) tops[i] = input_[i].yt;
-  std::sort(tops.begin(), tops.end());
-  scanlines_.resize(2 * n);
-  size_t count = 0;
-  for (size_t lower = 0, upper = 0; lower < n || upper < n;) {
-    const double y = upper == n || (lower < n && input_[lower].yb <= tops[upper])
-                         ? input_[lower++].yb
-                         : tops[upper++];
-    if (count == 0 || scanlines_[count - 1] != y) scanlines_[count++] = y;
+  linear_ = n <= kLinearEdges;
+  // The scanlines are the distinct heights of the vertices: every vertex of a contour with
+  // edges is an end of an edge or lies on a horizontal run of them that ends in one. Sorting the
+  // vertices (half as many as the ends of the edges) gives each vertex its scanline, hence each
+  // edge its bottom and top; the edges are then put in order of their bottoms by counting, which
+  // keeps input order at one height.
+  const size_t v = heights_.size();
+  scanlines_.resize(v);
+  order_.resize(n);
+  size_t count = 1;
+  const size_t arena_used = arena_->used();
+  SortHeights();
+  {
+    Buffer<int32_t> scanline_of("sbt creation", arena_);
+    scanline_of.resize(v);
+    // Without branches, which the order of the heights would defeat.
+    scanlines_[0] = heights_[0].y;
+    for (size_t i = 0; i < v; ++i) {
+      const Height& h = heights_[i];
+      scanlines_[count] = h.y;
+      count += scanlines_[count - 1] != h.y;
+      scanline_of[h.vertex] = static_cast<int32_t>(count - 1);
+    }
+    Buffer<int32_t> place("LMT insertion", arena_);
+    place.resize(count + 1);
+    std::fill(place.begin(), place.end(), 0);
+    for (size_t i = 0; i < n; ++i) {
+      Edge& e = input_[i];
+      e.bottom = scanline_of[e.bottom];
+      e.top = scanline_of[e.top];
+      ++place[e.bottom + 1];
+    }
+    for (size_t s = 1; s <= count; ++s) place[s] += place[s - 1];
+    for (size_t i = 0; i < n; ++i) order_[place[input_[i].bottom]++] = static_cast<int32_t>(i);
   }
+  arena_->Rewind(arena_used);  // the scanline of each vertex is not needed any more
   scanlines_.resize(count);
   // Each edge makes about one bundle and one slot and leaves up to two result vertices (an
   // exclusive or keeps both sides of a crossing), more where edges cross or meet; reserving that
   // much at once keeps a small clip within its arena.
   members_.reserve(n);
   bundles_.reserve(n);
-  slots_.reserve(n);
+  slots_.reserve(n + 1);
+  slots_.push_back(Slot{kNone, kEnds, kEnds, kNone, kNone, kNone, 0});
   nodes_.reserve(2 * n);
-  for (size_t i = 0; i < n; ++i) {
-    input_[i].top = static_cast<int32_t>(
-        std::lower_bound(scanlines_.begin(), scanlines_.end(), input_[i].yt) - scanlines_.begin());
-  }
   scan_first_.resize(count);
   std::fill(scan_first_.begin(), scan_first_.end(), kNone);
   scan_events_.reserve(2 * n);
@@ -531,7 +687,11 @@ void Sweep::Run() {
     y_ = scanlines_[j];
     ynext_ = j < last ? scanlines_[j + 1] : y_;
     Scanline(j);
-    if (j < last) Beam(j);
+    if (j < last) {
+      // Vertical bundles alone neither meet, cross nor part.
+      if (linear_ && sloped_ > 0) PredictBeam(j);
+      Beam(j);
+    }
   }
 }
 
@@ -542,16 +702,18 @@ void Sweep::Run() {
 void Sweep::Scanline(int32_t j) {
   const int32_t stamp = j + 1;
   seeds_.clear();
+  seed_bundles_ = retired_seeds_ = 0;
   for (int32_t v = scan_first_[j]; v != kNone; v = scan_events_[v].next) {
     const ScanEvent& e = scan_events_[v];
     for (int32_t b : {e.a, e.b}) {
       if (b == kNone || !bundles_[b].alive || bundles_[b].mark == stamp) continue;
       bundles_[b].mark = stamp;
       seeds_.push_back(Seed{XOf(b, y_), b, kNone});
+      ++seed_bundles_;
     }
   }
-  while (next_new_ < input_.size() && input_[next_new_].yb == y_) {
-    const int32_t e = static_cast<int32_t>(next_new_++);
+  while (next_new_ < order_.size() && input_[order_[next_new_]].yb == y_) {
+    const int32_t e = order_[next_new_++];
     seeds_.push_back(Seed{input_[e].xb, kNone, e});
   }
   if (seeds_.empty()) return;
@@ -576,7 +738,22 @@ void Sweep::Scanline(int32_t j) {
         start = Next(cursor);
       }
     } else {
-      start = Locate(xlo, y_);
+      start = kNone;
+      if (linear_) {
+        // A seed in the table is found from its place, with the neighbours at its point before
+        // it: no search along the list.
+        for (size_t s = i; s < k && start == kNone; ++s) {
+          const int32_t b = seeds_[s].bundle;
+          if (b != kNone && bundles_[b].alive) start = b;
+        }
+        for (int32_t p = start == kNone ? kNone : Prev(start); p != kNone && p != cursor;
+             p = Prev(p)) {
+          const double x = XOf(p, y_);
+          if (x < xlo && !SameX(x, xlo)) break;
+          start = p;
+        }
+      }
+      if (start == kNone) start = Locate(xlo, y_, cursor);
       while (start != kNone && bundles_[start].done == stamp) start = Next(start);
       if (start == kNone) {
         cursor = Extreme(true);
@@ -591,11 +768,13 @@ void Sweep::Scanline(int32_t j) {
       if (x > xhi && !SameX(x, xhi)) break;
     }
     // The edges starting at the point.
-    starting_.clear();
+    starting_.resize(k - i);
+    size_t starting = 0;
     for (size_t s = i; s < k; ++s) {
-      if (seeds_[s].edge != kNone) starting_.push_back(seeds_[s].edge);
+      starting_[starting] = seeds_[s].edge;
+      starting += seeds_[s].edge != kNone;
     }
-    cursor = Group(below > 0 ? start : kNone, below, starting_.data(), starting_.size(), cursor);
+    cursor = Group(below > 0 ? start : kNone, below, starting_.data(), starting, cursor);
     i = k;
   }
   // Past the last seed the parities below and above agree again.
@@ -604,7 +783,7 @@ void Sweep::Scanline(int32_t j) {
   }
   // A seed that rounding left out of place in the table is still handled where it is, so that
   // no ended edge stays in the table.
-  for (size_t s = 0; s < seeds_.size(); ++s) {
+  for (size_t s = 0; retired_seeds_ < seed_bundles_ && s < seeds_.size(); ++s) {
     const int32_t b = seeds_[s].bundle;
     if (b == kNone || !bundles_[b].alive || bundles_[b].done == stamp) continue;
     cursor = Prev(b);
@@ -624,20 +803,15 @@ int32_t Sweep::Group(int32_t first, int32_t below, const int32_t* starting, size
   const int32_t j = scan_;
   const int32_t stamp = j + 1;
   const double y = y_;
-  // The boundaries arriving from below, left to right, and the edges going on.
-  const bool left_below = inside_[below_state_];
-  const bool left_above = inside_[above_state_];
-  incoming_.clear();
+  const unsigned below_left = below_state_, above_left = above_state_;
+  const bool left_below = inside_[below_left];
+  const bool left_above = inside_[above_left];
+  // The edges going on.
   placed_.clear();
   int32_t b = first;
   for (int32_t m = 0; m < below; ++m, b = Next(b)) {
     const Bundle& bundle = bundles_[b];
-    const bool left = inside_[below_state_];
     below_state_ ^= bundle.mask;
-    const bool right = inside_[below_state_];
-    if (left != right) {
-      incoming_.push_back(Item{true, right, members_[bundle.first], bundle.end, nullptr});
-    }
     for (int32_t e = 0; e < bundle.count; ++e) {
       const int32_t id = members_[bundle.first + e];
       const Edge& edge = input_[id];
@@ -670,35 +844,42 @@ int32_t Sweep::Group(int32_t first, int32_t below, const int32_t* starting, size
       last.mask ^= edge.type;
       last.top = std::min(last.top, edge.top);
     } else {
-      bundles_.push_back(Bundle{static_cast<int32_t>(members_.size()), 1, edge.top, kNone, kNone, 0,
-                                stamp, edge.type, 0, true});
+      bundles_.push_back(Bundle{static_cast<int32_t>(members_.size()), e.edge, 1, edge.top, kNone,
+                                kNone, 0, stamp, edge.type, 0, true});
     }
     members_.push_back(e.edge);
   }
   const size_t made_end = bundles_.size();
-  // The boundaries leaving upwards, left to right.
-  outgoing_.clear();
   for (size_t m = made_first; m < made_end; ++m) {
-    Bundle& bundle = bundles_[m];
-    const bool left = inside_[above_state_];
-    above_state_ ^= bundle.mask;
-    bundle.right = static_cast<uint8_t>(above_state_);
-    const bool right = inside_[above_state_];
-    if (left != right) {
-      outgoing_.push_back(Item{false, left, members_[bundle.first], kNone, &bundle.end});
-    }
+    above_state_ ^= bundles_[m].mask;
+    bundles_[m].right = static_cast<uint8_t>(above_state_);
   }
   const bool right_below = inside_[below_state_];
   const bool right_above = inside_[above_state_];
-  // Counter-clockwise from the east: the horizontal leaving right, the outgoing boundaries right
-  // to left, the horizontal from the left, the incoming boundaries left to right.
+  // The result boundaries at the point, counter-clockwise from the east: the horizontal leaving
+  // right, the boundaries leaving upwards right to left, the horizontal from the left, the
+  // boundaries arriving from below left to right.
   items_.clear();
   if (right_below != right_above) {
     items_.push_back(Item{false, right_above, kNone, kNone, &pending_});
   }
-  for (size_t k = outgoing_.size(); k-- > 0;) items_.push_back(outgoing_[k]);
+  for (size_t m = made_end; m-- > made_first;) {
+    Bundle& bundle = bundles_[m];
+    const bool left = inside_[m > made_first ? bundles_[m - 1].right : above_left];
+    if (left != inside_[bundle.right]) {
+      items_.push_back(Item{false, left, bundle.edge, kNone, &bundle.end});
+    }
+  }
   if (left_below != left_above) items_.push_back(Item{true, left_below, kNone, pending_, nullptr});
-  for (const Item& item : incoming_) items_.push_back(item);
+  unsigned state = below_left;
+  b = first;
+  for (int32_t m = 0; m < below; ++m, b = Next(b)) {
+    const Bundle& bundle = bundles_[b];
+    const bool left = inside_[state];
+    state ^= bundle.mask;
+    const bool right = inside_[state];
+    if (left != right) items_.push_back(Item{true, right, bundle.edge, bundle.end, nullptr});
+  }
   pending_ = kNone;
   if (!items_.empty()) Connect(x, y);
   // The table: the bundles of the point replace those below it, taking over their places in
@@ -708,6 +889,7 @@ int32_t Sweep::Group(int32_t first, int32_t below, const int32_t* starting, size
   size_t reused = made_first;
   for (int32_t m = 0; m < below; ++m) {
     const int32_t next = Next(b);
+    if (bundles_[b].mark == stamp) ++retired_seeds_;
     if (reused < made_end) {
       Replace(b, static_cast<int32_t>(reused++));
     } else {
@@ -720,11 +902,13 @@ int32_t Sweep::Group(int32_t first, int32_t below, const int32_t* starting, size
     const int32_t id = static_cast<int32_t>(m);
     if (m >= reused) InsertAfter(id, last);
     Visit(bundles_[id].top, id, kNone);
-    PredictParting(id, j + 1);
-    Predict(last, id, j + 1);
+    if (!linear_) {
+      PredictParting(id, j + 1);
+      Predict(last, id, j + 1);
+    }
     last = id;
   }
-  Predict(last, Next(last), j + 1);
+  if (!linear_) Predict(last, Next(last), j + 1);
   return last;
 }
 
@@ -750,7 +934,7 @@ void Sweep::Cross(int32_t left, int32_t right, double t, int32_t j) {
   l.end = kNone;
   r.end = kNone;
   items_.clear();
-  const int32_t l_edge = members_[l.first], r_edge = members_[r.first];
+  const int32_t l_edge = l.edge, r_edge = r.edge;
   if (n != e) items_.push_back(Item{false, n, l_edge, kNone, &l.end});
   if (w != n) items_.push_back(Item{false, w, r_edge, kNone, &r.end});
   if (w != s) items_.push_back(Item{true, s, l_edge, l_end, nullptr});
@@ -775,7 +959,8 @@ void Sweep::Cross(int32_t left, int32_t right, double t, int32_t j) {
 // by an inside sector is joined to the boundary after that sector.
 void Sweep::Connect(double x, double y) {
   const size_t n = items_.size();
-  size_t start = 0;
+  // Two boundaries, the most common case, need no search: one of them comes first.
+  size_t start = n == 2 && !items_[0].after_inside ? 1 : 0;
   while (start < n && !items_[start].after_inside) ++start;
   if (start == n || n % 2 != 0) return;  // cannot happen with consistent parities
   for (size_t k = 0; k < n; k += 2) {
@@ -868,7 +1053,7 @@ void Sweep::Emit(gpc_polygon* result) {
     const VertexNode* prev = &nodes_[c.head];
     for (int32_t v = nodes_[c.head].next; v != kNone; v = nodes_[v].next) {
       const VertexNode& node = nodes_[v];
-      if (node.x != prev->x || node.y != prev->y) ++count;
+      count += static_cast<int>(node.x != prev->x) | static_cast<int>(node.y != prev->y);
       prev = &node;
       if (v == c.tail) break;
     }
@@ -908,6 +1093,9 @@ struct Box {
   double xmin, ymin, xmax, ymax;
 };
 
+// Up to this many pairs of contours, the boxes of two polygons are tested pair by pair.
+constexpr size_t kPairwiseBoxes = 64;
+
 // The bounding box of every contour of p.
 void ContourBoxes(const gpc_polygon* p, Buffer<Box>& boxes) {
   boxes.resize(static_cast<size_t>(p->num_contours));
@@ -935,6 +1123,19 @@ void MarkOverlapping(const gpc_polygon* subject, const gpc_polygon* clip,
   clip_used.resize(c.size());
   std::memset(subject_used.data(), 0, s.size());
   std::memset(clip_used.data(), 0, c.size());
+  if (s.size() * c.size() <= kPairwiseBoxes) {
+    // Few boxes: every pair is tested, marking without a branch on the outcome.
+    for (size_t i = 0; i < s.size(); ++i) {
+      for (size_t k = 0; k < c.size(); ++k) {
+        const uint8_t meet =
+            static_cast<int>(s[i].xmin <= c[k].xmax) & static_cast<int>(c[k].xmin <= s[i].xmax) &
+            static_cast<int>(s[i].ymin <= c[k].ymax) & static_cast<int>(c[k].ymin <= s[i].ymax);
+        subject_used[i] |= meet;
+        clip_used[k] |= meet;
+      }
+    }
+    return;
+  }
   // Sweep over x: each box, taken by its lower x, is tested against the boxes of the other
   // polygon that have begun and not yet ended.
   const size_t subject_count = s.size();
