@@ -37,7 +37,7 @@ TEST(File, WritesReadsSeeksAndTruncates) {
   EXPECT_EQ(aborted.m_hFile, CFile::hFileNull);
 }
 
-TEST(File, OpenReportsTheSystemError) {
+TEST(File, FailuresReportTheSystemError) {
   ScratchDir dir;
   CFile file;
   CFileException error;
@@ -45,15 +45,19 @@ TEST(File, OpenReportsTheSystemError) {
   EXPECT_EQ(error.m_cause, CFileException::fileNotFound);
   EXPECT_GT(error.m_lOsError, 0);
   EXPECT_NE(error.GetDescription().Find("none.bin"), -1);
-}
-
-TEST(File, ConstructorAndRemoveRaiseFileExceptions) {
-  ScratchDir dir;
   const auto causeOf = lumo_test::ErrorCause<CFileException>;
-  EXPECT_EQ(causeOf([&] { CFile file(dir.File("absent").c_str(), CFile::modeRead); }),
+  EXPECT_EQ(causeOf([&] { CFile absent(dir.File("absent").c_str(), CFile::modeRead); }),
             CFileException::fileNotFound);
   EXPECT_EQ(causeOf([&] { CFile::Remove(dir.File("absent").c_str()); }),
             CFileException::fileNotFound);
+
+  const CMemoryException e;
+  char text[5] = "????";
+  UINT help = 7;
+  EXPECT_TRUE(e.GetErrorMessage(text, sizeof text, &help));
+  EXPECT_STREQ(text, "out ");  // cut to the caller's buffer
+  EXPECT_EQ(help, 0u);
+  EXPECT_FALSE(e.GetErrorMessage(text, 0));
 }
 
 TEST(File, ArchivesThroughARealFile) {
@@ -74,17 +78,6 @@ TEST(File, ArchivesThroughARealFile) {
     ASSERT_EQ(value, i);
     ASSERT_EQ(text, "row");
   }
-}
-
-TEST(File, ErrorMessagesAreCutToTheCallersBuffer) {
-  const CMemoryException e;
-  char text[5] = "????";
-  UINT help = 7;
-  EXPECT_TRUE(e.GetErrorMessage(text, sizeof text, &help));
-  EXPECT_STREQ(text, "out ");
-  EXPECT_EQ(help, 0u);
-  EXPECT_TRUE(e.GetErrorMessage(text, sizeof text));  // no help context asked for
-  EXPECT_FALSE(e.GetErrorMessage(text, 0));
 }
 
 }  // namespace

@@ -154,7 +154,7 @@ TEST_P(OdbcTest, EngineErrorsCarryTheDriversDiagnostics) {
   ASSERT_NE(caught, nullptr);
   EXPECT_THAT(caught->m_strError.str(),
               HasSubstr(GetParam() == DbEngine::kSqlite ? "no such table" : "does not exist"));
-  EXPECT_THAT(caught->m_strStateNativeOrigin.str(), StartsWith("State:"));
+  EXPECT_THAT(caught->GetDescription().str(), StartsWith(caught->m_strError.str() + " (State:"));
   EXPECT_THAT(caught->m_strStateNativeOrigin.str(), HasSubstr(",Native:"));
   EXPECT_LT(caught->m_nRetCode, 0);
   caught->Delete();
@@ -318,6 +318,7 @@ TEST(GlobalMemory, FixedAndMoveableBlocks) {
   EXPECT_EQ(GlobalFree(fixed), nullptr);
 
   HGLOBAL moveable = GlobalAlloc(GHND, 3);
+  EXPECT_FALSE(GlobalUnlock(moveable));  // not locked: stays so
   void* p = GlobalLock(moveable);
   EXPECT_NE(p, static_cast<void*>(moveable));
   EXPECT_EQ(GlobalLock(moveable), p);
