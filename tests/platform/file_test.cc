@@ -66,6 +66,7 @@ TEST(File, FailuresReportTheSystemError) {
   EXPECT_TRUE(e.GetErrorMessage(text, sizeof text, &help));
   EXPECT_STREQ(text, "out ");  // cut to the caller's buffer
   EXPECT_EQ(help, 0u);
+  EXPECT_TRUE(e.GetErrorMessage(text, sizeof text));  // no help context asked for
   EXPECT_FALSE(e.GetErrorMessage(text, 0));
 }
 

@@ -101,7 +101,7 @@ TEST_F(WindowTest, DestroySendsDestroyThenDestroysChildrenThenNcDestroy) {
                           "top:ncdestroy"};
   EXPECT_EQ(Journal(), expected);
   for (HWND w : {top, a, a1, b}) EXPECT_FALSE(IsWindow(w));
-  EXPECT_EQ(GetWindowTextLength(top), 0);
+  EXPECT_EQ(DefWindowProc(top, WM_GETTEXTLENGTH, 0, 0), 0);
   EXPECT_EQ(GetFocus(), nullptr);
   EXPECT_FALSE(DestroyWindow(top));
 }
@@ -162,6 +162,7 @@ TEST_F(WindowTest, MessagesReachTheChainOfProceduresOfLiveWindowsOnTheirThread) 
   LRESULT fromOther = -1;
   std::thread([&] { fromOther = SendMessage(top, WM_USER, 0, 0); }).join();
   EXPECT_EQ(fromOther, 0);
+  EXPECT_EQ(Journal().size(), 2u);
 
   HWND gone = Make("gone", nullptr, {0, 0, 10, 10});
   EXPECT_TRUE(PostMessage(top, WM_USER, 0, 0));
@@ -316,6 +317,7 @@ TEST(Wnd, MessageMapsReflectionAndSelfDeletion) {
   // A temporary object never destroys its window.
   HWND top = CreateWindowEx(0, "EDIT", "t", 0, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
   CWnd* temporary = CWnd::FromHandle(top);
+  ASSERT_NE(temporary, nullptr);
   EXPECT_EQ(CWnd::FromHandle(top), temporary);
   EXPECT_EQ(CWnd::FromHandlePermanent(top), nullptr);
   LumoPumpPendingMessages();
