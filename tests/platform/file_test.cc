@@ -78,13 +78,13 @@ TEST(File, InterruptedWritesGoOnWhereTheyStopped) {
   struct sigaction action = {};
   action.sa_handler = [](int) {};  // without SA_RESTART a blocked write returns what it wrote
   ASSERT_EQ(0, ::sigaction(SIGUSR1, &action, nullptr));
-  std::string sent(1 << 20, '\0');
+  std::string sent(1 << 18, '\0');
   for (size_t i = 0; i < sent.size(); ++i) sent[i] = static_cast<char>(i * 7 + i / 4093);
   const pthread_t writer = ::pthread_self();
   std::string received;
   std::thread reader([&] {
     const int fd = ::open(fifo.c_str(), O_RDONLY);
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));  // the writer fills the pipe
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));  // the writer fills the pipe
     ::pthread_kill(writer, SIGUSR1);
     char buf[65536];
     for (ssize_t n; (n = ::read(fd, buf, sizeof buf)) > 0;) received.append(buf, n);
