@@ -109,6 +109,7 @@ TEST_P(OdbcTest, ReadsFieldsByNameWithTheDefaultTypeOfEachColumn) {
   EXPECT_TRUE(rs.IsEOF());
   EXPECT_FALSE(rs.IsBOF());
   EXPECT_THAT(DbErrorOf([&] { rs.MoveNext(); }), HasSubstr("no current record"));
+  EXPECT_THAT(DbErrorOf([&] { rs.GetFieldValue("Num", v); }), HasSubstr("no current record"));
   rs.Close();
 
   // Bound members bind by name whatever the column order.

@@ -33,9 +33,13 @@ std::string NameOf(HWND hWnd) {
 LRESULT RecordingProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   const std::string self = NameOf(hWnd) + ":";
   const auto other = NameOf(reinterpret_cast<HWND>(wParam));
-  if (lParam != 0 && (msg == WM_DESTROY || msg == WM_NCDESTROY || msg == WM_SETFOCUS ||
-                      msg == WM_KILLFOCUS || msg == WM_GETTEXTLENGTH)) {
-    Journal().push_back(self + "an lParam where none is sent");
+  // These messages carry no parameter but the focus messages' window; a window sized by
+  // MoveWindow is SIZE_RESTORED (0).
+  const bool noWParam =
+      msg == WM_DESTROY || msg == WM_NCDESTROY || msg == WM_GETTEXTLENGTH || msg == WM_SIZE;
+  const bool noLParam = (noWParam && msg != WM_SIZE) || msg == WM_SETFOCUS || msg == WM_KILLFOCUS;
+  if ((noWParam && wParam != 0) || (noLParam && lParam != 0)) {
+    Journal().push_back(self + "a parameter where none is sent");
   }
   if (msg == WM_DESTROY) Journal().push_back(self + "destroy");
   if (msg == WM_NCDESTROY) Journal().push_back(self + "ncdestroy");
@@ -191,6 +195,7 @@ TEST_F(WindowTest, GeometryIsRelativeToTheParentAndClicksFindTheDeepestWindow) {
 
   MoveWindow(panel, 5, 0, 50, 50, TRUE);
   EXPECT_EQ(LumoMouseDown(top, {20, 16}), inner) << "children move with their parent";
+  EXPECT_EQ(Journal().size(), 2u);
   EXPECT_TRUE(GetUpdateRect(panel, &r, FALSE));
   EXPECT_EQ(CRect(r), CRect(0, 0, 50, 50));
   EXPECT_TRUE(LumoUpdateNeedsErase(panel));
@@ -321,7 +326,15 @@ TEST(Wnd, MessageMapsReflectionAndSelfDeletion) {
   EXPECT_EQ(CWnd::FromHandle(top), temporary);
   EXPECT_EQ(CWnd::FromHandlePermanent(top), nullptr);
   LumoPumpPendingMessages();
+  // An object holds one window at a time.
+  HWND second = CreateWindowEx(0, "EDIT", "s", 0, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+  CWnd owner;
+  EXPECT_FALSE(owner.Attach(nullptr));
+  EXPECT_TRUE(owner.Attach(top));
+  EXPECT_FALSE(owner.Attach(second));
+  EXPECT_EQ(owner.Detach(), top);
   EXPECT_TRUE(DestroyWindow(top));
+  DestroyWindow(second);
 }
 
 TEST(Wnd, EditBoxTypingSelectionAndClipboard) {
