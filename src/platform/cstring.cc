@@ -11,8 +11,6 @@ const char kWhiteSpace[] = " \t\n\v\f\r";
 char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 char AsciiUpper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
 
-int Sign(int v) { return (v > 0) - (v < 0); }
-
 size_t Clamp(int value, size_t limit) {
   if (value <= 0) return 0;
   return std::min(static_cast<size_t>(value), limit);
@@ -53,7 +51,7 @@ int CString::Compare(const char* psz) const {
   const size_t n = CStrLen(psz);
   const size_t common = std::min(n, m_str.size());
   const int c = std::memcmp(m_str.data(), psz ? psz : "", common);
-  if (c != 0) return Sign(c);
+  if (c != 0) return c > 0 ? 1 : -1;
   return (m_str.size() > n) - (m_str.size() < n);
 }
 

@@ -60,8 +60,9 @@ TEST(FileSearch, MasksMatchWithoutRegardToCase) {
   EXPECT_TRUE(Found(base + "*.none").empty());
   // A name without wildcards is that entry, or else one spelling of it in other cases; `\`
   // reads as a separator.
-  EXPECT_EQ(Found(base + "b.txt"), (Names{"b.txt"}));
-  EXPECT_EQ(Found(base + "B.txt"), (Names{"B.txt"}));
+  for (const char* name : {"b.txt", "B.txt"}) {
+    EXPECT_EQ(Found(base + name, FindExSearchNameMatch, LUMO_FIND_NO_DOT_ENTRIES), Names{name});
+  }
   EXPECT_EQ(Found(dir.path() + "\\B.TXT").size(), 1u);
   EXPECT_EQ(Found(dir.path() + "\\A.txt"), (Names{"a.TXT"}));
   EXPECT_TRUE(Found(dir.path() + "/missing/*").empty());
@@ -88,6 +89,8 @@ TEST(FileSearch, DescribesEntriesAndLinksAsTheirOwnLookupsDo) {
   ASSERT_EQ(0, ::symlink((dir.path() + "/gone").c_str(), (dir.path() + "/dangling").c_str()));
   EXPECT_EQ(Found(dir.path() + "/*", FindExSearchLimitToDirectories),
             (Names{".", "..", "sub", "link"}));
+  EXPECT_EQ(Found(dir.path() + "/link", FindExSearchLimitToDirectories), Names{"link"});
+  EXPECT_TRUE(Found(dir.path() + "/plain", FindExSearchLimitToDirectories).empty());
   EXPECT_EQ(FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT,
             Entry(dir.path() + "/link").dwFileAttributes);
   EXPECT_EQ(FILE_ATTRIBUTE_REPARSE_POINT, Entry(dir.path() + "/dangling").dwFileAttributes);
@@ -173,23 +176,18 @@ TEST(FileReading, SequentialScanReadsAheadAndSeeksExactly) {
   ASSERT_NE(INVALID_HANDLE_VALUE, h);
   std::string buf(400000, '\0');
   DWORD got = 0;
-  size_t pos = 0;
-  auto readAndCheck = [&](DWORD n) {
-    ASSERT_TRUE(ReadFile(h, buf.data(), n, &got, nullptr));
-    ASSERT_EQ(std::min<size_t>(n, content.size() - pos), got);
-    EXPECT_EQ(content.substr(pos, got), buf.substr(0, got)) << "at " << pos;
-    pos += got;
+  // Whether reading n bytes gives those at pos, as many as the file holds.
+  const auto readsAt = [&](size_t pos, DWORD n) {
+    return ReadFile(h, buf.data(), n, &got, nullptr) &&
+           buf.substr(0, got) == content.substr(pos, n);
   };
-  readAndCheck(1000);
+  EXPECT_TRUE(readsAt(0, 1000));
   EXPECT_EQ(1010u, SetFilePointer(h, 10, nullptr, FILE_CURRENT));
-  pos = 1010;
-  readAndCheck(16384);
+  EXPECT_TRUE(readsAt(1010, 16384));
   EXPECT_EQ(5u, SetFilePointer(h, 5, nullptr, FILE_BEGIN));
-  pos = 5;
-  readAndCheck(100);
-  readAndCheck(400000);  // larger than the read-ahead: the rest of the file
-  readAndCheck(10);
-  EXPECT_EQ(0u, got);
+  EXPECT_TRUE(readsAt(5, 100));
+  EXPECT_TRUE(readsAt(105, 400000));  // more than the read-ahead holds: the rest of the file
+  EXPECT_TRUE(readsAt(300000, 10));
   CloseHandle(h);
 
   // Views in chunks that do not divide the read-ahead: every byte once, in order, fewer only at
@@ -215,40 +213,20 @@ TEST(FileReading, SequentialScanReadsAheadAndSeeksExactly) {
   }
 }
 
-struct Split {
-  int result;
-  std::string drive, dir, fname, ext;
-};
-
-Split SplitPath(const char* path) {
+// The result and the parts of a path, as "result:drive|dir|fname|ext".
+std::string SplitPath(const char* path) {
   char drive[_MAX_DRIVE], dir[_MAX_DIR], fname[_MAX_FNAME], ext[_MAX_EXT];
-  Split s;
-  s.result = _splitpath_s(path, drive, sizeof drive, dir, sizeof dir, fname, sizeof fname, ext,
-                          sizeof ext);
-  s.drive = drive;
-  s.dir = dir;
-  s.fname = fname;
-  s.ext = ext;
-  return s;
+  const int result = _splitpath_s(path, drive, sizeof drive, dir, sizeof dir, fname, sizeof fname,
+                                  ext, sizeof ext);
+  return std::to_string(result) + ":" + drive + "|" + dir + "|" + fname + "|" + ext;
 }
 
 TEST(SplitPath, SplitsLikeTheRuntime) {
+  EXPECT_EQ(SplitPath("C:\\data\\sub/report.final.txt"), "0:C:|\\data\\sub/|report.final|.txt");
+  EXPECT_EQ(SplitPath("/home/u/.profile"), "0:|/home/u/||.profile");
+  EXPECT_EQ(SplitPath("name"), "0:||name|");
   // A part that does not fit empties every part.
-  const std::string longDir = "/" + std::string(300, 'd') + "/file.txt";
-  const struct {
-    const char* path;
-    Split parts;
-  } cases[] = {
-      {"C:\\data\\sub/report.final.txt", {0, "C:", "\\data\\sub/", "report.final", ".txt"}},
-      {"/home/u/.profile", {0, "", "/home/u/", "", ".profile"}},
-      {"name", {0, "", "", "name", ""}},
-      {longDir.c_str(), {34, "", "", "", ""}}};
-  for (const auto& c : cases) {
-    const Split s = SplitPath(c.path);
-    EXPECT_EQ(c.parts.result, s.result) << c.path;
-    EXPECT_EQ(c.parts.drive + "|" + c.parts.dir + "|" + c.parts.fname + "|" + c.parts.ext,
-              s.drive + "|" + s.dir + "|" + s.fname + "|" + s.ext);
-  }
+  EXPECT_EQ(SplitPath(("/" + std::string(300, 'd') + "/file.txt").c_str()), "34:|||");
 
   char fname[8];
   EXPECT_EQ(0, _splitpath_s("/a/b.c", nullptr, 0, nullptr, 0, fname, sizeof fname, nullptr, 0));

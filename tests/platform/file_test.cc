@@ -2,7 +2,16 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <pthread.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
 #include <cstring>
+#include <string>
+#include <thread>
 
 #include "lumotools/platform/archive.h"
 #include "support/bytes.h"
@@ -37,7 +46,7 @@ TEST(File, WritesReadsSeeksAndTruncates) {
   EXPECT_EQ(aborted.m_hFile, CFile::hFileNull);
 }
 
-TEST(File, OpenReportsTheSystemError) {
+TEST(File, FailuresReportTheSystemError) {
   ScratchDir dir;
   CFile file;
   CFileException error;
@@ -45,15 +54,48 @@ TEST(File, OpenReportsTheSystemError) {
   EXPECT_EQ(error.m_cause, CFileException::fileNotFound);
   EXPECT_GT(error.m_lOsError, 0);
   EXPECT_NE(error.GetDescription().Find("none.bin"), -1);
-}
-
-TEST(File, ConstructorAndRemoveRaiseFileExceptions) {
-  ScratchDir dir;
   const auto causeOf = lumo_test::ErrorCause<CFileException>;
-  EXPECT_EQ(causeOf([&] { CFile file(dir.File("absent").c_str(), CFile::modeRead); }),
+  EXPECT_EQ(causeOf([&] { CFile absent(dir.File("absent").c_str(), CFile::modeRead); }),
             CFileException::fileNotFound);
   EXPECT_EQ(causeOf([&] { CFile::Remove(dir.File("absent").c_str()); }),
             CFileException::fileNotFound);
+
+  const CMemoryException e;
+  char text[5] = "????";
+  UINT help = 7;
+  EXPECT_TRUE(e.GetErrorMessage(text, sizeof text, &help));
+  EXPECT_STREQ(text, "out ");  // cut to the caller's buffer
+  EXPECT_EQ(help, 0u);
+  EXPECT_TRUE(e.GetErrorMessage(text, sizeof text));  // no help context asked for
+  EXPECT_FALSE(e.GetErrorMessage(text, 0));
+}
+
+// A write that a signal interrupts part way through goes on from where it stopped.
+TEST(File, InterruptedWritesGoOnWhereTheyStopped) {
+  ScratchDir dir;
+  const std::string fifo = dir.File("pipe");
+  ASSERT_EQ(0, ::mkfifo(fifo.c_str(), 0600));
+  struct sigaction action = {};
+  action.sa_handler = [](int) {};  // without SA_RESTART a blocked write returns what it wrote
+  ASSERT_EQ(0, ::sigaction(SIGUSR1, &action, nullptr));
+  std::string sent(1 << 18, '\0');
+  for (size_t i = 0; i < sent.size(); ++i) sent[i] = static_cast<char>(i * 7 + i / 4093);
+  const pthread_t writer = ::pthread_self();
+  std::string received;
+  std::thread reader([&] {
+    const int fd = ::open(fifo.c_str(), O_RDONLY);
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));  // the writer fills the pipe
+    ::pthread_kill(writer, SIGUSR1);
+    char buf[65536];
+    for (ssize_t n; (n = ::read(fd, buf, sizeof buf)) > 0;) received.append(buf, n);
+    ::close(fd);
+  });
+  {
+    CFile file(fifo.c_str(), CFile::modeWrite);
+    file.Write(sent.data(), static_cast<UINT>(sent.size()));
+  }
+  reader.join();
+  EXPECT_TRUE(received == sent) << received.size();
 }
 
 TEST(File, ArchivesThroughARealFile) {
@@ -74,17 +116,6 @@ TEST(File, ArchivesThroughARealFile) {
     ASSERT_EQ(value, i);
     ASSERT_EQ(text, "row");
   }
-}
-
-TEST(File, ErrorMessagesAreCutToTheCallersBuffer) {
-  const CMemoryException e;
-  char text[5] = "????";
-  UINT help = 7;
-  EXPECT_TRUE(e.GetErrorMessage(text, sizeof text, &help));
-  EXPECT_STREQ(text, "out ");
-  EXPECT_EQ(help, 0u);
-  EXPECT_TRUE(e.GetErrorMessage(text, sizeof text));  // no help context asked for
-  EXPECT_FALSE(e.GetErrorMessage(text, 0));
 }
 
 }  // namespace

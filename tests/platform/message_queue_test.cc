@@ -23,10 +23,10 @@ std::vector<MSG> TakeWaitingMessages() {
   return taken;
 }
 
-// The identifiers of the WM_TIMER messages among messages.
-std::vector<UINT_PTR> TimerIds(const std::vector<MSG>& messages) {
+// The identifiers of the WM_TIMER messages waiting, taken from the queue.
+std::vector<UINT_PTR> DueTimers() {
   std::vector<UINT_PTR> ids;
-  for (const MSG& msg : messages) {
+  for (const MSG& msg : TakeWaitingMessages()) {
     if (msg.message == WM_TIMER) ids.push_back(msg.wParam);
   }
   return ids;
@@ -34,41 +34,27 @@ std::vector<UINT_PTR> TimerIds(const std::vector<MSG>& messages) {
 
 void IgnoreTimer(HWND, UINT, UINT_PTR, DWORD) {}
 
-TEST(MessageQueue, PostedMessagesComeFirstInFirstOut) {
+TEST(MessageQueue, PostedMessagesComeFirstInFirstOutThroughFiltersAndQuitComesLast) {
   PostMessage(nullptr, WM_USER + 1, 10, 100);
-  PostMessage(nullptr, WM_USER + 2, 20, 200);
+  PostMessage(nullptr, WM_USER + 5, 5, 0);
   MSG msg;
-  ASSERT_TRUE(PeekMessage(&msg, nullptr, 0, 0, PM_NOREMOVE));
-  EXPECT_EQ(msg.message, WM_USER + 1);
-  ASSERT_TRUE(PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE));
+  ASSERT_TRUE(PeekMessage(&msg, nullptr, WM_USER + 5, WM_USER + 9, PM_NOREMOVE));
+  EXPECT_EQ(msg.message, WM_USER + 5);
+  ASSERT_TRUE(PeekMessage(&msg, nullptr, WM_USER + 5, WM_USER + 9, PM_REMOVE));
+  EXPECT_EQ(msg.wParam, 5u);
+  EXPECT_FALSE(PeekMessage(&msg, nullptr, WM_USER + 2, WM_USER + 9, PM_REMOVE));
+  // Messages without a window pass the "no window" filter but not a filter naming a window.
+  EXPECT_FALSE(PeekMessage(&msg, reinterpret_cast<HWND>(0x1234), 0, 0, PM_REMOVE));
+  PostQuitMessage(7);
+  PostMessage(nullptr, WM_USER + 6, 6, 0);
+  ASSERT_TRUE(PeekMessage(&msg, reinterpret_cast<HWND>(-1), 0, 0, PM_REMOVE));
   EXPECT_EQ(msg.message, WM_USER + 1);
   EXPECT_EQ(msg.wParam, 10u);
   EXPECT_EQ(msg.lParam, 100);
   EXPECT_EQ(msg.hwnd, nullptr);
   ASSERT_EQ(GetMessage(&msg, nullptr, 0, 0), 1);
-  EXPECT_EQ(msg.message, WM_USER + 2);
-  EXPECT_FALSE(PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE));
-}
-
-TEST(MessageQueue, FilterSelectsByNumberAndWindow) {
-  PostMessage(nullptr, WM_USER + 1, 1, 0);
-  PostMessage(nullptr, WM_USER + 5, 5, 0);
-  MSG msg;
-  ASSERT_TRUE(PeekMessage(&msg, nullptr, WM_USER + 5, WM_USER + 9, PM_REMOVE));
-  EXPECT_EQ(msg.message, WM_USER + 5);
-  EXPECT_FALSE(PeekMessage(&msg, nullptr, WM_USER + 2, WM_USER + 9, PM_REMOVE));
-  // Messages without a window pass the "no window" filter but not a filter naming a window.
-  EXPECT_FALSE(PeekMessage(&msg, reinterpret_cast<HWND>(0x1234), 0, 0, PM_REMOVE));
-  ASSERT_TRUE(PeekMessage(&msg, reinterpret_cast<HWND>(-1), 0, 0, PM_REMOVE));
-  EXPECT_EQ(msg.message, WM_USER + 1);
-}
-
-TEST(MessageQueue, QuitComesAfterPostedMessagesAndPassesEveryFilter) {
-  PostQuitMessage(7);
-  PostMessage(nullptr, WM_USER, 0, 0);
-  MSG msg;
-  ASSERT_EQ(GetMessage(&msg, nullptr, 0, 0), 1);
-  EXPECT_EQ(msg.message, WM_USER);
+  EXPECT_EQ(msg.message, WM_USER + 6);
+  // The quit request passes every filter.
   ASSERT_EQ(GetMessage(&msg, nullptr, WM_USER, WM_USER), 0);
   EXPECT_EQ(msg.message, WM_QUIT);
   EXPECT_EQ(msg.wParam, 7u);
@@ -123,7 +109,6 @@ TEST_F(MessageQueueTimerTest, TimerFallsDueAfterItsPeriodThenEveryPeriod) {
     lumo_test::ManualClockScope clock(start);
     const UINT_PTR id = Set(100);
     EXPECT_NE(id, 0u);
-    EXPECT_TRUE(TakeWaitingMessages().empty());
     clock.AdvanceMs(99);
     EXPECT_TRUE(TakeWaitingMessages().empty()) << start;
     for (int period = 0; period < 3; ++period) {
@@ -140,30 +125,26 @@ TEST_F(MessageQueueTimerTest, TimerFallsDueAfterItsPeriodThenEveryPeriod) {
   }
 }
 
-TEST_F(MessageQueueTimerTest, DueTimersComeInDueOrder) {
+TEST_F(MessageQueueTimerTest, DueTimersComeInDueOrderAtMostOncePending) {
   const UINT_PTR late = Set(300);
   const UINT_PTR early = Set(100);
   const UINT_PTR middle = Set(200);
   const UINT_PTR tiedWithMiddle = Set(200);
   clock_.AdvanceMs(300);
-  EXPECT_EQ(TimerIds(TakeWaitingMessages()),
-            (std::vector<UINT_PTR>{early, middle, tiedWithMiddle, late}));
-}
+  EXPECT_EQ(DueTimers(), (std::vector<UINT_PTR>{early, middle, tiedWithMiddle, late}));
 
-TEST_F(MessageQueueTimerTest, AtMostOneMessagePendingPerTimer) {
   const UINT_PTR id = Set(10);
   clock_.AdvanceMs(1000);
   MSG msg;
-  for (int look = 0; look < 2; ++look) {
-    ASSERT_TRUE(PeekMessage(&msg, nullptr, 0, 0, PM_NOREMOVE));
-    EXPECT_EQ(msg.wParam, id);
-  }
-  EXPECT_EQ(TimerIds(TakeWaitingMessages()), std::vector<UINT_PTR>{id});
+  ASSERT_TRUE(PeekMessage(&msg, nullptr, 0, 0, PM_NOREMOVE));
+  ASSERT_TRUE(PeekMessage(&msg, nullptr, 0, 0, PM_NOREMOVE));
+  EXPECT_EQ(msg.wParam, id);
+  EXPECT_EQ(DueTimers(), (std::vector<UINT_PTR>{id, early, middle, tiedWithMiddle, late}));
   // The period restarts when the timer is found due, not from its missed due times.
   clock_.AdvanceMs(9);
-  EXPECT_TRUE(TakeWaitingMessages().empty());
+  EXPECT_TRUE(DueTimers().empty());
   clock_.AdvanceMs(1);
-  EXPECT_EQ(TimerIds(TakeWaitingMessages()), std::vector<UINT_PTR>{id});
+  EXPECT_EQ(DueTimers(), std::vector<UINT_PTR>{id});
 }
 
 TEST_F(MessageQueueTimerTest, PostedMessagesAndQuitComeBeforeTimers) {
@@ -181,39 +162,31 @@ TEST_F(MessageQueueTimerTest, PostedMessagesAndQuitComeBeforeTimers) {
   // A filter that excludes WM_TIMER leaves the timer pending.
   clock_.AdvanceMs(10);
   EXPECT_FALSE(PeekMessage(&msg, nullptr, WM_USER, WM_USER, PM_REMOVE));
-  EXPECT_EQ(TimerIds(TakeWaitingMessages()), std::vector<UINT_PTR>{id});
+  EXPECT_EQ(DueTimers(), std::vector<UINT_PTR>{id});
 }
 
-TEST_F(MessageQueueTimerTest, KillTimerStopsTimerAndDropsItsPendingMessage) {
+TEST_F(MessageQueueTimerTest, KillAndResetDropThePendingMessage) {
   const UINT_PTR killed = Set(10);
   const UINT_PTR kept = Set(10);
+  const UINT_PTR reset = Set(10);
   clock_.AdvanceMs(10);
   MSG msg;
   ASSERT_TRUE(PeekMessage(&msg, nullptr, 0, 0, PM_NOREMOVE));
   EXPECT_TRUE(KillTimer(nullptr, killed));
   EXPECT_FALSE(KillTimer(nullptr, killed));
-  EXPECT_EQ(TimerIds(TakeWaitingMessages()), std::vector<UINT_PTR>{kept});
-  clock_.AdvanceMs(100);
-  EXPECT_EQ(TimerIds(TakeWaitingMessages()), std::vector<UINT_PTR>{kept});
-}
-
-TEST_F(MessageQueueTimerTest, SetTimerWithLiveIdResetsThatTimer) {
-  const UINT_PTR id = Set(100);
-  clock_.AdvanceMs(100);
-  EXPECT_EQ(SetTimer(nullptr, id, 50, IgnoreTimer), id);  // drops the pending message too
-  EXPECT_TRUE(TakeWaitingMessages().empty());
+  EXPECT_EQ(SetTimer(nullptr, reset, 50, IgnoreTimer), reset);
+  EXPECT_EQ(DueTimers(), std::vector<UINT_PTR>{kept});
   clock_.AdvanceMs(49);
-  EXPECT_TRUE(TakeWaitingMessages().empty());
+  EXPECT_EQ(DueTimers(), std::vector<UINT_PTR>{kept});
   clock_.AdvanceMs(1);
-  EXPECT_EQ(TimerIds(TakeWaitingMessages()), std::vector<UINT_PTR>{id});
+  EXPECT_EQ(DueTimers(), std::vector<UINT_PTR>{reset});
 
-  const UINT_PTR fresh = Set(100);
-  EXPECT_TRUE(KillTimer(nullptr, fresh));
-  const UINT_PTR other = SetTimer(nullptr, fresh, 100, IgnoreTimer);
+  // The identifier of a killed timer is not reused.
+  const UINT_PTR other = SetTimer(nullptr, killed, 100, IgnoreTimer);
   ids_.push_back(other);
   EXPECT_NE(other, 0u);
-  EXPECT_NE(other, fresh);
-  EXPECT_NE(other, id);
+  EXPECT_NE(other, killed);
+  EXPECT_NE(other, kept);
 }
 
 TEST_F(MessageQueueTimerTest, TimerWithPeriodZeroIsDueAtEveryLook) {
@@ -225,45 +198,36 @@ TEST_F(MessageQueueTimerTest, TimerWithPeriodZeroIsDueAtEveryLook) {
   }
 }
 
-UINT_PTR g_dispatchedId = 0;
-DWORD g_dispatchedTime = 0;
-UINT g_dispatchedMessage = 0;
-
-void RecordTimer(HWND, UINT msg, UINT_PTR id, DWORD time) {
-  g_dispatchedMessage = msg;
-  g_dispatchedId = id;
-  g_dispatchedTime = time;
-}
-
 TEST_F(MessageQueueTimerTest, DispatchCallsTimerProcedureWithIdAndTick) {
-  const UINT_PTR id = Set(25, RecordTimer);
+  static std::vector<DWORD> calls;  // message, identifier, time
+  const UINT_PTR id = Set(25, [](HWND, UINT msg, UINT_PTR id, DWORD time) {
+    calls = {msg, static_cast<DWORD>(id), time};
+  });
   clock_.AdvanceMs(30);
   MSG msg;
   ASSERT_EQ(GetMessage(&msg, nullptr, 0, 0), 1);
   clock_.AdvanceMs(5);
   EXPECT_EQ(DispatchMessage(&msg), 0);
-  EXPECT_EQ(g_dispatchedMessage, WM_TIMER);
-  EXPECT_EQ(g_dispatchedId, id);
-  EXPECT_EQ(g_dispatchedTime, 1030u);
+  EXPECT_EQ(calls, (std::vector<DWORD>{WM_TIMER, static_cast<DWORD>(id), 1030u}));
 }
 
 TEST_F(MessageQueueTimerTest, TimersBelongToTheSettingThread) {
   std::promise<UINT_PTR> workerTimer;
   std::promise<void> advanced;
-  std::promise<std::vector<UINT_PTR>> workerFired;
+  std::promise<UINT_PTR> workerFired;
   std::thread worker([&] {
     workerTimer.set_value(SetTimer(nullptr, 0, 10, IgnoreTimer));
     advanced.get_future().wait();
     MSG msg;
-    ASSERT_EQ(GetMessage(&msg, nullptr, 0, 0), 1);
-    workerFired.set_value({msg.wParam});
+    GetMessage(&msg, nullptr, 0, 0);
+    workerFired.set_value(msg.wParam);
   });
   const UINT_PTR id = workerTimer.get_future().get();
   EXPECT_FALSE(KillTimer(nullptr, id));
   clock_.AdvanceMs(10);
   EXPECT_TRUE(TakeWaitingMessages().empty());
   advanced.set_value();
-  EXPECT_EQ(workerFired.get_future().get(), std::vector<UINT_PTR>{id});
+  EXPECT_EQ(workerFired.get_future().get(), id);
   worker.join();
 }
 
@@ -310,7 +274,6 @@ TEST(MessageQueue, GetMessageWaitsForTimerOnSystemClock) {
   MSG msg;
   ASSERT_EQ(GetMessage(&msg, nullptr, 0, 0), 1);
   KillTimer(nullptr, id);
-  EXPECT_EQ(msg.message, WM_TIMER);
   EXPECT_EQ(msg.wParam, id);
   EXPECT_GE(GetTickCount64() - start, 30u);
 }

@@ -110,6 +110,7 @@ TEST_P(OdbcTest, ReadsFieldsByNameWithTheDefaultTypeOfEachColumn) {
   EXPECT_TRUE(rs.IsEOF());
   EXPECT_FALSE(rs.IsBOF());
   EXPECT_THAT(DbErrorOf([&] { rs.MoveNext(); }), HasSubstr("no current record"));
+  EXPECT_THAT(DbErrorOf([&] { rs.GetFieldValue("Num", v); }), HasSubstr("no current record"));
   rs.Close();
 
   // Bound members bind by name whatever the column order.
@@ -155,7 +156,7 @@ TEST_P(OdbcTest, EngineErrorsCarryTheDriversDiagnostics) {
   ASSERT_NE(caught, nullptr);
   EXPECT_THAT(caught->m_strError.str(),
               HasSubstr(GetParam() == DbEngine::kSqlite ? "no such table" : "does not exist"));
-  EXPECT_THAT(caught->m_strStateNativeOrigin.str(), StartsWith("State:"));
+  EXPECT_THAT(caught->GetDescription().str(), StartsWith(caught->m_strError.str() + " (State:"));
   EXPECT_THAT(caught->m_strStateNativeOrigin.str(), HasSubstr(",Native:"));
   // Vendor prefixes ("[SQLite]"; PostgreSQL's driver gives none) go to the origin, and the
   // message keeps the driver's words alone.
@@ -347,6 +348,7 @@ TEST(GlobalMemory, FixedAndMoveableBlocks) {
   EXPECT_EQ(GlobalFree(fixed), nullptr);
 
   HGLOBAL moveable = GlobalAlloc(GHND, 3);
+  EXPECT_FALSE(GlobalUnlock(moveable));  // not locked: stays so
   void* p = GlobalLock(moveable);
   EXPECT_NE(p, static_cast<void*>(moveable));
   EXPECT_EQ(GlobalLock(moveable), p);

@@ -32,9 +32,8 @@ void* AllocateArrayBlock(std::size_t bytes) {
   const std::uintptr_t start = RoundUp(begin, kLargePage);
   const std::size_t head = start - begin;
   if (head > 0) ::munmap(mapped, head);
-  if (kLargePage - head > 0) {
-    ::munmap(reinterpret_cast<void*>(start + size), kLargePage - head);
-  }
+  // head < kLargePage: some of the extra page always lies past the block.
+  ::munmap(reinterpret_cast<void*>(start + size), kLargePage - head);
   // Only advice: without huge pages the block is served in small pages.
   ::madvise(reinterpret_cast<void*>(start), size, MADV_HUGEPAGE);
   return reinterpret_cast<void*>(start);
