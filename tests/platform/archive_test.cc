@@ -58,6 +58,7 @@ TEST(Archive, StringLengthPrefixes) {
   EXPECT_EQ(ToHex(Store([](CArchive& ar) { ar << CString("abc"); })), "03 61 62 63");
   EXPECT_EQ(ToHex(Store([](CArchive& ar) { ar << CString(); })), "00");
   EXPECT_EQ(ToHex(Store([](CArchive& ar) { ar << "abc"; })), "03 61 62 63");
+  EXPECT_EQ(ToHex(Store([](CArchive& ar) { ar << static_cast<const char*>(nullptr); })), "00");
 
   const auto prefix = [](int n) {
     const Bytes bytes = Store([n](CArchive& ar) { ar << CString('x', n); });

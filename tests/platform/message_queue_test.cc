@@ -61,6 +61,16 @@ TEST(MessageQueue, PostedMessagesComeFirstInFirstOutThroughFiltersAndQuitComesLa
   EXPECT_FALSE(PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE));
 }
 
+TEST(MessageQueue, QuitPostedBeforeAnyOtherUseIsKept) {
+  std::thread([] {
+    PostQuitMessage(5);
+    MSG msg;
+    ASSERT_TRUE(PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE));
+    EXPECT_EQ(msg.message, static_cast<UINT>(WM_QUIT));
+    EXPECT_EQ(msg.wParam, 5u);
+  }).join();
+}
+
 TEST(MessageQueue, QueueExistsFromFirstUseUntilItsThreadEnds) {
   std::promise<DWORD> idBeforeUse;
   std::promise<void> checked;

@@ -224,6 +224,12 @@ TEST_P(OdbcTest, AddNewAndEditWriteBoundFieldsIncludingLongBinaries) {
   EXPECT_EQ(rs.Data(), std::string("\x00\x01\x02", 3));
   EXPECT_FALSE(rs.CanUpdate());
   EXPECT_NE(DbErrorOf([&] { rs.Edit(); }), "");
+  // A query that ends at its table is updatable; at the end of its records there is none to edit.
+  ItemRecordset whole(conn_.get());
+  whole.Open(CRecordset::dynaset, "select Num, Name, Data from Items");
+  ASSERT_TRUE(whole.CanUpdate());
+  while (!whole.IsEOF()) whole.MoveNext();
+  EXPECT_NE(DbErrorOf([&] { whole.Edit(); }), "");
 
   // An edit of a record deleted meanwhile changes nothing, and says so.
   ItemRecordset vanished(conn_.get());
@@ -237,6 +243,7 @@ TEST_P(OdbcTest, AddNewAndEditWriteBoundFieldsIncludingLongBinaries) {
   ItemRecordset added(conn_.get());
   added.Open(CRecordset::dynaset, "select Num, Name, Data from Items where Num = 1");
   added.AddNew();
+  added.SetFieldNull(&added.m_num, FALSE);
   EXPECT_TRUE(added.IsFieldNull(&added.m_name));
   added.m_num = 7;
   ASSERT_TRUE(added.Update());

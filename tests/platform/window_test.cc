@@ -216,6 +216,12 @@ TEST(KeyState, DownKeysHaveTheirHighByteSetAndPressesToggle) {
   LumoPressKey(VK_SHIFT);  // down and up again
   LumoPumpPendingMessages();
   EXPECT_EQ(GetKeyState(VK_SHIFT), before);
+  LumoKeyDown(255);  // the last key there is
+  LumoPumpPendingMessages();
+  EXPECT_EQ(GetKeyState(255) & 0xFF00, 0xFF00);
+  LumoKeyUp(255);
+  LumoPumpPendingMessages();
+  EXPECT_EQ(GetKeyState(256), 0);
 }
 
 TEST(Font, PointFontsAreSizedAtNinetySixDotsPerInch) {
