@@ -70,12 +70,6 @@ class OwnedHandle {
   BOOL (*const m_close)(HANDLE);
 };
 
-CString WithSeparator(const CString& dir) {
-  CString path(dir);
-  path += LUMO_PATH_SEPARATOR;
-  return path;
-}
-
 }  // namespace
 
 void CFileInfo::Create(const WIN32_FIND_DATAA* fd, CString dir, long userValue) {
@@ -229,11 +223,13 @@ struct CFileInfoArray::DirWalk {
     mutable LUMO_FILE_ID id{};
   };
 
-  // The entries of one directory, kept while the walk is below it: one pair per depth, reused
-  // from directory to directory.
+  // The entries of one directory, kept while the walk is below it, and the texts made from its
+  // path: one set per depth, reused from directory to directory so that their storage is too.
   struct Found {
     std::vector<WIN32_FIND_DATAA> subdirectories;
     std::vector<WIN32_FIND_DATAA> files;
+    CString pattern;    // what a search of the directory asks for
+    CString childPath;  // the subdirectory being walked, with a trailing separator
   };
 
   CFileInfoArray& array;
@@ -249,16 +245,25 @@ struct CFileInfoArray::DirWalk {
   const bool inPlace;
   std::vector<std::unique_ptr<Found>> found{};  // by depth
 
-  // Appends the entry fd of dir, as AddFileInfo does when it appends.
-  void AppendDescribed(const WIN32_FIND_DATAA& fd, const CString& dir) {
+  // Appends the entries of dir, as AddFileInfo does when it appends, until the abort flag is
+  // raised; returns how many. The array grows once for all of them.
+  int AppendDescribed(const std::vector<WIN32_FIND_DATAA>& entries, const CString& dir) {
     const INT_PTR at = array.GetSize();
-    array.SetSize(at + 1);
+    INT_PTR end = at;
+    array.SetSize(at + static_cast<INT_PTR>(entries.size()));
     try {
-      array.ElementAt(at).Describe(fd, dir, 0);
+      for (const WIN32_FIND_DATAA& fd : entries) {
+        array.ElementAt(end).Describe(fd, dir, 0);
+        ++end;
+        AddProgress(progress, 1);
+        if (Aborted(abortFlag)) break;
+      }
     } catch (...) {
-      array.SetSize(at);
+      array.SetSize(end);
       throw;
     }
+    array.SetSize(end);
+    return static_cast<int>(end - at);
   }
 
   static bool Identify(const Level& level) {
@@ -288,12 +293,8 @@ struct CFileInfoArray::DirWalk {
     CFileInfo fi;
     int count = 0;
     auto add = [&](const WIN32_FIND_DATAA& fd) {
-      if (inPlace) {
-        AppendDescribed(fd, dir);
-      } else {
-        fi.Describe(fd, dir, 0);
-        array.AddFileInfo(fi, order);
-      }
+      fi.Describe(fd, dir, 0);
+      array.AddFileInfo(fi, order);
       ++count;
       AddProgress(progress, 1);
     };
@@ -301,16 +302,21 @@ struct CFileInfoArray::DirWalk {
     // The directory is read in full, and closed, before anything below it: its subdirectories
     // come first, and with everyName its files wait in files until they are done.
     if (found.size() == depth) found.push_back(std::make_unique<Found>());
-    std::vector<WIN32_FIND_DATAA>& subdirectories = found[depth]->subdirectories;
-    std::vector<WIN32_FIND_DATAA>& files = found[depth]->files;
+    Found& here = *found[depth];
+    std::vector<WIN32_FIND_DATAA>& subdirectories = here.subdirectories;
+    std::vector<WIN32_FIND_DATAA>& files = here.files;
     subdirectories.clear();
     files.clear();
     WIN32_FIND_DATAA fd;
+    const DWORD searchFlags =
+        LUMO_FIND_NO_DOT_ENTRIES | (withDirs ? 0 : LUMO_FIND_DIRECTORY_NAMES_ONLY);
+    here.pattern = dir;
+    here.pattern += '*';
     {
       OwnedHandle search(
-          FindFirstFileExA(dir + "*", FindExInfoBasic, &fd,
+          FindFirstFileExA(here.pattern, FindExInfoBasic, &fd,
                            everyName ? FindExSearchNameMatch : FindExSearchLimitToDirectories,
-                           nullptr, LUMO_FIND_NO_DOT_ENTRIES),
+                           nullptr, searchFlags),
           FindClose);
       bool have = search.get() != INVALID_HANDLE_VALUE;
       for (; have && !Aborted(abortFlag); have = FindNextFileA(search.get(), &fd) != FALSE) {
@@ -327,7 +333,10 @@ struct CFileInfoArray::DirWalk {
       if (withDirs) add(sub);
       if (Aborted(abortFlag)) return count;
       if (recurse) {
-        const CString path = WithSeparator(dir + sub.cFileName);
+        CString& path = here.childPath;
+        path = dir;
+        path += sub.cFileName;
+        path += LUMO_PATH_SEPARATOR;
         if ((sub.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0 || !LeadsBack(path, level)) {
           count += Add(Level{path, &level}, depth + 1);
         }
@@ -335,20 +344,23 @@ struct CFileInfoArray::DirWalk {
       if (Aborted(abortFlag)) return count;
     }
 
-    if (everyName) {
-      for (const WIN32_FIND_DATAA& file : files) {
-        add(file);
-        if (Aborted(abortFlag)) break;
-      }
-      return count;
+    if (!everyName) {
+      here.pattern = dir;
+      here.pattern += mask;
+      HANDLE h =
+          FindFirstFileExA(here.pattern, FindExInfoBasic, &fd, FindExSearchNameMatch, nullptr,
+                           LUMO_FIND_NO_DOT_ENTRIES | LUMO_FIND_DIRECTORY_NAMES_ONLY);
+      if (h == INVALID_HANDLE_VALUE) return count;
+      OwnedHandle closer(h, FindClose);
+      do {
+        if ((fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) files.push_back(fd);
+      } while (!Aborted(abortFlag) && FindNextFileA(h, &fd));
     }
-    HANDLE h = FindFirstFileExA(dir + mask, FindExInfoBasic, &fd, FindExSearchNameMatch, nullptr,
-                                LUMO_FIND_NO_DOT_ENTRIES);
-    if (h == INVALID_HANDLE_VALUE) return count;
-    OwnedHandle closer(h, FindClose);
-    do {
-      if ((fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) add(fd);
-    } while (!Aborted(abortFlag) && FindNextFileA(h, &fd));
+    if (inPlace) return count + AppendDescribed(files, dir);
+    for (const WIN32_FIND_DATAA& file : files) {
+      add(file);
+      if (Aborted(abortFlag)) break;
+    }
     return count;
   }
 };

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <map>
 #include <set>
 #include <string>
 #include <vector>
@@ -106,6 +107,34 @@ TEST(FileSearch, DescribesEntriesAndLinksAsTheirOwnLookupsDo) {
     EXPECT_EQ(alone.ftLastWriteTime.dwLowDateTime, fd.ftLastWriteTime.dwLowDateTime) << name;
   } while (FindNextFileA(h, &fd));
   EXPECT_TRUE(FindClose(h));
+}
+
+TEST(FileSearch, DirectoryNamesOnlySparesTheStatusOfPlainDirectories) {
+  ScratchDir dir;
+  dir.WriteFile("sub/f", "1");
+  dir.WriteFile(".hid/f", "1");
+  dir.WriteFile("plain", "12");
+  ASSERT_EQ(0, ::symlink((dir.path() + "/sub").c_str(), (dir.path() + "/link").c_str()));
+  std::map<std::string, WIN32_FIND_DATAA> found;
+  WIN32_FIND_DATAA fd;
+  HANDLE h =
+      FindFirstFileExA((dir.path() + "/*").c_str(), FindExInfoBasic, &fd, FindExSearchNameMatch,
+                       nullptr, LUMO_FIND_NO_DOT_ENTRIES | LUMO_FIND_DIRECTORY_NAMES_ONLY);
+  ASSERT_NE(INVALID_HANDLE_VALUE, h);
+  do {
+    found[fd.cFileName] = fd;
+  } while (FindNextFileA(h, &fd));
+  EXPECT_TRUE(FindClose(h));
+  ASSERT_EQ(4u, found.size());
+  EXPECT_EQ(FILE_ATTRIBUTE_DIRECTORY, found["sub"].dwFileAttributes);
+  EXPECT_EQ(0u, found["sub"].ftLastWriteTime.dwHighDateTime);
+  EXPECT_EQ(FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN, found[".hid"].dwFileAttributes);
+  // A link and a file are described as without the flag.
+  EXPECT_EQ(FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT,
+            found["link"].dwFileAttributes);
+  EXPECT_NE(0u, found["link"].ftLastWriteTime.dwHighDateTime);
+  EXPECT_EQ(2u, found["plain"].nFileSizeLow);
+  EXPECT_NE(0u, found["plain"].ftLastWriteTime.dwHighDateTime);
 }
 
 TEST(FileSearch, TimesBefore1601AreZero) {

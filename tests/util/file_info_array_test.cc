@@ -74,6 +74,7 @@ TEST(FileInfoArray, ListsByMaskRecursionAndDirectoriesUntilAborted) {
   EXPECT_EQ(4, flat.AddDir(tree.base.c_str(), "*", FALSE, CFileInfoArray::kByPathDescending, TRUE));
   const char* descending[] = {"top.txt", "top.dat", "c", "a"};
   for (int i = 0; i < 4; ++i) EXPECT_EQ(tree.base + descending[i], flat[i].GetFilePath().str());
+  EXPECT_NE(0, flat[3].GetLastWriteTime().GetTime());  // a listed directory is described in full
 
   CFileInfoArray none;
   EXPECT_EQ(0, none.AddDir((tree.base + "missing/").c_str(), "*", TRUE, 0, TRUE));

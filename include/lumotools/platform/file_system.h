@@ -69,10 +69,16 @@ LUMO_PLATFORM_EXPORT HANDLE FindFirstFileA(LPCSTR lpFileName, LPWIN32_FIND_DATAA
 // walking a tree has no use for (this platform then spends no status call on them).
 constexpr DWORD LUMO_FIND_NO_DOT_ENTRIES = 0x80000000;
 
+// A flag of FindFirstFileExA: a directory that its directory entry names as one (not a link) is
+// given by name and attributes alone (FILE_ATTRIBUTE_DIRECTORY, and FILE_ATTRIBUTE_HIDDEN for a
+// name beginning with '.'): no status call is spent on it, so its times and size are zero. For a
+// caller that only needs to know which entries to enter.
+constexpr DWORD LUMO_FIND_DIRECTORY_NAMES_ONLY = 0x40000000;
+
 // FindFirstFileA with search options. FindExSearchLimitToDirectories finds directories only
 // (the system treats it as a hint; callers still test the attributes). lpSearchFilter must be
 // null; the info level is accepted and has no effect, and of the flags only
-// LUMO_FIND_NO_DOT_ENTRIES has one.
+// LUMO_FIND_NO_DOT_ENTRIES and LUMO_FIND_DIRECTORY_NAMES_ONLY have one.
 LUMO_PLATFORM_EXPORT HANDLE FindFirstFileExA(LPCSTR lpFileName, FINDEX_INFO_LEVELS fInfoLevelId,
                                              LPVOID lpFindFileData, FINDEX_SEARCH_OPS fSearchOp,
                                              LPVOID lpSearchFilter, DWORD dwAdditionalFlags);

@@ -59,6 +59,11 @@ bool StatusOf(int dirFd, const char* name, struct statx* st) {
          ::statx(dirFd, name, AT_NO_AUTOMOUNT | AT_SYMLINK_NOFOLLOW, kStatxMask, st) == 0;
 }
 
+// A name beginning with '.', other than "." and "..", is hidden.
+bool IsHiddenName(const char* name) {
+  return name[0] == '.' && std::strcmp(name, ".") != 0 && std::strcmp(name, "..") != 0;
+}
+
 // Fills the rest of fd, whose cFileName is set, from the entry's status st.
 void FillFromStatus(const struct statx& st, bool isLink, WIN32_FIND_DATAA* fd) {
   const char* name = fd->cFileName;
@@ -70,9 +75,7 @@ void FillFromStatus(const struct statx& st, bool isLink, WIN32_FIND_DATAA* fd) {
     attributes |= FILE_ATTRIBUTE_SYSTEM;
   }
   if ((st.stx_mode & S_IWUSR) == 0) attributes |= FILE_ATTRIBUTE_READONLY;
-  if (name[0] == '.' && std::strcmp(name, ".") != 0 && std::strcmp(name, "..") != 0) {
-    attributes |= FILE_ATTRIBUTE_HIDDEN;
-  }
+  if (IsHiddenName(name)) attributes |= FILE_ATTRIBUTE_HIDDEN;
   if (isLink) attributes |= FILE_ATTRIBUTE_REPARSE_POINT;
   if (attributes == 0) attributes = FILE_ATTRIBUTE_NORMAL;
 
@@ -83,6 +86,16 @@ void FillFromStatus(const struct statx& st, bool isLink, WIN32_FIND_DATAA* fd) {
   const unsigned long long size = directory ? 0 : st.stx_size;
   fd->nFileSizeHigh = static_cast<DWORD>(size >> 32);
   fd->nFileSizeLow = static_cast<DWORD>(size & 0xFFFFFFFF);
+  fd->dwReserved0 = fd->dwReserved1 = 0;
+  fd->cAlternateFileName[0] = '\0';
+}
+
+// Fills the rest of fd, whose cFileName names a directory, without asking for its status.
+void FillAsDirectory(WIN32_FIND_DATAA* fd) {
+  fd->dwFileAttributes =
+      FILE_ATTRIBUTE_DIRECTORY | (IsHiddenName(fd->cFileName) ? FILE_ATTRIBUTE_HIDDEN : 0);
+  fd->ftCreationTime = fd->ftLastAccessTime = fd->ftLastWriteTime = FILETIME{0, 0};
+  fd->nFileSizeHigh = fd->nFileSizeLow = 0;
   fd->dwReserved0 = fd->dwReserved1 = 0;
   fd->cAlternateFileName[0] = '\0';
 }
@@ -104,13 +117,14 @@ bool IsDotEntry(const char* name) {
 // the caller's thread.
 class Search final : public KernelObject {
  public:
-  Search(DIR* dir, std::string mask, bool onlyDirectories, bool noDotEntries)
+  Search(DIR* dir, std::string mask, bool onlyDirectories, DWORD flags)
       : m_dir(dir),
         m_mask(std::move(mask)),
         m_exact(!lumo_platform::HasWildcards(m_mask)),
         m_everyName(lumo_platform::TakesEveryName(m_mask)),
         m_onlyDirectories(onlyDirectories),
-        m_noDotEntries(noDotEntries) {}
+        m_noDotEntries((flags & LUMO_FIND_NO_DOT_ENTRIES) != 0),
+        m_directoryNamesOnly((flags & LUMO_FIND_DIRECTORY_NAMES_ONLY) != 0) {}
   ~Search() override { ::closedir(m_dir); }
 
   // Fills fd with the first matching entry; false when there is none. A name without wildcards
@@ -146,7 +160,11 @@ class Search final : public KernelObject {
         continue;
       }
       std::memcpy(fd->cFileName, name, length + 1);
-      if (!Describe(::dirfd(m_dir), entry->d_type, fd)) continue;
+      if (m_directoryNamesOnly && entry->d_type == DT_DIR) {
+        FillAsDirectory(fd);
+      } else if (!Describe(::dirfd(m_dir), entry->d_type, fd)) {
+        continue;
+      }
       if (m_onlyDirectories && (fd->dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) continue;
       if (m_exact) m_done = true;
       return true;
@@ -162,7 +180,8 @@ class Search final : public KernelObject {
   const bool m_exact;      // a mask without wildcards names one entry
   const bool m_everyName;  // the mask takes every name, so names need no matching
   const bool m_onlyDirectories;
-  const bool m_noDotEntries;  // "." and ".." are passed over
+  const bool m_noDotEntries;        // "." and ".." are passed over
+  const bool m_directoryNamesOnly;  // directories named so by their entries get no status call
   bool m_done = false;
 };
 
@@ -177,15 +196,18 @@ Search* AsSearch(HANDLE h) {
 // Opens a search for the pattern lpFileName (a directory followed by a mask); nullptr when the
 // pattern has no mask or the directory cannot be read.
 Search* OpenSearch(LPCSTR lpFileName, FINDEX_SEARCH_OPS fSearchOp, DWORD flags) {
-  const std::string pattern = NativePath(lpFileName);
-  const size_t slash = pattern.rfind('/');
-  std::string directory = slash == std::string::npos ? "." : pattern.substr(0, slash + 1);
-  std::string mask = slash == std::string::npos ? pattern : pattern.substr(slash + 1);
+  std::string directory = NativePath(lpFileName);
+  const size_t slash = directory.rfind('/');
+  std::string mask = slash == std::string::npos ? directory : directory.substr(slash + 1);
   if (mask.empty()) return nullptr;
+  if (slash == std::string::npos) {
+    directory = ".";
+  } else {
+    directory.resize(slash + 1);
+  }
   DIR* dir = ::opendir(directory.c_str());
   if (dir == nullptr) return nullptr;
-  return new Search(dir, std::move(mask), fSearchOp == FindExSearchLimitToDirectories,
-                    (flags & LUMO_FIND_NO_DOT_ENTRIES) != 0);
+  return new Search(dir, std::move(mask), fSearchOp == FindExSearchLimitToDirectories, flags);
 }
 
 // An open file. Opened for a sequential scan it reads ahead in large blocks and serves smaller
