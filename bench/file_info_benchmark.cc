@@ -146,14 +146,16 @@ void BM_FileInfoArray_AddDir(benchmark::State& state) {
 }
 BENCHMARK(BM_FileInfoArray_AddDir)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
-// Reads dir and every directory below it, making one status call per entry that asks what
-// AddDir asks. Returns the number of files.
+// Reads dir and every directory below it, making one status call per entry ("." and ".." are
+// none) that asks what AddDir asks. Returns the number of files.
 long ReadAndStat(const std::string& dir) {
   DIR* stream = ::opendir(dir.c_str());
   if (stream == nullptr) return 0;
   long files = 0;
   std::vector<std::string> subdirectories;
   while (const dirent* entry = ::readdir(stream)) {
+    const char* name = entry->d_name;
+    if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'))) continue;
     struct statx st;
     if (::statx(::dirfd(stream), entry->d_name, AT_NO_AUTOMOUNT, STATX_BASIC_STATS | STATX_BTIME,
                 &st) != 0) {
@@ -161,8 +163,8 @@ long ReadAndStat(const std::string& dir) {
     }
     if (!S_ISDIR(st.stx_mode)) {
       ++files;
-    } else if (std::strcmp(entry->d_name, ".") != 0 && std::strcmp(entry->d_name, "..") != 0) {
-      subdirectories.push_back(dir + entry->d_name + "/");
+    } else {
+      subdirectories.push_back(dir + name + "/");
     }
   }
   ::closedir(stream);
