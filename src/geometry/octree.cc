@@ -2,10 +2,12 @@
 
 #include <algorithm>
 #include <memory>
+#include <new>
 #include <utility>
 
 #include "lumotools/sync/auto_lock.h"
 #include "lumotools/sync/global_lock.h"
+#include "shapekit/tolerance.h"
 
 namespace {
 
@@ -17,18 +19,54 @@ CReaderWriterLock& OctreeLock() {
 using ReadLock = CAutoReadLockT<CReaderWriterLock>;
 using WriteLock = CAutoWriteLockT<CReaderWriterLock>;
 
+bool ById(const COctNodeData* a, const COctNodeData* b) { return a->GetID() < b->GetID(); }
+
+// Orders [first, found.end()) by identifier and drops the repeats.
+void SortUnique(COctNode::DataList& found, size_t first) {
+  const auto begin = found.begin() + static_cast<std::ptrdiff_t>(first);
+  std::sort(begin, found.end(), ById);
+  found.erase(std::unique(begin, found.end()), found.end());
+}
+
+// Appends to found every object of map (whole) or those whose box meets q.
+void Gather(const COctIdMap& map, bool whole, const OctBox& q, COctNode::DataList& found) {
+  if (whole) {
+    map.ForEach([&found](COctNodeData* p) { found.push_back(p); });
+  } else {
+    map.ForEach([&q, &found](COctNodeData* p) {
+      if (p->GetBox().meets(q)) found.push_back(p);
+    });
+  }
+}
+
 }  // namespace
 
 COctNodeData::~COctNodeData() = default;
 
 COctNode::COctNode(DWORD nDepth, const OctBox& box) : m_nDepth(nDepth), m_box(box) {}
 
-COctNode::~COctNode() = default;
+COctNode::~COctNode() { __Clear(); }
 
 DWORD COctNode::GetMaxDepth() const { return 5; }
 DWORD COctNode::GetMaxNodes() const { return 20; }
 
 bool COctNode::InsertNodeToMap(COctNodeData* p) { return m_mapData.Insert(p->GetID(), p); }
+
+unsigned COctNode::Octants(const OctBox& b) const {
+  // On each axis a child spans what child 0 (upper on every axis) or child 7 (lower on every
+  // axis) spans there, and boxes meet when they meet on every axis.
+  static constexpr unsigned kLowerOn[3] = {0xAA, 0xCC, 0xF0};  // the children whose bit is set
+  const double tol = shapekit::CGeometryTolerate::GetDefaultTol().GetPointTol();
+  const OctBox& upper = m_pChildren[0].m_box;
+  const OctBox& lower = m_pChildren[7].m_box;
+  unsigned octants = 0xFF;
+  for (int axis = 0; axis < 3; ++axis) {
+    const double lo = b.min_corner()[axis] - tol, hi = b.max_corner()[axis] + tol;
+    if (upper.min_corner()[axis] > hi || lo > upper.max_corner()[axis]) octants &= kLowerOn[axis];
+    if (lower.min_corner()[axis] > hi || lo > lower.max_corner()[axis]) octants &= ~kLowerOn[axis];
+  }
+  return octants;
+}
 
 bool COctNode::RecursionAddNode(COctNodeData* p) {
   InsertNodeToMap(p);
@@ -36,9 +74,9 @@ bool COctNode::RecursionAddNode(COctNodeData* p) {
     if (m_nDepth < GetMaxDepth() && m_mapData.size() > GetMaxNodes()) CreateChildren();
     if (!HasChildren()) return true;
   }
+  const unsigned octants = Octants(p->GetBox());
   for (int i = 0; i < 8; ++i) {
-    COctNode* child = ElementAt(i);
-    if (child->m_box.meets(p->GetBox())) child->RecursionAddNode(p);
+    if (octants >> i & 1) m_pChildren[i].RecursionAddNode(p);
   }
   return true;
 }
@@ -46,6 +84,7 @@ bool COctNode::RecursionAddNode(COctNodeData* p) {
 void COctNode::CreateChildren() {
   const shapekit::point3d<double> c = m_box.center();
   const shapekit::vector3d<double> h = m_box.size() * 0.5;
+  auto* children = static_cast<COctNode*>(::operator new(8 * sizeof(COctNode)));
   for (int i = 0; i < 8; ++i) {
     const shapekit::point3d<double> corner((i & 1) ? c.x - h.x : c.x + h.x,
                                            (i & 2) ? c.y - h.y : c.y + h.y,
@@ -53,28 +92,36 @@ void COctNode::CreateChildren() {
     OctBox childBox;
     childBox.extend(c);
     childBox.extend(corner);
-    auto child = std::make_unique<COctNode>(m_nDepth + 1, childBox);
-    for (const COctIdMap::value_type& entry : m_mapData) {
-      if (child->m_box.meets(entry.second->GetBox())) child->RecursionAddNode(entry.second);
-    }
-    m_pChildren[i & 1][(i >> 1) & 1][(i >> 2) & 1] = std::move(child);
+    new (children + i) COctNode(m_nDepth + 1, childBox);
   }
+  m_pChildren = children;
+  // Each child receives the objects in identifier order, as if given them child by child.
+  m_mapData.ForEach([this](COctNodeData* p) {
+    const unsigned octants = Octants(p->GetBox());
+    for (int i = 0; i < 8; ++i) {
+      if (octants >> i & 1) m_pChildren[i].RecursionAddNode(p);
+    }
+  });
 }
 
-bool COctNode::__RemoveNode(DWORD id) {
-  if (!m_mapData.Erase(id)) return false;
+bool COctNode::Unlink(DWORD id, const COctNodeData* p) {
+  if (!m_mapData.Erase(id, p)) return false;
   if (HasChildren()) {
-    for (int i = 0; i < 8; ++i) ElementAt(i)->__RemoveNode(id);
+    for (int i = 0; i < 8; ++i) m_pChildren[i].Unlink(id, p);
   }
   return true;
 }
 
+bool COctNode::__RemoveNode(DWORD id) {
+  const COctNodeData* p = m_mapData.Find(id);
+  return p != nullptr && Unlink(id, p);
+}
+
 void COctNode::__Clear() {
-  for (auto& plane : m_pChildren) {
-    for (auto& row : plane) {
-      for (auto& child : row) child.reset();
-    }
-  }
+  if (m_pChildren == nullptr) return;
+  for (int i = 7; i >= 0; --i) m_pChildren[i].~COctNode();
+  ::operator delete(m_pChildren);
+  m_pChildren = nullptr;
 }
 
 bool COctNode::IsAwayBox(const OctBox& q) const { return !m_box.meets(q); }
@@ -87,50 +134,51 @@ bool COctNode::IsAwayRay(const shapekit::point3d<double>& /*p0*/,
 
 template <typename Sink>
 void COctNode::CollectByBox(const OctBox& q, Sink& sink) const {
-  if (IsAwayBox(q)) return;
   if (IsContainByBox(q)) {
-    for (const COctIdMap::value_type& entry : m_mapData) sink(entry.first, entry.second);
+    sink(m_mapData, true);
   } else if (!HasChildren()) {
-    for (const COctIdMap::value_type& entry : m_mapData) {
-      if (entry.second->GetBox().meets(q)) sink(entry.first, entry.second);
-    }
+    sink(m_mapData, false);
   } else {
-    for (int i = 0; i < 8; ++i) ElementAt(i)->CollectByBox(q, sink);
+    const unsigned octants = Octants(q);
+    for (int i = 0; i < 8; ++i) {
+      if (octants >> i & 1) m_pChildren[i].CollectByBox(q, sink);
+    }
   }
 }
 
 int COctNode::GetNodesByBox(const OctBox& q, DataMap& out) const {
-  ReadLock lock(OctreeLock());
-  if (IsAwayBox(q)) return 0;
-  auto sink = [&out](DWORD id, COctNodeData* p) { out.emplace(id, p); };
-  CollectByBox(q, sink);
+  DataList found;
+  {
+    ReadLock lock(OctreeLock());
+    if (IsAwayBox(q)) return 0;
+    auto sink = [&q, &found](const COctIdMap& map, bool whole) { Gather(map, whole, q, found); };
+    CollectByBox(q, sink);
+  }
+  SortUnique(found, 0);
+  // In identifier order each entry goes right after the one before; one already there stays.
+  auto hint = out.begin();
+  for (COctNodeData* p : found) hint = std::next(out.emplace_hint(hint, p->GetID(), p));
   return static_cast<int>(out.size());
 }
 
 int COctNode::GetNodesByBox(const OctBox& q, DataList& out) const {
-  // Gathered unsorted, then ordered and made unique: the order and contents of the map form
-  // without building a map.
-  std::vector<std::pair<DWORD, COctNodeData*>> found;
+  // Gathered at the back of out, repeats included, then ordered and made unique there.
+  const size_t before = out.size();
   {
     ReadLock lock(OctreeLock());
-    auto sink = [&found](DWORD id, COctNodeData* p) { found.emplace_back(id, p); };
+    if (IsAwayBox(q)) return static_cast<int>(before);
+    auto sink = [&q, &out](const COctIdMap& map, bool whole) { Gather(map, whole, q, out); };
     CollectByBox(q, sink);
   }
-  std::sort(found.begin(), found.end(),
-            [](const auto& a, const auto& b) { return a.first < b.first; });
-  auto last = std::unique(found.begin(), found.end(),
-                          [](const auto& a, const auto& b) { return a.first == b.first; });
-  out.reserve(out.size() + static_cast<size_t>(last - found.begin()));
-  for (auto it = found.begin(); it != last; ++it) out.push_back(it->second);
+  SortUnique(out, before);
   return static_cast<int>(out.size());
 }
-
 COctTree::COctTree() : COctTree(OctBox()) {}
 
 COctTree::COctTree(const OctBox& b) : COctNode(0, b), m_boxExtent(b) {}
 
 COctTree::~COctTree() {
-  for (const COctIdMap::value_type& entry : m_mapData) delete entry.second;
+  m_mapData.ForEach([](COctNodeData* p) { delete p; });
 }
 
 bool COctTree::InsertNode(COctNodeData* p) {
@@ -157,12 +205,12 @@ bool COctTree::RemoveNode(DWORD id) {
   COctNodeData* p = m_mapData.Find(id);
   if (p == nullptr) return false;
   delete p;
-  return __RemoveNode(id);
+  return Unlink(id, p);
 }
 
 void COctTree::Clear() {
   WriteLock lock(OctreeLock());
-  for (const COctIdMap::value_type& entry : m_mapData) delete entry.second;
+  m_mapData.ForEach([](COctNodeData* p) { delete p; });
   m_mapData.Clear();
   __Clear();
 }
@@ -176,6 +224,9 @@ void COctTree::EnlargeTree() {
 }
 
 void COctTree::ReBuildTree() {
+  // Storing the objects again one by one splits the root at the first of them (when it is full),
+  // handing every object to the children in identifier order; the rest then find themselves in
+  // place, so that split is the whole rebuild.
   __Clear();
-  for (const COctIdMap::value_type& entry : m_mapData) RecursionAddNode(entry.second);
+  if (m_nDepth < GetMaxDepth() && m_mapData.size() > GetMaxNodes()) CreateChildren();
 }
