@@ -13,6 +13,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <iterator>
 #include <utility>
 
 #include "lumotools/export.h"
@@ -51,8 +52,15 @@ class LUMO_EXPORT COctIdMap {
  public:
   class const_iterator {
    public:
+    // An input iterator: the pair it gives lives in the iterator itself.
+    using iterator_category = std::input_iterator_tag;
+    using value_type = COctIdMap::value_type;
+    using difference_type = std::ptrdiff_t;
+    using pointer = const value_type*;
+    using reference = const value_type&;
+
     const_iterator() = default;
-    // The pair lives in the iterator: valid until it moves on.
+    // Valid until the iterator moves on.
     const value_type& operator*() const;
     const value_type* operator->() const { return &**this; }
     const_iterator& operator++() {
