@@ -1,6 +1,8 @@
 #include "lumotools/geometry/octree.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <cstdlib>
 #include <memory>
 #include <new>
 #include <utility>
@@ -28,18 +30,104 @@ void SortUnique(COctNode::DataList& found, size_t first) {
   found.erase(std::unique(begin, found.end()), found.end());
 }
 
-// Appends to found every object of map (whole) or those whose box meets q.
-void Gather(const COctIdMap& map, bool whole, const OctBox& q, COctNode::DataList& found) {
-  if (whole) {
-    map.ForEach([&found](COctNodeData* p) { found.push_back(p); });
-  } else {
-    map.ForEach([&q, &found](COctNodeData* p) {
-      if (p->GetBox().meets(q)) found.push_back(p);
-    });
-  }
+// The slice, of 256 across a leaf's box, at t (a coordinate in slices from the leaf's min
+// corner): monotonic in t; nan for NaN, which meets compares as meeting.
+uint8_t Cell(double t, uint8_t nan) {
+  if (t >= 255.0) return 255;
+  if (t >= 0.0) return static_cast<uint8_t>(t);
+  return t < 0.0 ? 0 : nan;
 }
 
 }  // namespace
+
+// The boxes of a full leaf's objects, coarsely: for each object its pointer and, per axis, the
+// slices (of 256 across the leaf's box) of its min and max. The same monotonic rounding turns a
+// query, widened by the tolerance, into slices, so an object whose slices miss the query's on
+// some axis cannot meet it. The objects are in no order. One allocation.
+class COctLeafIndex {
+ public:
+  static COctLeafIndex* Make(const OctBox& leaf, const COctIdMap& map) {
+    const uint32_t capacity = static_cast<uint32_t>(map.size()) + 4;
+    auto* index = Allocate(nullptr, capacity);
+    index->m_nSize = 0;
+    for (int axis = 0; axis < 3; ++axis) {
+      index->m_dLow[axis] = leaf.min_corner()[axis];
+      const double scale = 256.0 / (leaf.max_corner()[axis] - leaf.min_corner()[axis]);
+      // A flat or unbounded leaf puts everything in one slice.
+      index->m_dScale[axis] = scale > 0 && scale < 1e300 ? scale : 0;
+    }
+    map.ForEach([index](COctNodeData* p) { index->Append(p); });
+    return index;
+  }
+  static void Destroy(COctLeafIndex* index) { std::free(index); }
+
+  // Adds p; returns where the index now lies.
+  static COctLeafIndex* Add(COctLeafIndex* index, COctNodeData* p) {
+    if (index->m_nSize == index->m_nCapacity) {
+      index = Allocate(index, index->m_nCapacity + std::max<uint32_t>(4, index->m_nCapacity / 4));
+    }
+    index->Append(p);
+    return index;
+  }
+
+  // Removes p without reading it.
+  void Remove(const COctNodeData* p) {
+    Entry* entries = Entries();
+    for (uint32_t i = 0; i < m_nSize; ++i) {
+      if (entries[i].p == p) {
+        entries[i] = entries[--m_nSize];
+        return;
+      }
+    }
+  }
+
+  // Appends to found the objects whose boxes meet q.
+  void Collect(const OctBox& q, COctNode::DataList& found) const {
+    const double tol = shapekit::CGeometryTolerate::GetDefaultTol().GetPointTol();
+    uint8_t low[3], high[3];
+    for (int axis = 0; axis < 3; ++axis) {
+      low[axis] = Cell((q.min_corner()[axis] - tol - m_dLow[axis]) * m_dScale[axis], 0);
+      high[axis] = Cell((q.max_corner()[axis] + tol - m_dLow[axis]) * m_dScale[axis], 255);
+    }
+    const Entry* entries = Entries();
+    for (uint32_t i = 0; i < m_nSize; ++i) {
+      const uint8_t* c = entries[i].cells;
+      if (c[0] <= high[0] && low[0] <= c[3] && c[1] <= high[1] && low[1] <= c[4] &&
+          c[2] <= high[2] && low[2] <= c[5] && entries[i].p->GetBox().meets(q)) {
+        found.push_back(entries[i].p);
+      }
+    }
+  }
+
+ private:
+  struct Entry {
+    COctNodeData* p;
+    uint8_t cells[6];  // min x, y, z, max x, y, z
+  };
+
+  static COctLeafIndex* Allocate(COctLeafIndex* old, uint32_t capacity) {
+    auto* index = static_cast<COctLeafIndex*>(
+        std::realloc(old, sizeof(COctLeafIndex) + capacity * sizeof(Entry)));
+    if (index == nullptr) throw std::bad_alloc();
+    index->m_nCapacity = capacity;
+    return index;
+  }
+  Entry* Entries() const { return reinterpret_cast<Entry*>(const_cast<COctLeafIndex*>(this) + 1); }
+  void Append(COctNodeData* p) {
+    Entry& entry = Entries()[m_nSize++];
+    entry.p = p;
+    const OctBox& b = p->GetBox();
+    for (int axis = 0; axis < 3; ++axis) {
+      entry.cells[axis] = Cell((b.min_corner()[axis] - m_dLow[axis]) * m_dScale[axis], 0);
+      entry.cells[axis + 3] = Cell((b.max_corner()[axis] - m_dLow[axis]) * m_dScale[axis], 255);
+    }
+  }
+
+  uint32_t m_nSize;
+  uint32_t m_nCapacity;
+  double m_dLow[3];
+  double m_dScale[3];
+};
 
 COctNodeData::~COctNodeData() = default;
 
@@ -69,10 +157,13 @@ unsigned COctNode::Octants(const OctBox& b) const {
 }
 
 bool COctNode::RecursionAddNode(COctNodeData* p) {
-  InsertNodeToMap(p);
+  const bool added = InsertNodeToMap(p);
   if (!HasChildren()) {
     if (m_nDepth < GetMaxDepth() && m_mapData.size() > GetMaxNodes()) CreateChildren();
-    if (!HasChildren()) return true;
+    if (!HasChildren()) {
+      if (added) IndexLeafObject(p);
+      return true;
+    }
   }
   const unsigned octants = Octants(p->GetBox());
   for (int i = 0; i < 8; ++i) {
@@ -81,7 +172,17 @@ bool COctNode::RecursionAddNode(COctNodeData* p) {
   return true;
 }
 
+void COctNode::IndexLeafObject(COctNodeData* p) {
+  if (m_bLeafIndex) {
+    m_pLeafIndex = COctLeafIndex::Add(m_pLeafIndex, p);
+  } else if (m_mapData.size() > GetMaxNodes()) {
+    m_pLeafIndex = COctLeafIndex::Make(m_box, m_mapData);
+    m_bLeafIndex = true;
+  }
+}
+
 void COctNode::CreateChildren() {
+  __Clear();  // a leaf index, were there one
   const shapekit::point3d<double> c = m_box.center();
   const shapekit::vector3d<double> h = m_box.size() * 0.5;
   auto* children = static_cast<COctNode*>(::operator new(8 * sizeof(COctNode)));
@@ -106,7 +207,9 @@ void COctNode::CreateChildren() {
 
 bool COctNode::Unlink(DWORD id, const COctNodeData* p) {
   if (!m_mapData.Erase(id, p)) return false;
-  if (HasChildren()) {
+  if (m_bLeafIndex) {
+    m_pLeafIndex->Remove(p);
+  } else if (HasChildren()) {
     for (int i = 0; i < 8; ++i) m_pChildren[i].Unlink(id, p);
   }
   return true;
@@ -118,6 +221,12 @@ bool COctNode::__RemoveNode(DWORD id) {
 }
 
 void COctNode::__Clear() {
+  if (m_bLeafIndex) {
+    COctLeafIndex::Destroy(m_pLeafIndex);
+    m_bLeafIndex = false;
+    m_pChildren = nullptr;
+    return;
+  }
   if (m_pChildren == nullptr) return;
   for (int i = 7; i >= 0; --i) m_pChildren[i].~COctNode();
   ::operator delete(m_pChildren);
@@ -132,16 +241,19 @@ bool COctNode::IsAwayRay(const shapekit::point3d<double>& /*p0*/,
   return false;
 }
 
-template <typename Sink>
-void COctNode::CollectByBox(const OctBox& q, Sink& sink) const {
+void COctNode::CollectByBox(const OctBox& q, DataList& found) const {
   if (IsContainByBox(q)) {
-    sink(m_mapData, true);
+    m_mapData.ForEach([&found](COctNodeData* p) { found.push_back(p); });
+  } else if (m_bLeafIndex) {
+    m_pLeafIndex->Collect(q, found);
   } else if (!HasChildren()) {
-    sink(m_mapData, false);
+    m_mapData.ForEach([&q, &found](COctNodeData* p) {
+      if (p->GetBox().meets(q)) found.push_back(p);
+    });
   } else {
     const unsigned octants = Octants(q);
     for (int i = 0; i < 8; ++i) {
-      if (octants >> i & 1) m_pChildren[i].CollectByBox(q, sink);
+      if (octants >> i & 1) m_pChildren[i].CollectByBox(q, found);
     }
   }
 }
@@ -151,8 +263,7 @@ int COctNode::GetNodesByBox(const OctBox& q, DataMap& out) const {
   {
     ReadLock lock(OctreeLock());
     if (IsAwayBox(q)) return 0;
-    auto sink = [&q, &found](const COctIdMap& map, bool whole) { Gather(map, whole, q, found); };
-    CollectByBox(q, sink);
+    CollectByBox(q, found);
   }
   SortUnique(found, 0);
   // In identifier order each entry goes right after the one before; one already there stays.
@@ -167,8 +278,7 @@ int COctNode::GetNodesByBox(const OctBox& q, DataList& out) const {
   {
     ReadLock lock(OctreeLock());
     if (IsAwayBox(q)) return static_cast<int>(before);
-    auto sink = [&q, &out](const COctIdMap& map, bool whole) { Gather(map, whole, q, out); };
-    CollectByBox(q, sink);
+    CollectByBox(q, out);
   }
   SortUnique(out, before);
   return static_cast<int>(out.size());

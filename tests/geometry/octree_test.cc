@@ -199,6 +199,46 @@ TEST(Octree, AnswersMatchBruteForceThroughGrowthAndRemoval) {
   ExpectMatchesBruteForce(byDefault, -1e6, 2e4, 8);  // across the default box and far outside
 }
 
+// Leaves of the deepest level are one unit wide here, and hundreds of objects crowd a few of them
+// (some reaching out of their leaves); queries, also under a loose tolerance, against a scan.
+TEST(Octree, CrowdedLeavesAtTheDeepestLevelAnswerAsAScanDoes) {
+  COctTree tree(Box(0, 0, 0, 32, 32, 32));
+  lumo_test::RandomBoxes random(13);
+  std::map<DWORD, OctBox> live;
+  for (DWORD id = 1; id <= 600; ++id) {
+    const OctBox box = random.Box(10, 12, id % 4 == 0 ? 3 : 0.3);
+    tree.InsertNode(new COctNodeData(box, id));
+    live[id] = box;
+  }
+  for (DWORD id = 5; id <= 600; id += 7) {
+    ASSERT_TRUE(tree.RemoveNode(id));
+    live.erase(id);
+  }
+  ExpectWellFormed(tree);
+  auto check = [&](const OctBox& q) {
+    Ids expected;
+    for (const auto& [id, box] : live)
+      if (box.meets(q)) expected.insert(id);
+    COctNode::DataMap found;
+    tree.GetNodesByBox(q, found);
+    EXPECT_EQ(IdsOf(found), expected);
+  };
+  for (int i = 0; i < 300; ++i) check(random.Box(9, 13, random.Chance(0.5) ? 0.2 : 2));
+  const double tol = shapekit::CGeometryTolerate::GetDefaultTol().GetPointTol();
+  for (const auto& [id, box] : live) {
+    // Touching within the tolerance from above and from below, on each axis in turn.
+    if (id % 10 != 1) continue;
+    const P3& lo = box.min_corner();
+    const P3& hi = box.max_corner();
+    check(Box(hi.x + tol * 0.5, lo.y, lo.z, hi.x + 1, hi.y, hi.z));
+    check(Box(lo.x, lo.y - 1, lo.z, hi.x, lo.y - tol * 0.5, hi.z));
+    check(Box(lo.x, lo.y, hi.z + tol * 0.5, hi.x, hi.y, hi.z + 1));
+  }
+  shapekit::CGeometryTolerate::SetDefaultTol(shapekit::CGeometryTolerate(0.5, 1e-9));
+  for (int i = 0; i < 100; ++i) check(random.Box(9, 13, 0.2));
+  shapekit::CGeometryTolerate::SetDefaultTol(shapekit::CGeometryTolerate());
+}
+
 // An object whose destructor overwrites its identifier and box, so that a removal that read the
 // object after destroying it would search for the wrong identifier.
 struct ScribblingData : COctNodeData {

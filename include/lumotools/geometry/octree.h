@@ -23,6 +23,8 @@
 
 using OctBox = shapekit::box<double, 3>;
 
+class COctLeafIndex;
+
 // A spatial object: its bounds and its identifier, unique within a tree. Hosts derive their
 // objects from it. An object's box and identifier must not change while it is in a tree.
 class LUMO_EXPORT COctNodeData {
@@ -87,14 +89,14 @@ class LUMO_EXPORT COctNode {
   void CreateChildren();
   // Removes id from this node and, when it was here, from every child. False when it was not.
   bool __RemoveNode(DWORD id);
-  // Destroys the children; the map stays.
+  // Destroys the children (and the leaf index); the map stays.
   void __Clear();
   // Removes p, stored under id, from this node and, when it was here, from every child, without
   // reading p (it may have been destroyed). False when it was not here.
   bool Unlink(DWORD id, const COctNodeData* p);
   bool ContainID(DWORD id) const { return m_mapData.Contains(id); }
-  bool HasChildren() const { return m_pChildren != nullptr; }
-  COctNode* ElementAt(int i) const { return m_pChildren == nullptr ? nullptr : m_pChildren + i; }
+  bool HasChildren() const { return !m_bLeafIndex && m_pChildren != nullptr; }
+  COctNode* ElementAt(int i) const { return HasChildren() ? m_pChildren + i : nullptr; }
   COctNode* operator[](int i) const { return ElementAt(i); }
   // q misses this node's box.
   bool IsAwayBox(const OctBox& q) const;
@@ -105,9 +107,15 @@ class LUMO_EXPORT COctNode {
   // Rays are not pruned: always false.
   bool IsAwayRay(const shapekit::point3d<double>& p0, const shapekit::point3d<double>& p1) const;
 
-  // The eight owned children, in one allocation indexed by child number; null for a leaf.
-  COctNode* m_pChildren = nullptr;
+  union {
+    // The eight owned children, in one allocation indexed by child number; null for a leaf.
+    COctNode* m_pChildren = nullptr;
+    // When m_bLeafIndex: a leaf that holds more than GetMaxNodes() objects at the deepest level
+    // keeps their boxes, coarsely, beside the map, so that queries test few objects (owned).
+    COctLeafIndex* m_pLeafIndex;
+  };
   DWORD m_nDepth;
+  bool m_bLeafIndex = false;
   OctBox m_box;
   // Identifier -> object, every object stored at this node (not owned by the node).
   COctIdMap m_mapData;
@@ -115,11 +123,13 @@ class LUMO_EXPORT COctNode {
  private:
   // The children whose boxes meet b, as bits by child number. REQUIRES: HasChildren().
   unsigned Octants(const OctBox& b) const;
+  // Enters p, just stored in this leaf's map, in the leaf index, making the index when the leaf
+  // has become full.
+  void IndexLeafObject(COctNodeData* p);
   // The recursive query behind GetNodesByBox, the lock already held and q known to meet this
-  // node's box: sink(map, whole) receives the map of every node reached, whole when q contains
-  // the node's box (all its objects are found), else a leaf's (those that meet q are).
-  template <typename Sink>
-  void CollectByBox(const OctBox& q, Sink& sink) const;
+  // node's box: appends to found every object below this node that meets q, some maybe more
+  // than once.
+  void CollectByBox(const OctBox& q, DataList& found) const;
 };
 
 // The root of an octree. Owns every object inserted into it. The extent is a box known to
