@@ -89,7 +89,7 @@ size_t COctIdMap::BlockFor(DWORD id) const {
 COctNodeData* COctIdMap::Find(DWORD id) const {
   if (empty()) return nullptr;
   const Block* last = BlockAt(BlockCount() - 1);
-  if (IdOf(Entries(last)[last->nSize - 1]) < id) return nullptr;
+  if (last->dwLastID < id) return nullptr;
   const Block* block = BlockAt(BlockFor(id));
   COctNodeData* const* entries = Entries(block);
   COctNodeData* const* end = entries + block->nSize;
@@ -106,7 +106,7 @@ bool COctIdMap::Insert(DWORD id, COctNodeData* p) {
   // Increasing identifiers append to the last block, read from its last entry alone.
   const size_t last = BlockCount() - 1;
   const Block* lastBlock = BlockAt(last);
-  if (IdOf(Entries(lastBlock)[lastBlock->nSize - 1]) < id) {
+  if (lastBlock->dwLastID < id) {
     InsertAt(last, lastBlock->nSize, id, p);
     return true;
   }
@@ -123,7 +123,7 @@ bool COctIdMap::Insert(DWORD id, COctNodeData* p) {
 
 COctIdMap::Block* COctIdMap::Resize(size_t b, Block* block, uint32_t capacity) {
   block = static_cast<Block*>(Allocate(block, sizeof(Block) + capacity * sizeof(COctNodeData*)));
-  block->nCapacity = capacity;
+  block->nCapacity = static_cast<uint16_t>(capacity);
   if (IsDirectory()) {
     Slots(Dir())[b].pBlock = block;
   } else {
@@ -145,8 +145,9 @@ COctIdMap::Block* COctIdMap::NewBlock(COctNodeData* const* entries, uint32_t n) 
   const uint32_t capacity = CapacityFor(n);
   auto* block =
       static_cast<Block*>(Allocate(nullptr, sizeof(Block) + capacity * sizeof(COctNodeData*)));
-  block->nSize = n;
-  block->nCapacity = capacity;
+  block->nSize = static_cast<uint16_t>(n);
+  block->nCapacity = static_cast<uint16_t>(capacity);
+  block->dwLastID = IdOf(entries[n - 1]);
   std::memcpy(Entries(block), entries, n * sizeof(COctNodeData*));
   return block;
 }
@@ -161,9 +162,10 @@ void COctIdMap::InsertAt(size_t b, uint32_t i, DWORD id, COctNodeData* p) {
     }
     // Otherwise the upper half moves to a new block after this one, and the entry goes to the
     // half that takes position i.
-    const uint32_t half = block->nSize / 2;
+    const uint16_t half = block->nSize / 2;
     Block* upper = NewBlock(Entries(block) + half, block->nSize - half);
     block->nSize = half;
+    block->dwLastID = IdOf(Entries(block)[half - 1]);
     if (IsDirectory()) Dir()->nSize -= upper->nSize;
     AddBlockAfter(b, upper);
     block = Resize(b, block, CapacityFor(half));
@@ -177,6 +179,7 @@ void COctIdMap::InsertAt(size_t b, uint32_t i, DWORD id, COctNodeData* p) {
   COctNodeData** entries = Entries(block);
   std::memmove(entries + i + 1, entries + i, (block->nSize - i) * sizeof(COctNodeData*));
   entries[i] = p;
+  if (i == block->nSize) block->dwLastID = id;
   ++block->nSize;
   if (IsDirectory()) {
     ++Dir()->nSize;
@@ -230,6 +233,7 @@ void COctIdMap::EraseAt(size_t b, uint32_t i) {
   COctNodeData** entries = Entries(block);
   std::memmove(entries + i, entries + i + 1, (block->nSize - i - 1) * sizeof(COctNodeData*));
   --block->nSize;
+  if (i == block->nSize && i > 0) block->dwLastID = IdOf(entries[i - 1]);
   if (!IsDirectory()) {
     if (block->nSize == 0) {
       std::free(block);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <new>
 #include <utility>
@@ -21,13 +22,30 @@ CReaderWriterLock& OctreeLock() {
 using ReadLock = CAutoReadLockT<CReaderWriterLock>;
 using WriteLock = CAutoWriteLockT<CReaderWriterLock>;
 
-bool ById(const COctNodeData* a, const COctNodeData* b) { return a->GetID() < b->GetID(); }
+// What a query finds, identifier and object, some maybe more than once.
+using Found = std::vector<COctIdMap::value_type>;
 
-// Orders [first, found.end()) by identifier and drops the repeats.
-void SortUnique(COctNode::DataList& found, size_t first) {
-  const auto begin = found.begin() + static_cast<std::ptrdiff_t>(first);
-  std::sort(begin, found.end(), ById);
-  found.erase(std::unique(begin, found.end()), found.end());
+// Orders found by identifier and drops the repeats.
+void SortUnique(Found& found) {
+  std::sort(found.begin(), found.end(),
+            [](const auto& a, const auto& b) { return a.first < b.first; });
+  found.erase(std::unique(found.begin(), found.end(),
+                          [](const auto& a, const auto& b) { return a.first == b.first; }),
+              found.end());
+}
+
+struct Span {
+  double lo, hi;
+};
+
+// What a child's box spans on an axis, the lower or the upper half of its parent's: the span of
+// an empty box extended by the parent's centre and then by the corner half the parent's size away.
+Span ChildSpan(const OctBox& parent, int axis, bool lower) {
+  const double min = parent.min_corner()[axis], max = parent.max_corner()[axis];
+  const double c = (min + max) * 0.5;
+  const double h = (max - min) * 0.5;
+  const double k = lower ? c - h : c + h;
+  return Span{c > k ? k : c, k > c ? k : c};
 }
 
 // The slice, of 256 across a leaf's box, at t (a coordinate in slices from the leaf's min
@@ -40,16 +58,16 @@ uint8_t Cell(double t, uint8_t nan) {
 
 }  // namespace
 
-// The boxes of a full leaf's objects, coarsely: for each object its pointer and, per axis, the
-// slices (of 256 across the leaf's box) of its min and max. The same monotonic rounding turns a
-// query, widened by the tolerance, into slices, so an object whose slices miss the query's on
-// some axis cannot meet it. The objects are in no order. One allocation.
+// The boxes of a full leaf's objects, coarsely: for each object its pointer, its identifier and,
+// per axis, the slices (of 256 across the leaf's box) of its min and max. The same monotonic
+// rounding turns a query, widened by the tolerance, into slices: an object whose slices miss the
+// query's on some axis cannot meet it, and one whose slices lie strictly within the query's on
+// every axis meets it. Only the objects between are read. The objects are in no order. One
+// allocation: the header, then the pointers, the identifiers and the slices.
 class COctLeafIndex {
  public:
   static COctLeafIndex* Make(const OctBox& leaf, const COctIdMap& map) {
-    const uint32_t capacity = static_cast<uint32_t>(map.size()) + 4;
-    auto* index = Allocate(nullptr, capacity);
-    index->m_nSize = 0;
+    auto* index = Allocate(nullptr, static_cast<uint32_t>(map.size()) + 4);
     for (int axis = 0; axis < 3; ++axis) {
       index->m_dLow[axis] = leaf.min_corner()[axis];
       const double scale = 256.0 / (leaf.max_corner()[axis] - leaf.min_corner()[axis]);
@@ -64,7 +82,10 @@ class COctLeafIndex {
   // Adds p; returns where the index now lies.
   static COctLeafIndex* Add(COctLeafIndex* index, COctNodeData* p) {
     if (index->m_nSize == index->m_nCapacity) {
-      index = Allocate(index, index->m_nCapacity + std::max<uint32_t>(4, index->m_nCapacity / 4));
+      COctLeafIndex* grown =
+          Allocate(index, index->m_nCapacity + std::max<uint32_t>(4, index->m_nCapacity / 8));
+      std::free(index);
+      index = grown;
     }
     index->Append(p);
     return index;
@@ -72,54 +93,83 @@ class COctLeafIndex {
 
   // Removes p without reading it.
   void Remove(const COctNodeData* p) {
-    Entry* entries = Entries();
+    COctNodeData** objects = Objects();
     for (uint32_t i = 0; i < m_nSize; ++i) {
-      if (entries[i].p == p) {
-        entries[i] = entries[--m_nSize];
+      if (objects[i] == p) {
+        --m_nSize;
+        objects[i] = objects[m_nSize];
+        Ids()[i] = Ids()[m_nSize];
+        std::memcpy(Cells(i), Cells(m_nSize), kCells);
         return;
       }
     }
   }
 
-  // Appends to found the objects whose boxes meet q.
-  void Collect(const OctBox& q, COctNode::DataList& found) const {
+  // Appends to found every object (contains) or those whose boxes meet q.
+  void Collect(const OctBox& q, bool contains, Found& found) const {
+    COctNodeData* const* objects = Objects();
+    const DWORD* ids = Ids();
+    if (contains) {
+      for (uint32_t i = 0; i < m_nSize; ++i) found.emplace_back(ids[i], objects[i]);
+      return;
+    }
     const double tol = shapekit::CGeometryTolerate::GetDefaultTol().GetPointTol();
     uint8_t low[3], high[3];
     for (int axis = 0; axis < 3; ++axis) {
       low[axis] = Cell((q.min_corner()[axis] - tol - m_dLow[axis]) * m_dScale[axis], 0);
       high[axis] = Cell((q.max_corner()[axis] + tol - m_dLow[axis]) * m_dScale[axis], 255);
     }
-    const Entry* entries = Entries();
     for (uint32_t i = 0; i < m_nSize; ++i) {
-      const uint8_t* c = entries[i].cells;
-      if (c[0] <= high[0] && low[0] <= c[3] && c[1] <= high[1] && low[1] <= c[4] &&
-          c[2] <= high[2] && low[2] <= c[5] && entries[i].p->GetBox().meets(q)) {
-        found.push_back(entries[i].p);
+      const uint8_t* c = Cells(i);
+      bool inside = true;
+      bool meets = true;
+      for (int axis = 0; axis < 3; ++axis) {
+        meets &= c[axis] <= high[axis] && low[axis] <= c[axis + 3];
+        inside &= c[axis] < high[axis] && low[axis] < c[axis + 3];
+      }
+      if (inside || (meets && objects[i]->GetBox().meets(q))) {
+        found.emplace_back(ids[i], objects[i]);
       }
     }
   }
 
  private:
-  struct Entry {
-    COctNodeData* p;
-    uint8_t cells[6];  // min x, y, z, max x, y, z
-  };
+  static constexpr size_t kCells = 6;  // min x, y, z, max x, y, z
 
-  static COctLeafIndex* Allocate(COctLeafIndex* old, uint32_t capacity) {
-    auto* index = static_cast<COctLeafIndex*>(
-        std::realloc(old, sizeof(COctLeafIndex) + capacity * sizeof(Entry)));
-    if (index == nullptr) throw std::bad_alloc();
+  // An index for capacity objects holding those of old (not freed), or an empty one.
+  static COctLeafIndex* Allocate(const COctLeafIndex* old, uint32_t capacity) {
+    void* raw = std::malloc(sizeof(COctLeafIndex) +
+                            capacity * (sizeof(COctNodeData*) + sizeof(DWORD) + kCells));
+    if (raw == nullptr) throw std::bad_alloc();
+    auto* index = static_cast<COctLeafIndex*>(raw);
+    index->m_nSize = 0;
     index->m_nCapacity = capacity;
+    if (old != nullptr) {
+      index->m_nSize = old->m_nSize;
+      std::copy(old->m_dLow, old->m_dLow + 3, index->m_dLow);
+      std::copy(old->m_dScale, old->m_dScale + 3, index->m_dScale);
+      std::memcpy(index->Objects(), old->Objects(), old->m_nSize * sizeof(COctNodeData*));
+      std::memcpy(index->Ids(), old->Ids(), old->m_nSize * sizeof(DWORD));
+      std::memcpy(index->Cells(0), old->Cells(0), old->m_nSize * kCells);
+    }
     return index;
   }
-  Entry* Entries() const { return reinterpret_cast<Entry*>(const_cast<COctLeafIndex*>(this) + 1); }
+  COctNodeData** Objects() const {
+    return reinterpret_cast<COctNodeData**>(const_cast<COctLeafIndex*>(this) + 1);
+  }
+  DWORD* Ids() const { return reinterpret_cast<DWORD*>(Objects() + m_nCapacity); }
+  uint8_t* Cells(uint32_t i) const {
+    return reinterpret_cast<uint8_t*>(Ids() + m_nCapacity) + i * kCells;
+  }
   void Append(COctNodeData* p) {
-    Entry& entry = Entries()[m_nSize++];
-    entry.p = p;
+    const uint32_t i = m_nSize++;
+    Objects()[i] = p;
+    Ids()[i] = p->GetID();
+    uint8_t* c = Cells(i);
     const OctBox& b = p->GetBox();
     for (int axis = 0; axis < 3; ++axis) {
-      entry.cells[axis] = Cell((b.min_corner()[axis] - m_dLow[axis]) * m_dScale[axis], 0);
-      entry.cells[axis + 3] = Cell((b.max_corner()[axis] - m_dLow[axis]) * m_dScale[axis], 255);
+      c[axis] = Cell((b.min_corner()[axis] - m_dLow[axis]) * m_dScale[axis], 0);
+      c[axis + 3] = Cell((b.max_corner()[axis] - m_dLow[axis]) * m_dScale[axis], 255);
     }
   }
 
@@ -141,17 +191,17 @@ DWORD COctNode::GetMaxNodes() const { return 20; }
 bool COctNode::InsertNodeToMap(COctNodeData* p) { return m_mapData.Insert(p->GetID(), p); }
 
 unsigned COctNode::Octants(const OctBox& b) const {
-  // On each axis a child spans what child 0 (upper on every axis) or child 7 (lower on every
-  // axis) spans there, and boxes meet when they meet on every axis.
+  // Boxes meet when they meet on every axis, and on each axis a child spans the upper or the
+  // lower half of this node's box.
   static constexpr unsigned kLowerOn[3] = {0xAA, 0xCC, 0xF0};  // the children whose bit is set
   const double tol = shapekit::CGeometryTolerate::GetDefaultTol().GetPointTol();
-  const OctBox& upper = m_pChildren[0].m_box;
-  const OctBox& lower = m_pChildren[7].m_box;
   unsigned octants = 0xFF;
   for (int axis = 0; axis < 3; ++axis) {
     const double lo = b.min_corner()[axis] - tol, hi = b.max_corner()[axis] + tol;
-    if (upper.min_corner()[axis] > hi || lo > upper.max_corner()[axis]) octants &= kLowerOn[axis];
-    if (lower.min_corner()[axis] > hi || lo > lower.max_corner()[axis]) octants &= ~kLowerOn[axis];
+    const Span upper = ChildSpan(m_box, axis, false);
+    const Span lower = ChildSpan(m_box, axis, true);
+    if (upper.lo > hi || lo > upper.hi) octants &= kLowerOn[axis];
+    if (lower.lo > hi || lo > lower.hi) octants &= ~kLowerOn[axis];
   }
   return octants;
 }
@@ -183,16 +233,12 @@ void COctNode::IndexLeafObject(COctNodeData* p) {
 
 void COctNode::CreateChildren() {
   __Clear();  // a leaf index, were there one
-  const shapekit::point3d<double> c = m_box.center();
-  const shapekit::vector3d<double> h = m_box.size() * 0.5;
   auto* children = static_cast<COctNode*>(::operator new(8 * sizeof(COctNode)));
   for (int i = 0; i < 8; ++i) {
-    const shapekit::point3d<double> corner((i & 1) ? c.x - h.x : c.x + h.x,
-                                           (i & 2) ? c.y - h.y : c.y + h.y,
-                                           (i & 4) ? c.z - h.z : c.z + h.z);
-    OctBox childBox;
-    childBox.extend(c);
-    childBox.extend(corner);
+    Span spans[3];
+    for (int axis = 0; axis < 3; ++axis) spans[axis] = ChildSpan(m_box, axis, (i >> axis) & 1);
+    const OctBox childBox(shapekit::point3d<double>(spans[0].lo, spans[1].lo, spans[2].lo),
+                          shapekit::point3d<double>(spans[0].hi, spans[1].hi, spans[2].hi));
     new (children + i) COctNode(m_nDepth + 1, childBox);
   }
   m_pChildren = children;
@@ -241,14 +287,15 @@ bool COctNode::IsAwayRay(const shapekit::point3d<double>& /*p0*/,
   return false;
 }
 
-void COctNode::CollectByBox(const OctBox& q, DataList& found) const {
-  if (IsContainByBox(q)) {
-    m_mapData.ForEach([&found](COctNodeData* p) { found.push_back(p); });
-  } else if (m_bLeafIndex) {
-    m_pLeafIndex->Collect(q, found);
+void COctNode::CollectByBox(const OctBox& q, Found& found) const {
+  const bool contains = IsContainByBox(q);
+  if (m_bLeafIndex) {
+    m_pLeafIndex->Collect(q, contains, found);
+  } else if (contains) {
+    m_mapData.ForEach([&found](COctNodeData* p) { found.emplace_back(p->GetID(), p); });
   } else if (!HasChildren()) {
     m_mapData.ForEach([&q, &found](COctNodeData* p) {
-      if (p->GetBox().meets(q)) found.push_back(p);
+      if (p->GetBox().meets(q)) found.emplace_back(p->GetID(), p);
     });
   } else {
     const unsigned octants = Octants(q);
@@ -259,30 +306,32 @@ void COctNode::CollectByBox(const OctBox& q, DataList& found) const {
 }
 
 int COctNode::GetNodesByBox(const OctBox& q, DataMap& out) const {
-  DataList found;
+  Found found;
   {
     ReadLock lock(OctreeLock());
     if (IsAwayBox(q)) return 0;
     CollectByBox(q, found);
   }
-  SortUnique(found, 0);
+  SortUnique(found);
   // In identifier order each entry goes right after the one before; one already there stays.
   auto hint = out.begin();
-  for (COctNodeData* p : found) hint = std::next(out.emplace_hint(hint, p->GetID(), p));
+  for (const auto& entry : found) hint = std::next(out.insert(hint, entry));
   return static_cast<int>(out.size());
 }
 
 int COctNode::GetNodesByBox(const OctBox& q, DataList& out) const {
-  // Gathered at the back of out, repeats included, then ordered and made unique there.
-  const size_t before = out.size();
+  Found found;
   {
     ReadLock lock(OctreeLock());
-    if (IsAwayBox(q)) return static_cast<int>(before);
-    CollectByBox(q, out);
+    if (IsAwayBox(q)) return static_cast<int>(out.size());
+    CollectByBox(q, found);
   }
-  SortUnique(out, before);
+  SortUnique(found);
+  out.reserve(out.size() + found.size());
+  for (const auto& entry : found) out.push_back(entry.second);
   return static_cast<int>(out.size());
 }
+
 COctTree::COctTree() : COctTree(OctBox()) {}
 
 COctTree::COctTree(const OctBox& b) : COctNode(0, b), m_boxExtent(b) {}

@@ -27,10 +27,12 @@ class LUMO_EXPORT COctIdMap {
   static constexpr size_t kBlockSize = 128;
 
  private:
-  // A block's header; nCapacity entry pointers follow it in the same allocation.
+  // A block's header; nCapacity entry pointers follow it in the same allocation. The last
+  // identifier is kept here so that appending reads no object.
   struct Block {
-    uint32_t nSize;
-    uint32_t nCapacity;
+    uint16_t nSize;
+    uint16_t nCapacity;
+    DWORD dwLastID;
   };
   struct Slot {
     Block* pBlock;

@@ -127,9 +127,9 @@ class LUMO_EXPORT COctNode {
   // has become full.
   void IndexLeafObject(COctNodeData* p);
   // The recursive query behind GetNodesByBox, the lock already held and q known to meet this
-  // node's box: appends to found every object below this node that meets q, some maybe more
-  // than once.
-  void CollectByBox(const OctBox& q, DataList& found) const;
+  // node's box: appends to found (identifier, object) for every object below this node that
+  // meets q, some maybe more than once.
+  void CollectByBox(const OctBox& q, std::vector<COctIdMap::value_type>& found) const;
 };
 
 // The root of an octree. Owns every object inserted into it. The extent is a box known to
