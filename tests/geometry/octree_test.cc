@@ -67,6 +67,16 @@ TEST(Octree, TwentyObjectsStayAtTheRootTheTwentyFirstSplitsIt) {
   EXPECT_EQ(tree.GetChild(0)->GetNodeBox(), Box(50, 50, 50, 100, 100, 100));
   EXPECT_EQ(tree.GetChild(6)->GetNodeBox(), Box(50, 0, 0, 100, 50, 50));
   ExpectWellFormed(tree);
+
+  // The same counts hold when an object outside the extent makes the tree rebuild.
+  COctTree grown(Box(0, 0, 0, 100, 100, 100));
+  for (DWORD id = 1; id <= 19; ++id) grown.InsertNode(new COctNodeData(Box(id, 1, 1, 9, 9, 9), id));
+  grown.InsertNode(new COctNodeData(Box(150, 150, 150, 160, 160, 160), 20));
+  EXPECT_EQ(grown.GetExtent(), Box(0, 0, 0, 160, 160, 160));
+  EXPECT_EQ(grown.GetChild(0), nullptr);
+  grown.InsertNode(new COctNodeData(Box(-10, 0, 0, 1, 1, 1), 21));
+  ASSERT_NE(grown.GetChild(0), nullptr);
+  ExpectWellFormed(grown);
 }
 
 TEST(Octree, QueriesAddToWhatTheOutputHeld) {
@@ -312,6 +322,16 @@ TEST(OctIdMap, MatchesAnOrderedMap) {
   EXPECT_FALSE(map.Erase(5, objects[6].get()));  // a pointer not stored under that identifier
   const COctIdMap moved(std::move(copy));
   EXPECT_EQ(EntriesOf(moved), copied);
+
+  // Increasing identifiers fill block after block.
+  std::vector<COctNodeData> more;
+  for (DWORD id = kIds + 1; id <= kIds + 40000; ++id) more.emplace_back(OctBox(), id);
+  for (COctNodeData& p : more) {
+    ASSERT_TRUE(map.Insert(p.GetID(), &p));
+    expected.emplace(p.GetID(), &p);
+  }
+  EXPECT_EQ(EntriesOf(map), expected);
+  EXPECT_EQ(map.Find(kIds + 20000), &more[19999]);
   map.Clear();
   EXPECT_TRUE(map.empty());
   EXPECT_EQ(map.begin(), map.end());
