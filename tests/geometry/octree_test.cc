@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <memory>
 #include <set>
+#include <vector>
 
 #include "shapekit/tolerance.h"
 #include "support/random_geometry.h"
@@ -65,6 +67,16 @@ TEST(Octree, TwentyObjectsStayAtTheRootTheTwentyFirstSplitsIt) {
   EXPECT_EQ(tree.GetChild(0)->GetNodeBox(), Box(50, 50, 50, 100, 100, 100));
   EXPECT_EQ(tree.GetChild(6)->GetNodeBox(), Box(50, 0, 0, 100, 50, 50));
   ExpectWellFormed(tree);
+
+  // The same counts hold when an object outside the extent makes the tree rebuild.
+  COctTree grown(Box(0, 0, 0, 100, 100, 100));
+  for (DWORD id = 1; id <= 19; ++id) grown.InsertNode(new COctNodeData(Box(id, 1, 1, 9, 9, 9), id));
+  grown.InsertNode(new COctNodeData(Box(150, 150, 150, 160, 160, 160), 20));
+  EXPECT_EQ(grown.GetExtent(), Box(0, 0, 0, 160, 160, 160));
+  EXPECT_EQ(grown.GetChild(0), nullptr);
+  grown.InsertNode(new COctNodeData(Box(-10, 0, 0, 1, 1, 1), 21));
+  ASSERT_NE(grown.GetChild(0), nullptr);
+  ExpectWellFormed(grown);
 }
 
 TEST(Octree, QueriesAddToWhatTheOutputHeld) {
@@ -187,7 +199,7 @@ void ExpectMatchesBruteForce(COctTree& tree, double origin, double scale, unsign
     if (n % 2 == 0) check(scaled(-50, 150, random.Chance(0.1) ? 200 : 15));
   }
   for (int i = 0; i < 2000; ++i) check(scaled(-300, 400, random.Chance(0.5) ? 40 : 300));
-  EXPECT_EQ(IdsOf(tree.GetDataMap()).size(), live.size());
+  EXPECT_EQ(IdsOf(tree.GetDataMap()), IdsOf(live));
   ExpectWellFormed(tree);
 }
 
@@ -195,6 +207,134 @@ TEST(Octree, AnswersMatchBruteForceThroughGrowthAndRemoval) {
   COctTree boxed(Box(0, 0, 0, 100, 100, 100)), byDefault;
   ExpectMatchesBruteForce(boxed, 0, 1, 6);
   ExpectMatchesBruteForce(byDefault, -1e6, 2e4, 8);  // across the default box and far outside
+}
+
+// Leaves of the deepest level are one unit wide here, and hundreds of objects crowd a few of them
+// (some reaching out of their leaves); queries, also under a loose tolerance, against a scan.
+TEST(Octree, CrowdedLeavesAtTheDeepestLevelAnswerAsAScanDoes) {
+  COctTree tree(Box(0, 0, 0, 32, 32, 32));
+  lumo_test::RandomBoxes random(13);
+  std::map<DWORD, OctBox> live;
+  for (DWORD id = 1; id <= 600; ++id) {
+    const OctBox box = random.Box(10, 12, id % 4 == 0 ? 3 : 0.3);
+    tree.InsertNode(new COctNodeData(box, id));
+    live[id] = box;
+  }
+  for (DWORD id = 5; id <= 600; id += 7) {
+    ASSERT_TRUE(tree.RemoveNode(id));
+    live.erase(id);
+  }
+  ExpectWellFormed(tree);
+  auto check = [&](const OctBox& q) {
+    Ids expected;
+    for (const auto& [id, box] : live)
+      if (box.meets(q)) expected.insert(id);
+    COctNode::DataMap found;
+    tree.GetNodesByBox(q, found);
+    EXPECT_EQ(IdsOf(found), expected);
+  };
+  for (int i = 0; i < 300; ++i) check(random.Box(9, 13, random.Chance(0.5) ? 0.2 : 2));
+  const double tol = shapekit::CGeometryTolerate::GetDefaultTol().GetPointTol();
+  for (const auto& [id, box] : live) {
+    // Touching within the tolerance from above and from below, on each axis in turn.
+    if (id % 10 != 1) continue;
+    const P3& lo = box.min_corner();
+    const P3& hi = box.max_corner();
+    check(Box(hi.x + tol * 0.5, lo.y, lo.z, hi.x + 1, hi.y, hi.z));
+    check(Box(lo.x, lo.y - 1, lo.z, hi.x, lo.y - tol * 0.5, hi.z));
+    check(Box(lo.x, lo.y, hi.z + tol * 0.5, hi.x, hi.y, hi.z + 1));
+  }
+  shapekit::CGeometryTolerate::SetDefaultTol(shapekit::CGeometryTolerate(0.5, 1e-9));
+  for (int i = 0; i < 100; ++i) check(random.Box(9, 13, 0.2));
+  shapekit::CGeometryTolerate::SetDefaultTol(shapekit::CGeometryTolerate());
+}
+
+// An object whose destructor overwrites its identifier and box, so that a removal that read the
+// object after destroying it would search for the wrong identifier.
+struct ScribblingData : COctNodeData {
+  using COctNodeData::COctNodeData;
+  ~ScribblingData() override {
+    m_dwID = 0;
+    m_box = OctBox();
+  }
+};
+
+TEST(Octree, RemovalFindsTheDestroyedObjectAmongItsNeighbours) {
+  // Identifiers fall in every block of the root's map and split blocks as they arrive.
+  COctTree tree(Box(0, 0, 0, 100, 100, 100));
+  lumo_test::RandomBoxes random(11);
+  std::set<DWORD> live;
+  for (DWORD n = 0; n < 1500; ++n) {
+    const DWORD id = (n * 7919) % 1500 + 1;
+    tree.InsertNode(new ScribblingData(random.Box(40, 60, 10), id));
+    live.insert(id);
+  }
+  for (DWORD id = 3; id <= 1500; id += 4) {
+    ASSERT_TRUE(tree.RemoveNode(id)) << id;
+    live.erase(id);
+    EXPECT_FALSE(tree.RemoveNode(id));
+  }
+  EXPECT_EQ(IdsOf(tree.GetDataMap()), live);
+  ExpectWellFormed(tree);
+  COctNode::DataList all;
+  tree.GetNodesByBox(Box(0, 0, 0, 100, 100, 100), all);
+  ASSERT_EQ(all.size(), live.size());
+  auto id = live.begin();
+  for (const COctNodeData* p : all) EXPECT_EQ(p->GetID(), *id++);
+}
+
+using Entries = std::map<DWORD, COctNodeData*>;
+
+Entries EntriesOf(const COctIdMap& map) { return Entries(map.begin(), map.end()); }
+
+// The map against std::map through inserts and erases in random order (splitting, growing and
+// emptying blocks), and copies that keep their own entries.
+TEST(OctIdMap, MatchesAnOrderedMap) {
+  constexpr DWORD kIds = 3000;
+  std::vector<std::unique_ptr<COctNodeData>> objects;
+  for (DWORD id = 0; id <= kIds; ++id)
+    objects.push_back(std::make_unique<COctNodeData>(OctBox(), id));
+  lumo_test::RandomBoxes random(12);
+  COctIdMap map, copy;
+  Entries expected, copied;
+  for (int step = 0; step < 40000; ++step) {
+    // Mostly inserts at first, mostly erases near the end, so that the map grows and empties.
+    const DWORD id = static_cast<DWORD>(random.Index(kIds)) + 1;
+    const bool insert = random.Chance(step < 20000 ? 0.7 : 0.3);
+    if (insert) {
+      ASSERT_EQ(map.Insert(id, objects[id].get()), expected.emplace(id, objects[id].get()).second);
+    } else {
+      const bool erased = random.Chance(0.5) ? map.Erase(id) : map.Erase(id, objects[id].get());
+      ASSERT_EQ(erased, expected.erase(id) == 1);
+    }
+    const DWORD probe = static_cast<DWORD>(random.Index(kIds + 2));
+    ASSERT_EQ(map.Find(probe), expected.count(probe) ? objects[probe].get() : nullptr);
+    ASSERT_EQ(map.size(), expected.size());
+    if (step % 5000 == 0) {
+      copy = map;
+      copied = expected;
+    }
+    if (step % 1000 == 0) {
+      ASSERT_EQ(EntriesOf(map), expected) << step;
+      ASSERT_EQ(EntriesOf(copy), copied);
+    }
+  }
+  EXPECT_FALSE(map.Erase(5, objects[6].get()));  // a pointer not stored under that identifier
+  const COctIdMap moved(std::move(copy));
+  EXPECT_EQ(EntriesOf(moved), copied);
+
+  // Increasing identifiers fill block after block.
+  std::vector<COctNodeData> more;
+  for (DWORD id = kIds + 1; id <= kIds + 40000; ++id) more.emplace_back(OctBox(), id);
+  for (COctNodeData& p : more) {
+    ASSERT_TRUE(map.Insert(p.GetID(), &p));
+    expected.emplace(p.GetID(), &p);
+  }
+  EXPECT_EQ(EntriesOf(map), expected);
+  EXPECT_EQ(map.Find(kIds + 20000), &more[19999]);
+  map.Clear();
+  EXPECT_TRUE(map.empty());
+  EXPECT_EQ(map.begin(), map.end());
 }
 
 }  // namespace

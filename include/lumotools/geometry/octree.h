@@ -13,7 +13,6 @@
 #define LUMOTOOLS_GEOMETRY_OCTREE_H_
 
 #include <map>
-#include <memory>
 #include <vector>
 
 #include "lumotools/export.h"
@@ -24,8 +23,10 @@
 
 using OctBox = shapekit::box<double, 3>;
 
+class COctLeafIndex;
+
 // A spatial object: its bounds and its identifier, unique within a tree. Hosts derive their
-// objects from it. An object's box must not change while it is in a tree.
+// objects from it. An object's box and identifier must not change while it is in a tree.
 class LUMO_EXPORT COctNodeData {
  public:
   COctNodeData(const OctBox& box, DWORD dwID) : m_box(box), m_dwID(dwID) {}
@@ -88,11 +89,14 @@ class LUMO_EXPORT COctNode {
   void CreateChildren();
   // Removes id from this node and, when it was here, from every child. False when it was not.
   bool __RemoveNode(DWORD id);
-  // Destroys the children; the map stays.
+  // Destroys the children (and the leaf index); the map stays.
   void __Clear();
+  // Removes p, stored under id, from this node and, when it was here, from every child, without
+  // reading p (it may have been destroyed). False when it was not here.
+  bool Unlink(DWORD id, const COctNodeData* p);
   bool ContainID(DWORD id) const { return m_mapData.Contains(id); }
-  bool HasChildren() const { return m_pChildren[0][0][0] != nullptr; }
-  COctNode* ElementAt(int i) const { return m_pChildren[i & 1][(i >> 1) & 1][(i >> 2) & 1].get(); }
+  bool HasChildren() const { return !m_bLeafIndex && m_pChildren != nullptr; }
+  COctNode* ElementAt(int i) const { return HasChildren() ? m_pChildren + i : nullptr; }
   COctNode* operator[](int i) const { return ElementAt(i); }
   // q misses this node's box.
   bool IsAwayBox(const OctBox& q) const;
@@ -103,18 +107,29 @@ class LUMO_EXPORT COctNode {
   // Rays are not pruned: always false.
   bool IsAwayRay(const shapekit::point3d<double>& p0, const shapekit::point3d<double>& p1) const;
 
-  // Owned children [x][y][z], all present or all absent.
-  std::unique_ptr<COctNode> m_pChildren[2][2][2];
+  union {
+    // The eight owned children, in one allocation indexed by child number; null for a leaf.
+    COctNode* m_pChildren = nullptr;
+    // When m_bLeafIndex: a leaf that holds more than GetMaxNodes() objects at the deepest level
+    // keeps their boxes, coarsely, beside the map, so that queries test few objects (owned).
+    COctLeafIndex* m_pLeafIndex;
+  };
   DWORD m_nDepth;
+  bool m_bLeafIndex = false;
   OctBox m_box;
   // Identifier -> object, every object stored at this node (not owned by the node).
   COctIdMap m_mapData;
 
  private:
-  // The recursive query behind GetNodesByBox, the lock already held; sink(id, p) receives each
-  // object found (possibly more than once).
-  template <typename Sink>
-  void CollectByBox(const OctBox& q, Sink& sink) const;
+  // The children whose boxes meet b, as bits by child number. REQUIRES: HasChildren().
+  unsigned Octants(const OctBox& b) const;
+  // Enters p, just stored in this leaf's map, in the leaf index, making the index when the leaf
+  // has become full.
+  void IndexLeafObject(COctNodeData* p);
+  // The recursive query behind GetNodesByBox, the lock already held and q known to meet this
+  // node's box: appends to found (identifier, object) for every object below this node that
+  // meets q, some maybe more than once.
+  void CollectByBox(const OctBox& q, std::vector<COctIdMap::value_type>& found) const;
 };
 
 // The root of an octree. Owns every object inserted into it. The extent is a box known to
