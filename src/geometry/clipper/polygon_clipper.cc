@@ -60,8 +60,11 @@ constexpr uint8_t kClip = 2;
 constexpr int32_t kNone = -1;
 // Up to this many edges the active edge table is a plain list passed over on every scanline.
 constexpr size_t kLinearEdges = 256;
-// Up to this many vertices are sorted by height through buckets.
+// Vertices are sorted by height through buckets; beyond kBucketedHeights of them, only when the
+// buckets leave insertion sort few moves: a sum of squared bucket sizes up to kCrowdedBuckets per
+// vertex.
 constexpr size_t kBucketedHeights = 1024;
+constexpr size_t kCrowdedBuckets = 8;
 // Two abscissas on a scanline are the same point only when they are equal (see GPC_EPSILON).
 bool SameX(double a, double b) { return a == b; }
 
@@ -241,6 +244,7 @@ class Sweep {
   void PredictParting(int32_t bundle, int32_t from);
   void PredictBeam(int32_t j);
   void SortHeights();
+  bool SortHeightsByBuckets();
 
   void Scanline(int32_t j);
   int32_t Group(int32_t first, int32_t below, const int32_t* starting, size_t starting_count,
@@ -566,11 +570,23 @@ void Sweep::PredictBeam(int32_t j) {
   }
 }
 
-// Sorts heights_ by height. Up to kBucketedHeights of them are first spread over as many buckets
-// by value, after which insertion sort has little left to move: on such input that avoids most
-// of the mispredicted comparisons of a quicksort. Temporary arrays come from the arena, which
-// gets them back.
+// Sorts heights_ by height.
 void Sweep::SortHeights() {
+  const size_t arena_used = arena_->used();
+  const bool sorted = SortHeightsByBuckets();
+  arena_->Rewind(arena_used);
+  if (!sorted) {
+    std::sort(heights_.begin(), heights_.end(),
+              [](const Height& a, const Height& b) { return a.y < b.y; });
+  }
+}
+
+// Spreads the heights over as many buckets by value, after which insertion sort has little left
+// to move: that avoids most of the mispredicted comparisons of a quicksort. Insertion sort moves a
+// height only past the others of its bucket; beyond kBucketedHeights heights, crowded buckets are
+// left to quicksort instead. Returns whether heights_ is sorted. Temporary arrays come from the
+// arena.
+bool Sweep::SortHeightsByBuckets() {
   const size_t v = heights_.size();
   double lo = heights_[0].y, hi = lo;
   for (size_t i = 1; i < v; ++i) {
@@ -578,35 +594,33 @@ void Sweep::SortHeights() {
     hi = std::max(hi, heights_[i].y);
   }
   const double range = hi - lo;
-  if (v > kBucketedHeights || !(range > 0) || !std::isfinite(range)) {
-    std::sort(heights_.begin(), heights_.end(),
-              [](const Height& a, const Height& b) { return a.y < b.y; });
-    return;
+  if (!(range > 0) || !std::isfinite(range)) return false;
+  const double scale = static_cast<double>(v - 1) / range;  // buckets 0 to v - 1
+  Buffer<int32_t> bucket("sbt creation", arena_);
+  Buffer<int32_t> place("sbt creation", arena_);
+  bucket.resize(v);
+  place.resize(v + 1);
+  std::fill(place.begin(), place.end(), 0);
+  for (size_t i = 0; i < v; ++i) {
+    bucket[i] = static_cast<int32_t>((heights_[i].y - lo) * scale);
+    ++place[bucket[i] + 1];
   }
-  const size_t arena_used = arena_->used();
-  {
-    const double scale = static_cast<double>(v - 1) / range;  // buckets 0 to v - 1
-    Buffer<int32_t> bucket("sbt creation", arena_);
-    Buffer<int32_t> place("sbt creation", arena_);
-    Buffer<Height> sorted("sbt creation", arena_);
-    bucket.resize(v);
-    place.resize(v + 1);
-    sorted.resize(v);
-    std::fill(place.begin(), place.end(), 0);
-    for (size_t i = 0; i < v; ++i) {
-      bucket[i] = static_cast<int32_t>((heights_[i].y - lo) * scale);
-      ++place[bucket[i] + 1];
-    }
-    for (size_t b = 1; b <= v; ++b) place[b] += place[b - 1];
-    for (size_t i = 0; i < v; ++i) sorted[place[bucket[i]]++] = heights_[i];
-    for (size_t i = 0; i < v; ++i) {
-      const Height h = sorted[i];
-      size_t k = i;
-      for (; k > 0 && h.y < heights_[k - 1].y; --k) heights_[k] = heights_[k - 1];
-      heights_[k] = h;
-    }
+  if (v > kBucketedHeights) {
+    size_t moves = 0;
+    for (size_t b = 1; b <= v; ++b) moves += static_cast<size_t>(place[b]) * place[b];
+    if (moves > kCrowdedBuckets * v) return false;
   }
-  arena_->Rewind(arena_used);
+  for (size_t b = 1; b <= v; ++b) place[b] += place[b - 1];
+  Buffer<Height> sorted("sbt creation", arena_);
+  sorted.resize(v);
+  for (size_t i = 0; i < v; ++i) sorted[place[bucket[i]]++] = heights_[i];
+  for (size_t i = 0; i < v; ++i) {
+    const Height h = sorted[i];
+    size_t k = i;
+    for (; k > 0 && h.y < heights_[k - 1].y; --k) heights_[k] = heights_[k - 1];
+    heights_[k] = h;
+  }
+  return true;
 }
 
 // The members of a bundle run on one line up to the next scanline; they part on the first
