@@ -752,20 +752,18 @@ void Sweep::Scanline(int32_t j) {
         start = Next(cursor);
       }
     } else {
+      // A seed in the table is found from its place, with the neighbours at its point before it:
+      // no search.
       start = kNone;
-      if (linear_) {
-        // A seed in the table is found from its place, with the neighbours at its point before
-        // it: no search along the list.
-        for (size_t s = i; s < k && start == kNone; ++s) {
-          const int32_t b = seeds_[s].bundle;
-          if (b != kNone && bundles_[b].alive) start = b;
-        }
-        for (int32_t p = start == kNone ? kNone : Prev(start); p != kNone && p != cursor;
-             p = Prev(p)) {
-          const double x = XOf(p, y_);
-          if (x < xlo && !SameX(x, xlo)) break;
-          start = p;
-        }
+      for (size_t s = i; s < k && start == kNone; ++s) {
+        const int32_t b = seeds_[s].bundle;
+        if (b != kNone && bundles_[b].alive) start = b;
+      }
+      for (int32_t p = start == kNone ? kNone : Prev(start); p != kNone && p != cursor;
+           p = Prev(p)) {
+        const double x = XOf(p, y_);
+        if (x < xlo && !SameX(x, xlo)) break;
+        start = p;
       }
       if (start == kNone) start = Locate(xlo, y_, cursor);
       while (start != kNone && bundles_[start].done == stamp) start = Next(start);
