@@ -514,14 +514,13 @@ void Sweep::Predict(int32_t left, int32_t right, int32_t from) {
   } else {
     if (!reached(last, &same)) return;
     int32_t hi = last;
+    // Which half is taken depends on the data, so it is picked without a branch.
     while (lo < hi) {
       const int32_t mid = lo + (hi - lo) / 2;
       bool s = false;
-      if (reached(mid, &s)) {
-        hi = mid;
-      } else {
-        lo = mid + 1;
-      }
+      const bool r = reached(mid, &s);
+      hi = r ? mid : hi;
+      lo = r ? lo : mid + 1;
     }
     reached(lo, &same);
     if (same || lo == 0) {
