@@ -116,15 +116,19 @@ struct Bundle {
 
 // A place in the active edge table: a list node and a treap node. Slot kEnds holds no bundle
 // (kNone) and closes the list into a ring: its next is the first slot and its prev the last, so
-// that stepping along the list needs no test for its ends.
+// that stepping along the list needs no test for its ends. It is never in the treap, whose
+// updates write the parent of a missing child to it instead of testing for one.
 constexpr int32_t kEnds = 0;
 
 struct Slot {
   int32_t bundle;
   int32_t prev, next;
-  int32_t parent, left, right;
+  int32_t parent;
+  int32_t child[2];  // left and right; which side a step takes is an index, not a branch
   uint32_t priority;
 };
+
+int32_t OrEnds(int32_t slot) { return slot == kNone ? kEnds : slot; }
 
 // Bundles a and b (b may be kNone) to visit on a scanline: an entry of that scanline's list.
 struct ScanEvent {
@@ -365,10 +369,10 @@ int32_t Sweep::Locate(double x, double y, int32_t after) const {
   for (int32_t s = root_; s != kNone;) {
     const double bx = XOf(slots_[s].bundle, y);
     if (bx < x && !SameX(bx, x)) {
-      s = slots_[s].right;
+      s = slots_[s].child[1];
     } else {
       found = slots_[s].bundle;
-      s = slots_[s].left;
+      s = slots_[s].child[0];
     }
   }
   return found;
@@ -379,30 +383,25 @@ void Sweep::RotateUp(int32_t s) {
   const int32_t p = x.parent;
   Slot& ps = slots_[p];
   const int32_t g = ps.parent;
-  if (ps.left == s) {
-    ps.left = x.right;
-    if (x.right != kNone) slots_[x.right].parent = p;
-    x.right = p;
-  } else {
-    ps.right = x.left;
-    if (x.left != kNone) slots_[x.left].parent = p;
-    x.left = p;
-  }
+  const int side = ps.child[1] == s;  // x is the child of p on this side
+  const int32_t inner = x.child[1 - side];
+  ps.child[side] = inner;
+  slots_[OrEnds(inner)].parent = p;
+  x.child[1 - side] = p;
   ps.parent = s;
   x.parent = g;
   if (g == kNone) {
     root_ = s;
-  } else if (slots_[g].left == p) {
-    slots_[g].left = s;
   } else {
-    slots_[g].right = s;
+    Slot& gs = slots_[g];
+    gs.child[gs.child[1] == p] = s;
   }
 }
 
 // Puts bundle into the table right after `after` (kNone: at the front).
 void Sweep::InsertAfter(int32_t bundle, int32_t after) {
   const int32_t s = static_cast<int32_t>(slots_.size());
-  slots_.push_back(Slot{bundle, kNone, kNone, kNone, kNone, kNone, 0});
+  slots_.push_back(Slot{bundle, kNone, kNone, kNone, {kNone, kNone}, 0});
   bundles_[bundle].slot = s;
   const int32_t prev = after == kNone ? kEnds : bundles_[after].slot;
   const int32_t next = slots_[prev].next;
@@ -424,13 +423,13 @@ void Sweep::InsertAfter(int32_t bundle, int32_t after) {
     root_ = s;
     return;
   }
-  if (a != kNone && slots_[a].right == kNone) {
-    slots_[a].right = s;
+  if (a != kNone && slots_[a].child[1] == kNone) {
+    slots_[a].child[1] = s;
     slots_[s].parent = a;
   } else {
-    int32_t n = a == kNone ? root_ : slots_[a].right;
-    while (slots_[n].left != kNone) n = slots_[n].left;
-    slots_[n].left = s;
+    int32_t n = a == kNone ? root_ : slots_[a].child[1];
+    while (slots_[n].child[0] != kNone) n = slots_[n].child[0];
+    slots_[n].child[0] = s;
     slots_[s].parent = n;
   }
   while (slots_[s].parent != kNone && slots_[slots_[s].parent].priority < slots_[s].priority) {
@@ -457,17 +456,17 @@ void Sweep::Remove(int32_t bundle) {
     sloped_ -= Sloped(bundle);
     return;
   }
-  while (x.left != kNone && x.right != kNone) {
-    RotateUp(slots_[x.left].priority > slots_[x.right].priority ? x.left : x.right);
+  while (x.child[0] != kNone && x.child[1] != kNone) {
+    const int side = slots_[x.child[1]].priority >= slots_[x.child[0]].priority;
+    RotateUp(x.child[side]);
   }
-  const int32_t child = x.left != kNone ? x.left : x.right;
-  if (child != kNone) slots_[child].parent = x.parent;
+  const int32_t child = x.child[x.child[0] == kNone];
+  slots_[OrEnds(child)].parent = x.parent;
   if (x.parent == kNone) {
     root_ = child;
-  } else if (slots_[x.parent].left == s) {
-    slots_[x.parent].left = child;
   } else {
-    slots_[x.parent].right = child;
+    Slot& ps = slots_[x.parent];
+    ps.child[ps.child[1] == s] = child;
   }
 }
 
@@ -689,7 +688,7 @@ void Sweep::Run() {
   members_.reserve(n);
   bundles_.reserve(n);
   slots_.reserve(n + 1);
-  slots_.push_back(Slot{kNone, kEnds, kEnds, kNone, kNone, kNone, 0});
+  slots_.push_back(Slot{kNone, kEnds, kEnds, kNone, {kNone, kNone}, 0});
   nodes_.reserve(2 * n);
   scan_first_.resize(count);
   std::fill(scan_first_.begin(), scan_first_.end(), kNone);
