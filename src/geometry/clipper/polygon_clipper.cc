@@ -251,6 +251,7 @@ class Sweep {
   bool SortHeightsByBuckets();
 
   void Scanline(int32_t j);
+  bool SimplePoint(int32_t j);
   int32_t Group(int32_t first, int32_t below, const int32_t* starting, size_t starting_count,
                 int32_t anchor);
   void Beam(int32_t j);
@@ -712,6 +713,7 @@ void Sweep::Run() {
 // (ending, meeting or parting bundles, starting edges) are visited, and the bundles in between
 // where the parities below and above the scanline differ, along a horizontal input edge.
 void Sweep::Scanline(int32_t j) {
+  if (!linear_ && SimplePoint(j)) return;
   const int32_t stamp = j + 1;
   seeds_.clear();
   seed_bundles_ = retired_seeds_ = 0;
@@ -803,6 +805,135 @@ void Sweep::Scanline(int32_t j) {
       cursor = Group(c, 1, nullptr, 0, Prev(c));
     }
   }
+}
+
+// Most scanlines of a large clip hold one vertex of one contour, where an edge ends and the next
+// one starts, two edges start (a local minimum) or two end (a local maximum). When scanline j
+// holds just such a point, of edges of one type and with no other bundle at it, handles it as
+// Scanline and Group would, without their general bookkeeping, and returns true; otherwise
+// changes nothing and returns false.
+bool Sweep::SimplePoint(int32_t j) {
+  int32_t starting[2];
+  int32_t ending[2];
+  int starts = 0, ends = 0;
+  for (size_t i = next_new_; i < order_.size() && input_[order_[i]].yb == y_; ++i) {
+    if (starts == 2) return false;
+    starting[starts++] = order_[i];
+  }
+  for (int32_t v = scan_first_[j]; v != kNone; v = scan_events_[v].next) {
+    for (int32_t c : {scan_events_[v].a, scan_events_[v].b}) {
+      if (c == kNone || !bundles_[c].alive) continue;
+      if ((ends > 0 && c == ending[0]) || (ends > 1 && c == ending[1])) continue;
+      if (starts + ends == 2) return false;
+      ending[ends++] = c;
+    }
+  }
+  if (starts + ends != 2) return false;
+  uint8_t type = 0;
+  for (int k = 0; k < ends; ++k) {
+    const Bundle& e = bundles_[ending[k]];
+    if (e.count != 1 || e.top != j) return false;
+    type = e.mask;
+  }
+  for (int k = 0; k < starts; ++k) type = input_[starting[k]].type;
+  for (int k = 0; k < ends; ++k) {
+    if (bundles_[ending[k]].mask != type) return false;
+  }
+  for (int k = 0; k < starts; ++k) {
+    if (input_[starting[k]].type != type) return false;
+  }
+  const int32_t stamp = j + 1;
+  if (ends == 2) {
+    // A local maximum: the two bundles are neighbours and leave the table.
+    if (Next(ending[1]) == ending[0]) std::swap(ending[0], ending[1]);
+    const int32_t l = ending[0], r = ending[1];
+    if (Next(l) != r) return false;
+    const double x = XOf(l, y_);
+    if (!SameX(x, XOf(r, y_))) return false;
+    const int32_t prev = Prev(l), next = Next(r);
+    if (prev != kNone && !(XOf(prev, y_) < x)) return false;
+    if (next != kNone && !(XOf(next, y_) > x)) return false;
+    const unsigned left = prev == kNone ? 0 : bundles_[prev].right;
+    const bool outside = inside_[left], between = inside_[left ^ type];
+    if (outside != between) {
+      items_.clear();
+      items_.push_back(Item{true, between, bundles_[l].edge, bundles_[l].end, nullptr});
+      items_.push_back(Item{true, outside, bundles_[r].edge, bundles_[r].end, nullptr});
+      Connect(x, y_);
+    }
+    Remove(l);
+    Remove(r);
+    Predict(prev, next, j + 1);
+    return true;
+  }
+  if (ends == 1) {
+    // An edge going on: the bundle of the ending edge passes to the starting one.
+    const int32_t b = ending[0], e = starting[0];
+    const Edge& edge = input_[e];
+    const double x = XOf(b, y_);
+    if (!SameX(x, edge.xb)) return false;
+    const int32_t prev = Prev(b), next = Next(b);
+    if (prev != kNone && !(XOf(prev, y_) < x)) return false;
+    if (next != kNone && !(XOf(next, y_) > x)) return false;
+    ++next_new_;
+    const int32_t id = static_cast<int32_t>(bundles_.size());
+    const unsigned left = prev == kNone ? 0 : bundles_[prev].right;
+    bundles_.push_back(Bundle{static_cast<int32_t>(members_.size()), e, 1, edge.top, kNone, kNone,
+                              0, stamp, type, static_cast<uint8_t>(left ^ type), true});
+    members_.push_back(e);
+    Bundle& made = bundles_[id];
+    const Bundle& old = bundles_[b];
+    const bool outside = inside_[left], inside = inside_[left ^ type];
+    if (outside != inside) {
+      items_.clear();
+      items_.push_back(Item{false, outside, e, kNone, &made.end});
+      items_.push_back(Item{true, inside, old.edge, old.end, nullptr});
+      Connect(x, y_);
+    }
+    Replace(b, id);
+    Visit(made.top, id, kNone);
+    Predict(prev, id, j + 1);
+    Predict(id, next, j + 1);
+    return true;
+  }
+  // A local minimum: two edges start apart from any bundle, the less steep one first.
+  const Edge* first = &input_[starting[0]];
+  const Edge* second = &input_[starting[1]];
+  if (!SameX(first->xb, second->xb)) return false;
+  if (second->slope < first->slope) {
+    std::swap(starting[0], starting[1]);
+    std::swap(first, second);
+  }
+  if (SameX(XAt(*first, ynext_), XAt(*second, ynext_))) return false;
+  const double x = first->xb;
+  const int32_t start = Locate(x, y_, kNone);
+  if (start != kNone && !(XOf(start, y_) > x)) return false;
+  next_new_ += 2;
+  const int32_t prev = start == kNone ? Extreme(true) : Prev(start);
+  const unsigned left = prev == kNone ? 0 : bundles_[prev].right;
+  const int32_t lower = static_cast<int32_t>(bundles_.size()), upper = lower + 1;
+  for (int k = 0; k < 2; ++k) {
+    const Edge& edge = input_[starting[k]];
+    bundles_.push_back(Bundle{static_cast<int32_t>(members_.size()), starting[k], 1, edge.top,
+                              kNone, kNone, 0, stamp, type,
+                              static_cast<uint8_t>(k == 0 ? left ^ type : left), true});
+    members_.push_back(starting[k]);
+  }
+  const bool outside = inside_[left], inside = inside_[left ^ type];
+  if (outside != inside) {
+    items_.clear();
+    items_.push_back(Item{false, inside, starting[1], kNone, &bundles_[upper].end});
+    items_.push_back(Item{false, outside, starting[0], kNone, &bundles_[lower].end});
+    Connect(x, y_);
+  }
+  InsertAfter(lower, prev);
+  Visit(bundles_[lower].top, lower, kNone);
+  Predict(prev, lower, j + 1);
+  InsertAfter(upper, lower);
+  Visit(bundles_[upper].top, upper, kNone);
+  Predict(lower, upper, j + 1);
+  Predict(upper, Next(upper), j + 1);
+  return true;
 }
 
 // Handles one point of the scanline: the `below` bundles from `first` on end or go on, the
