@@ -128,7 +128,8 @@ struct Slot {
   uint32_t priority;
 };
 
-int32_t OrEnds(int32_t slot) { return slot == kNone ? kEnds : slot; }
+static_assert(kNone == -1 && kEnds == 0, "OrEnds counts on these values");
+int32_t OrEnds(int32_t slot) { return slot + (slot == kNone); }
 
 // Bundles a and b (b may be kNone) to visit on a scanline: an entry of that scanline's list.
 struct ScanEvent {
@@ -815,11 +816,18 @@ void Sweep::Scanline(int32_t j) {
 bool Sweep::SimplePoint(int32_t j) {
   int32_t starting[2];
   int32_t ending[2];
-  int starts = 0, ends = 0;
-  for (size_t i = next_new_; i < order_.size() && input_[order_[i]].yb == y_; ++i) {
-    if (starts == 2) return false;
-    starting[starts++] = order_[i];
+  // Whether the next three edges start here, found without a branch on each.
+  const size_t n = order_.size();
+  int starts = 0;
+  for (size_t k = 0; k < 3; ++k) {
+    const size_t i = next_new_ + k;
+    const int32_t e = order_[std::min(i, n - 1)];
+    const int here = static_cast<int>(i < n) & static_cast<int>(input_[e].yb == y_);
+    starts += here & static_cast<int>(starts == static_cast<int>(k));
+    if (k < 2) starting[k] = e;
   }
+  if (starts > 2) return false;
+  int ends = 0;
   for (int32_t v = scan_first_[j]; v != kNone; v = scan_events_[v].next) {
     for (int32_t c : {scan_events_[v].a, scan_events_[v].b}) {
       if (c == kNone || !bundles_[c].alive) continue;
