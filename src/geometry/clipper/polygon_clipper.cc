@@ -862,12 +862,13 @@ bool Sweep::SimplePoint(int32_t j) {
     if (prev != kNone && !(XOf(prev, y_) < x)) return false;
     if (next != kNone && !(XOf(next, y_) > x)) return false;
     const unsigned left = prev == kNone ? 0 : bundles_[prev].right;
+    // What Connect does with the two: the chain that arrives along the boundary followed by the
+    // inside is closed at the point or joined to the other.
     const bool outside = inside_[left], between = inside_[left ^ type];
-    if (outside != between) {
-      items_.clear();
-      items_.push_back(Item{true, between, bundles_[l].edge, bundles_[l].end, nullptr});
-      items_.push_back(Item{true, outside, bundles_[r].edge, bundles_[r].end, nullptr});
-      Connect(x, y_);
+    const int32_t l_end = bundles_[l].end, r_end = bundles_[r].end;
+    if (outside != between && l_end != kNone && r_end != kNone) {
+      AddAtTail(between ? l_end : r_end, x, y_);
+      Join(between ? l_end : r_end, between ? r_end : l_end, between ? 0 : 1);
     }
     Remove(l);
     Remove(r);
@@ -891,12 +892,16 @@ bool Sweep::SimplePoint(int32_t j) {
     members_.push_back(e);
     Bundle& made = bundles_[id];
     const Bundle& old = bundles_[b];
+    // What Connect does with the two: the chain goes on through the point, at its head when the
+    // inside is left of it.
     const bool outside = inside_[left], inside = inside_[left ^ type];
-    if (outside != inside) {
-      items_.clear();
-      items_.push_back(Item{false, outside, e, kNone, &made.end});
-      items_.push_back(Item{true, inside, old.edge, old.end, nullptr});
-      Connect(x, y_);
+    if (outside != inside && old.end != kNone) {
+      if (outside) {
+        AddAtHead(old.end, x, y_);
+      } else {
+        AddAtTail(old.end, x, y_);
+      }
+      made.end = old.end;
     }
     Replace(b, id);
     Visit(made.top, id, kNone);
@@ -927,12 +932,12 @@ bool Sweep::SimplePoint(int32_t j) {
                               static_cast<uint8_t>(k == 0 ? left ^ type : left), true});
     members_.push_back(starting[k]);
   }
+  // What Connect does with the two: a new chain, its head on the boundary followed by the inside.
   const bool outside = inside_[left], inside = inside_[left ^ type];
   if (outside != inside) {
-    items_.clear();
-    items_.push_back(Item{false, inside, starting[1], kNone, &bundles_[upper].end});
-    items_.push_back(Item{false, outside, starting[0], kNone, &bundles_[lower].end});
-    Connect(x, y_);
+    const int32_t chain = NewChain(x, y_);
+    bundles_[upper].end = EndOf(chain, !inside);
+    bundles_[lower].end = EndOf(chain, inside);
   }
   InsertAfter(lower, prev);
   Visit(bundles_[lower].top, lower, kNone);
