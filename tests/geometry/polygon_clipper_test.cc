@@ -206,6 +206,16 @@ TEST(PolygonClipper, AgreesWithItsInputsOnLargeShapes) {
   }
   CompareWithInputs(squares, star(true), 0, 100, rng, "squares and a star");
   CompareWithInputs(star(false), squares, 0, 100, rng, "a star and squares");
+  // Over 1,024 vertices: heights spread evenly enough for buckets, and heights that a grid of
+  // squares crowds onto a few values.
+  const Contours wide{lumo_test::RandomStar(rng, 700, 45, 50, 15, 30)};
+  const Contours other{lumo_test::RandomStar(rng, 700, 55, 50, 15, 30)};
+  CompareWithInputs(wide, other, 0, 100, rng, "two stars of 700 vertices");
+  Contours grid;
+  for (int i = 0; i < 20; ++i) {
+    for (int k = 0; k < 20; ++k) grid.push_back(Rect(5 * i + 1, 5 * k + 1, 5 * i + 4, 5 * k + 3.5));
+  }
+  CompareWithInputs(grid, wide, 0, 100, rng, "400 squares and a star");
 }
 
 // A short table is kept as a plain list passed over on every scanline, a long one in a tree with
