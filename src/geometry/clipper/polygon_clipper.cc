@@ -249,7 +249,6 @@ class Sweep {
   void PredictParting(int32_t bundle, int32_t from);
   void PredictBeam(int32_t j);
   void SortHeights();
-  bool SortHeightsByBuckets();
 
   void Scanline(int32_t j);
   bool SimplePoint(int32_t j);
@@ -473,7 +472,7 @@ void Sweep::Remove(int32_t bundle) {
 }
 
 // Queues a visit of bundles a and b on scanline `scan`.
-void Sweep::Visit(int32_t scan, int32_t a, int32_t b) {
+inline void Sweep::Visit(int32_t scan, int32_t a, int32_t b) {
   scan_events_.push_back(ScanEvent{a, b, scan_first_[scan]});
   scan_first_[scan] = static_cast<int32_t>(scan_events_.size() - 1);
 }
@@ -570,23 +569,12 @@ void Sweep::PredictBeam(int32_t j) {
   }
 }
 
-// Sorts heights_ by height.
+// Sorts heights_ by height. They are first spread over as many buckets by value, after which
+// insertion sort has little left to move: that avoids most of the mispredicted comparisons of a
+// quicksort. Insertion sort moves a height only past the others of its bucket; beyond
+// kBucketedHeights heights, crowded buckets are left to quicksort instead. Temporary arrays come
+// from the arena, which gets them back.
 void Sweep::SortHeights() {
-  const size_t arena_used = arena_->used();
-  const bool sorted = SortHeightsByBuckets();
-  arena_->Rewind(arena_used);
-  if (!sorted) {
-    std::sort(heights_.begin(), heights_.end(),
-              [](const Height& a, const Height& b) { return a.y < b.y; });
-  }
-}
-
-// Spreads the heights over as many buckets by value, after which insertion sort has little left
-// to move: that avoids most of the mispredicted comparisons of a quicksort. Insertion sort moves a
-// height only past the others of its bucket; beyond kBucketedHeights heights, crowded buckets are
-// left to quicksort instead. Returns whether heights_ is sorted. Temporary arrays come from the
-// arena.
-bool Sweep::SortHeightsByBuckets() {
   const size_t v = heights_.size();
   double lo = heights_[0].y, hi = lo;
   for (size_t i = 1; i < v; ++i) {
@@ -594,33 +582,42 @@ bool Sweep::SortHeightsByBuckets() {
     hi = std::max(hi, heights_[i].y);
   }
   const double range = hi - lo;
-  if (!(range > 0) || !std::isfinite(range)) return false;
-  const double scale = static_cast<double>(v - 1) / range;  // buckets 0 to v - 1
-  Buffer<int32_t> bucket("sbt creation", arena_);
-  Buffer<int32_t> place("sbt creation", arena_);
-  bucket.resize(v);
-  place.resize(v + 1);
-  std::fill(place.begin(), place.end(), 0);
-  for (size_t i = 0; i < v; ++i) {
-    bucket[i] = static_cast<int32_t>((heights_[i].y - lo) * scale);
-    ++place[bucket[i] + 1];
+  bool bucketed = range > 0 && std::isfinite(range);
+  const size_t arena_used = arena_->used();
+  if (bucketed) {
+    const double scale = static_cast<double>(v - 1) / range;  // buckets 0 to v - 1
+    Buffer<int32_t> bucket("sbt creation", arena_);
+    Buffer<int32_t> place("sbt creation", arena_);
+    Buffer<Height> sorted("sbt creation", arena_);
+    bucket.resize(v);
+    place.resize(v + 1);
+    sorted.resize(v);
+    std::fill(place.begin(), place.end(), 0);
+    for (size_t i = 0; i < v; ++i) {
+      bucket[i] = static_cast<int32_t>((heights_[i].y - lo) * scale);
+      ++place[bucket[i] + 1];
+    }
+    if (v > kBucketedHeights) {
+      size_t moves = 0;
+      for (size_t b = 1; b <= v; ++b) moves += static_cast<size_t>(place[b]) * place[b];
+      bucketed = moves <= kCrowdedBuckets * v;
+    }
+    if (bucketed) {
+      for (size_t b = 1; b <= v; ++b) place[b] += place[b - 1];
+      for (size_t i = 0; i < v; ++i) sorted[place[bucket[i]]++] = heights_[i];
+      for (size_t i = 0; i < v; ++i) {
+        const Height h = sorted[i];
+        size_t k = i;
+        for (; k > 0 && h.y < heights_[k - 1].y; --k) heights_[k] = heights_[k - 1];
+        heights_[k] = h;
+      }
+    }
   }
-  if (v > kBucketedHeights) {
-    size_t moves = 0;
-    for (size_t b = 1; b <= v; ++b) moves += static_cast<size_t>(place[b]) * place[b];
-    if (moves > kCrowdedBuckets * v) return false;
+  arena_->Rewind(arena_used);
+  if (!bucketed) {
+    std::sort(heights_.begin(), heights_.end(),
+              [](const Height& a, const Height& b) { return a.y < b.y; });
   }
-  for (size_t b = 1; b <= v; ++b) place[b] += place[b - 1];
-  Buffer<Height> sorted("sbt creation", arena_);
-  sorted.resize(v);
-  for (size_t i = 0; i < v; ++i) sorted[place[bucket[i]]++] = heights_[i];
-  for (size_t i = 0; i < v; ++i) {
-    const Height h = sorted[i];
-    size_t k = i;
-    for (; k > 0 && h.y < heights_[k - 1].y; --k) heights_[k] = heights_[k - 1];
-    heights_[k] = h;
-  }
-  return true;
 }
 
 // The members of a bundle run on one line up to the next scanline; they part on the first
@@ -700,7 +697,7 @@ void Sweep::Run() {
     scan_ = j;
     y_ = scanlines_[j];
     ynext_ = j < last ? scanlines_[j + 1] : y_;
-    Scanline(j);
+    if (linear_ || !SimplePoint(j)) Scanline(j);
     if (j < last) {
       // Vertical bundles alone neither meet, cross nor part.
       if (linear_ && sloped_ > 0) PredictBeam(j);
@@ -714,7 +711,6 @@ void Sweep::Run() {
 // (ending, meeting or parting bundles, starting edges) are visited, and the bundles in between
 // where the parities below and above the scanline differ, along a horizontal input edge.
 void Sweep::Scanline(int32_t j) {
-  if (!linear_ && SimplePoint(j)) return;
   const int32_t stamp = j + 1;
   seeds_.clear();
   seed_bundles_ = retired_seeds_ = 0;
