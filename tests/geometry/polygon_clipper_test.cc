@@ -206,18 +206,51 @@ TEST(PolygonClipper, AgreesWithItsInputsOnLargeShapes) {
   }
   CompareWithInputs(squares, star(true), 0, 100, rng, "squares and a star");
   CompareWithInputs(star(false), squares, 0, 100, rng, "a star and squares");
+  // Over 1,024 vertices: heights spread evenly enough for buckets, and heights that a grid of
+  // squares crowds onto a few values.
+  const Contours wide{lumo_test::RandomStar(rng, 700, 45, 50, 15, 30)};
+  const Contours other{lumo_test::RandomStar(rng, 700, 55, 50, 15, 30)};
+  CompareWithInputs(wide, other, 0, 100, rng, "two stars of 700 vertices");
+  Contours grid;
+  for (int i = 0; i < 20; ++i) {
+    for (int k = 0; k < 20; ++k) grid.push_back(Rect(5 * i + 1, 5 * k + 1, 5 * i + 4, 5 * k + 3.5));
+  }
+  CompareWithInputs(grid, wide, 0, 100, rng, "400 squares and a star");
+}
+
+// A star symmetric about a vertical line, on the integer grid: its vertices come in pairs at one
+// height, and edges of two such stars often meet at a vertex height.
+Contour MirroredGridStar(std::mt19937_64& rng) {
+  std::uniform_int_distribution<int> centre(40, 60), count(4, 10);
+  std::uniform_real_distribution<double> radius(15, 30), jitter(0, 0.5);
+  const int n = count(rng), cx = centre(rng), cy = centre(rng);
+  // Angles from -80 to 80 degrees: the right half, bottom to top.
+  const double step = (160.0 / n) * M_PI / 180, first = -80 * M_PI / 180;
+  Contour right;
+  for (int i = 0; i < n; ++i) {
+    const double angle = first + (i + jitter(rng)) * step, r = radius(rng);
+    right.push_back({std::round(cx + r * std::cos(angle)), std::round(cy + r * std::sin(angle))});
+  }
+  Contour star = right;
+  for (auto v = right.rbegin(); v != right.rend(); ++v) star.push_back({2.0 * cx - v->x, v->y});
+  return star;
 }
 
 // A short table is kept as a plain list passed over on every scanline, a long one in a tree with
 // events predicted ahead; both give the same contours. A star far above the rest, in the
 // subject, makes the table long without changing a scanline below it, so the contours of the
-// clip without it come out unchanged, and it comes last.
+// clip without it come out unchanged, and it comes last. Stars, rectangles on a grid, and
+// mirrored stars on a grid, whose scanlines hold two vertices each and so never one alone.
 TEST(PolygonClipper, ShortAndLongTablesGiveTheSameContours) {
   std::mt19937_64 rng(12);
-  for (int i = 0; i < 60 && !HasFatalFailure(); ++i) {
-    const bool grid = i % 2 == 1;
-    const Contours a = grid ? RandomGridShape(rng) : RandomStarShape(rng, 0, 100);
-    const Contours b = grid ? RandomGridShape(rng) : RandomStarShape(rng, 0, 100);
+  auto shape = [&rng](int kind) {
+    if (kind == 1) return RandomGridShape(rng);
+    if (kind == 2) return Contours{MirroredGridStar(rng)};
+    return RandomStarShape(rng, 0, 100);
+  };
+  for (int i = 0; i < 90 && !HasFatalFailure(); ++i) {
+    const Contours a = shape(i % 3);
+    const Contours b = shape(i % 3);
     Contours far = a;
     far.push_back(lumo_test::RandomStar(rng, 300, 50, 1000, 20, 30));
     GpcPolygon pa(a), pb(b), pfar(far);

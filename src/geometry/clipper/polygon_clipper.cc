@@ -60,8 +60,11 @@ constexpr uint8_t kClip = 2;
 constexpr int32_t kNone = -1;
 // Up to this many edges the active edge table is a plain list passed over on every scanline.
 constexpr size_t kLinearEdges = 256;
-// Up to this many vertices are sorted by height through buckets.
+// Vertices are sorted by height through buckets; beyond kBucketedHeights of them, only when the
+// buckets leave insertion sort few moves: a sum of squared bucket sizes up to kCrowdedBuckets per
+// vertex.
 constexpr size_t kBucketedHeights = 1024;
+constexpr size_t kCrowdedBuckets = 8;
 // Two abscissas on a scanline are the same point only when they are equal (see GPC_EPSILON).
 bool SameX(double a, double b) { return a == b; }
 
@@ -113,15 +116,20 @@ struct Bundle {
 
 // A place in the active edge table: a list node and a treap node. Slot kEnds holds no bundle
 // (kNone) and closes the list into a ring: its next is the first slot and its prev the last, so
-// that stepping along the list needs no test for its ends.
+// that stepping along the list needs no test for its ends. It is never in the treap, whose
+// updates write the parent of a missing child to it instead of testing for one.
 constexpr int32_t kEnds = 0;
 
 struct Slot {
   int32_t bundle;
   int32_t prev, next;
-  int32_t parent, left, right;
+  int32_t parent;
+  int32_t child[2];  // left and right; which side a step takes is an index, not a branch
   uint32_t priority;
 };
+
+static_assert(kNone == -1 && kEnds == 0, "OrEnds counts on these values");
+int32_t OrEnds(int32_t slot) { return slot + (slot == kNone); }
 
 // Bundles a and b (b may be kNone) to visit on a scanline: an entry of that scanline's list.
 struct ScanEvent {
@@ -243,6 +251,7 @@ class Sweep {
   void SortHeights();
 
   void Scanline(int32_t j);
+  bool SimplePoint(int32_t j);
   int32_t Group(int32_t first, int32_t below, const int32_t* starting, size_t starting_count,
                 int32_t anchor);
   void Beam(int32_t j);
@@ -361,10 +370,10 @@ int32_t Sweep::Locate(double x, double y, int32_t after) const {
   for (int32_t s = root_; s != kNone;) {
     const double bx = XOf(slots_[s].bundle, y);
     if (bx < x && !SameX(bx, x)) {
-      s = slots_[s].right;
+      s = slots_[s].child[1];
     } else {
       found = slots_[s].bundle;
-      s = slots_[s].left;
+      s = slots_[s].child[0];
     }
   }
   return found;
@@ -375,30 +384,25 @@ void Sweep::RotateUp(int32_t s) {
   const int32_t p = x.parent;
   Slot& ps = slots_[p];
   const int32_t g = ps.parent;
-  if (ps.left == s) {
-    ps.left = x.right;
-    if (x.right != kNone) slots_[x.right].parent = p;
-    x.right = p;
-  } else {
-    ps.right = x.left;
-    if (x.left != kNone) slots_[x.left].parent = p;
-    x.left = p;
-  }
+  const int side = ps.child[1] == s;  // x is the child of p on this side
+  const int32_t inner = x.child[1 - side];
+  ps.child[side] = inner;
+  slots_[OrEnds(inner)].parent = p;
+  x.child[1 - side] = p;
   ps.parent = s;
   x.parent = g;
   if (g == kNone) {
     root_ = s;
-  } else if (slots_[g].left == p) {
-    slots_[g].left = s;
   } else {
-    slots_[g].right = s;
+    Slot& gs = slots_[g];
+    gs.child[gs.child[1] == p] = s;
   }
 }
 
 // Puts bundle into the table right after `after` (kNone: at the front).
 void Sweep::InsertAfter(int32_t bundle, int32_t after) {
   const int32_t s = static_cast<int32_t>(slots_.size());
-  slots_.push_back(Slot{bundle, kNone, kNone, kNone, kNone, kNone, 0});
+  slots_.push_back(Slot{bundle, kNone, kNone, kNone, {kNone, kNone}, 0});
   bundles_[bundle].slot = s;
   const int32_t prev = after == kNone ? kEnds : bundles_[after].slot;
   const int32_t next = slots_[prev].next;
@@ -420,13 +424,13 @@ void Sweep::InsertAfter(int32_t bundle, int32_t after) {
     root_ = s;
     return;
   }
-  if (a != kNone && slots_[a].right == kNone) {
-    slots_[a].right = s;
+  if (a != kNone && slots_[a].child[1] == kNone) {
+    slots_[a].child[1] = s;
     slots_[s].parent = a;
   } else {
-    int32_t n = a == kNone ? root_ : slots_[a].right;
-    while (slots_[n].left != kNone) n = slots_[n].left;
-    slots_[n].left = s;
+    int32_t n = a == kNone ? root_ : slots_[a].child[1];
+    while (slots_[n].child[0] != kNone) n = slots_[n].child[0];
+    slots_[n].child[0] = s;
     slots_[s].parent = n;
   }
   while (slots_[s].parent != kNone && slots_[slots_[s].parent].priority < slots_[s].priority) {
@@ -453,22 +457,22 @@ void Sweep::Remove(int32_t bundle) {
     sloped_ -= Sloped(bundle);
     return;
   }
-  while (x.left != kNone && x.right != kNone) {
-    RotateUp(slots_[x.left].priority > slots_[x.right].priority ? x.left : x.right);
+  while (x.child[0] != kNone && x.child[1] != kNone) {
+    const int side = slots_[x.child[1]].priority >= slots_[x.child[0]].priority;
+    RotateUp(x.child[side]);
   }
-  const int32_t child = x.left != kNone ? x.left : x.right;
-  if (child != kNone) slots_[child].parent = x.parent;
+  const int32_t child = x.child[x.child[0] == kNone];
+  slots_[OrEnds(child)].parent = x.parent;
   if (x.parent == kNone) {
     root_ = child;
-  } else if (slots_[x.parent].left == s) {
-    slots_[x.parent].left = child;
   } else {
-    slots_[x.parent].right = child;
+    Slot& ps = slots_[x.parent];
+    ps.child[ps.child[1] == s] = child;
   }
 }
 
 // Queues a visit of bundles a and b on scanline `scan`.
-void Sweep::Visit(int32_t scan, int32_t a, int32_t b) {
+inline void Sweep::Visit(int32_t scan, int32_t a, int32_t b) {
   scan_events_.push_back(ScanEvent{a, b, scan_first_[scan]});
   scan_first_[scan] = static_cast<int32_t>(scan_events_.size() - 1);
 }
@@ -510,14 +514,13 @@ void Sweep::Predict(int32_t left, int32_t right, int32_t from) {
   } else {
     if (!reached(last, &same)) return;
     int32_t hi = last;
+    // Which half is taken depends on the data, so it is picked without a branch.
     while (lo < hi) {
       const int32_t mid = lo + (hi - lo) / 2;
       bool s = false;
-      if (reached(mid, &s)) {
-        hi = mid;
-      } else {
-        lo = mid + 1;
-      }
+      const bool r = reached(mid, &s);
+      hi = r ? mid : hi;
+      lo = r ? lo : mid + 1;
     }
     reached(lo, &same);
     if (same || lo == 0) {
@@ -566,10 +569,11 @@ void Sweep::PredictBeam(int32_t j) {
   }
 }
 
-// Sorts heights_ by height. Up to kBucketedHeights of them are first spread over as many buckets
-// by value, after which insertion sort has little left to move: on such input that avoids most
-// of the mispredicted comparisons of a quicksort. Temporary arrays come from the arena, which
-// gets them back.
+// Sorts heights_ by height. They are first spread over as many buckets by value, after which
+// insertion sort has little left to move: that avoids most of the mispredicted comparisons of a
+// quicksort. Insertion sort moves a height only past the others of its bucket; beyond
+// kBucketedHeights heights, crowded buckets are left to quicksort instead. Temporary arrays come
+// from the arena, which gets them back.
 void Sweep::SortHeights() {
   const size_t v = heights_.size();
   double lo = heights_[0].y, hi = lo;
@@ -578,13 +582,9 @@ void Sweep::SortHeights() {
     hi = std::max(hi, heights_[i].y);
   }
   const double range = hi - lo;
-  if (v > kBucketedHeights || !(range > 0) || !std::isfinite(range)) {
-    std::sort(heights_.begin(), heights_.end(),
-              [](const Height& a, const Height& b) { return a.y < b.y; });
-    return;
-  }
+  bool bucketed = range > 0 && std::isfinite(range);
   const size_t arena_used = arena_->used();
-  {
+  if (bucketed) {
     const double scale = static_cast<double>(v - 1) / range;  // buckets 0 to v - 1
     Buffer<int32_t> bucket("sbt creation", arena_);
     Buffer<int32_t> place("sbt creation", arena_);
@@ -597,16 +597,27 @@ void Sweep::SortHeights() {
       bucket[i] = static_cast<int32_t>((heights_[i].y - lo) * scale);
       ++place[bucket[i] + 1];
     }
-    for (size_t b = 1; b <= v; ++b) place[b] += place[b - 1];
-    for (size_t i = 0; i < v; ++i) sorted[place[bucket[i]]++] = heights_[i];
-    for (size_t i = 0; i < v; ++i) {
-      const Height h = sorted[i];
-      size_t k = i;
-      for (; k > 0 && h.y < heights_[k - 1].y; --k) heights_[k] = heights_[k - 1];
-      heights_[k] = h;
+    if (v > kBucketedHeights) {
+      size_t moves = 0;
+      for (size_t b = 1; b <= v; ++b) moves += static_cast<size_t>(place[b]) * place[b];
+      bucketed = moves <= kCrowdedBuckets * v;
+    }
+    if (bucketed) {
+      for (size_t b = 1; b <= v; ++b) place[b] += place[b - 1];
+      for (size_t i = 0; i < v; ++i) sorted[place[bucket[i]]++] = heights_[i];
+      for (size_t i = 0; i < v; ++i) {
+        const Height h = sorted[i];
+        size_t k = i;
+        for (; k > 0 && h.y < heights_[k - 1].y; --k) heights_[k] = heights_[k - 1];
+        heights_[k] = h;
+      }
     }
   }
   arena_->Rewind(arena_used);
+  if (!bucketed) {
+    std::sort(heights_.begin(), heights_.end(),
+              [](const Height& a, const Height& b) { return a.y < b.y; });
+  }
 }
 
 // The members of a bundle run on one line up to the next scanline; they part on the first
@@ -676,7 +687,7 @@ void Sweep::Run() {
   members_.reserve(n);
   bundles_.reserve(n);
   slots_.reserve(n + 1);
-  slots_.push_back(Slot{kNone, kEnds, kEnds, kNone, kNone, kNone, 0});
+  slots_.push_back(Slot{kNone, kEnds, kEnds, kNone, {kNone, kNone}, 0});
   nodes_.reserve(2 * n);
   scan_first_.resize(count);
   std::fill(scan_first_.begin(), scan_first_.end(), kNone);
@@ -686,7 +697,7 @@ void Sweep::Run() {
     scan_ = j;
     y_ = scanlines_[j];
     ynext_ = j < last ? scanlines_[j + 1] : y_;
-    Scanline(j);
+    if (linear_ || !SimplePoint(j)) Scanline(j);
     if (j < last) {
       // Vertical bundles alone neither meet, cross nor part.
       if (linear_ && sloped_ > 0) PredictBeam(j);
@@ -738,20 +749,18 @@ void Sweep::Scanline(int32_t j) {
         start = Next(cursor);
       }
     } else {
+      // A seed in the table is found from its place, with the neighbours at its point before it:
+      // no search.
       start = kNone;
-      if (linear_) {
-        // A seed in the table is found from its place, with the neighbours at its point before
-        // it: no search along the list.
-        for (size_t s = i; s < k && start == kNone; ++s) {
-          const int32_t b = seeds_[s].bundle;
-          if (b != kNone && bundles_[b].alive) start = b;
-        }
-        for (int32_t p = start == kNone ? kNone : Prev(start); p != kNone && p != cursor;
-             p = Prev(p)) {
-          const double x = XOf(p, y_);
-          if (x < xlo && !SameX(x, xlo)) break;
-          start = p;
-        }
+      for (size_t s = i; s < k && start == kNone; ++s) {
+        const int32_t b = seeds_[s].bundle;
+        if (b != kNone && bundles_[b].alive) start = b;
+      }
+      for (int32_t p = start == kNone ? kNone : Prev(start); p != kNone && p != cursor;
+           p = Prev(p)) {
+        const double x = XOf(p, y_);
+        if (x < xlo && !SameX(x, xlo)) break;
+        start = p;
       }
       if (start == kNone) start = Locate(xlo, y_, cursor);
       while (start != kNone && bundles_[start].done == stamp) start = Next(start);
@@ -793,6 +802,147 @@ void Sweep::Scanline(int32_t j) {
       cursor = Group(c, 1, nullptr, 0, Prev(c));
     }
   }
+}
+
+// Most scanlines of a large clip hold one vertex of one contour, where an edge ends and the next
+// one starts, two edges start (a local minimum) or two end (a local maximum). When scanline j
+// holds just such a point, of edges of one type and with no other bundle at it, handles it as
+// Scanline and Group would, without their general bookkeeping, and returns true; otherwise
+// changes nothing and returns false.
+bool Sweep::SimplePoint(int32_t j) {
+  int32_t starting[2];
+  int32_t ending[2];
+  // Whether the next three edges start here, found without a branch on each.
+  const size_t n = order_.size();
+  int starts = 0;
+  for (size_t k = 0; k < 3; ++k) {
+    const size_t i = next_new_ + k;
+    const int32_t e = order_[std::min(i, n - 1)];
+    const int here = static_cast<int>(i < n) & static_cast<int>(input_[e].yb == y_);
+    starts += here & static_cast<int>(starts == static_cast<int>(k));
+    if (k < 2) starting[k] = e;
+  }
+  if (starts > 2) return false;
+  int ends = 0;
+  for (int32_t v = scan_first_[j]; v != kNone; v = scan_events_[v].next) {
+    for (int32_t c : {scan_events_[v].a, scan_events_[v].b}) {
+      if (c == kNone || !bundles_[c].alive) continue;
+      if ((ends > 0 && c == ending[0]) || (ends > 1 && c == ending[1])) continue;
+      if (starts + ends == 2) return false;
+      ending[ends++] = c;
+    }
+  }
+  if (starts + ends != 2) return false;
+  uint8_t type = 0;
+  for (int k = 0; k < ends; ++k) {
+    const Bundle& e = bundles_[ending[k]];
+    if (e.count != 1 || e.top != j) return false;
+    type = e.mask;
+  }
+  for (int k = 0; k < starts; ++k) type = input_[starting[k]].type;
+  for (int k = 0; k < ends; ++k) {
+    if (bundles_[ending[k]].mask != type) return false;
+  }
+  for (int k = 0; k < starts; ++k) {
+    if (input_[starting[k]].type != type) return false;
+  }
+  const int32_t stamp = j + 1;
+  if (ends == 2) {
+    // A local maximum: the two bundles are neighbours and leave the table.
+    if (Next(ending[1]) == ending[0]) std::swap(ending[0], ending[1]);
+    const int32_t l = ending[0], r = ending[1];
+    if (Next(l) != r) return false;
+    const double x = XOf(l, y_);
+    if (!SameX(x, XOf(r, y_))) return false;
+    const int32_t prev = Prev(l), next = Next(r);
+    if (prev != kNone && !(XOf(prev, y_) < x)) return false;
+    if (next != kNone && !(XOf(next, y_) > x)) return false;
+    const unsigned left = prev == kNone ? 0 : bundles_[prev].right;
+    // What Connect does with the two: the chain that arrives along the boundary followed by the
+    // inside is closed at the point or joined to the other.
+    const bool outside = inside_[left], between = inside_[left ^ type];
+    const int32_t l_end = bundles_[l].end, r_end = bundles_[r].end;
+    if (outside != between && l_end != kNone && r_end != kNone) {
+      AddAtTail(between ? l_end : r_end, x, y_);
+      Join(between ? l_end : r_end, between ? r_end : l_end, between ? 0 : 1);
+    }
+    Remove(l);
+    Remove(r);
+    Predict(prev, next, j + 1);
+    return true;
+  }
+  if (ends == 1) {
+    // An edge going on: the bundle of the ending edge passes to the starting one.
+    const int32_t b = ending[0], e = starting[0];
+    const Edge& edge = input_[e];
+    const double x = XOf(b, y_);
+    if (!SameX(x, edge.xb)) return false;
+    const int32_t prev = Prev(b), next = Next(b);
+    if (prev != kNone && !(XOf(prev, y_) < x)) return false;
+    if (next != kNone && !(XOf(next, y_) > x)) return false;
+    ++next_new_;
+    const int32_t id = static_cast<int32_t>(bundles_.size());
+    const unsigned left = prev == kNone ? 0 : bundles_[prev].right;
+    bundles_.push_back(Bundle{static_cast<int32_t>(members_.size()), e, 1, edge.top, kNone, kNone,
+                              0, stamp, type, static_cast<uint8_t>(left ^ type), true});
+    members_.push_back(e);
+    Bundle& made = bundles_[id];
+    const Bundle& old = bundles_[b];
+    // What Connect does with the two: the chain goes on through the point, at its head when the
+    // inside is left of it.
+    const bool outside = inside_[left], inside = inside_[left ^ type];
+    if (outside != inside && old.end != kNone) {
+      if (outside) {
+        AddAtHead(old.end, x, y_);
+      } else {
+        AddAtTail(old.end, x, y_);
+      }
+      made.end = old.end;
+    }
+    Replace(b, id);
+    Visit(made.top, id, kNone);
+    Predict(prev, id, j + 1);
+    Predict(id, next, j + 1);
+    return true;
+  }
+  // A local minimum: two edges start apart from any bundle, the less steep one first.
+  const Edge* first = &input_[starting[0]];
+  const Edge* second = &input_[starting[1]];
+  if (!SameX(first->xb, second->xb)) return false;
+  if (second->slope < first->slope) {
+    std::swap(starting[0], starting[1]);
+    std::swap(first, second);
+  }
+  if (SameX(XAt(*first, ynext_), XAt(*second, ynext_))) return false;
+  const double x = first->xb;
+  const int32_t start = Locate(x, y_, kNone);
+  if (start != kNone && !(XOf(start, y_) > x)) return false;
+  next_new_ += 2;
+  const int32_t prev = start == kNone ? Extreme(true) : Prev(start);
+  const unsigned left = prev == kNone ? 0 : bundles_[prev].right;
+  const int32_t lower = static_cast<int32_t>(bundles_.size()), upper = lower + 1;
+  for (int k = 0; k < 2; ++k) {
+    const Edge& edge = input_[starting[k]];
+    bundles_.push_back(Bundle{static_cast<int32_t>(members_.size()), starting[k], 1, edge.top,
+                              kNone, kNone, 0, stamp, type,
+                              static_cast<uint8_t>(k == 0 ? left ^ type : left), true});
+    members_.push_back(starting[k]);
+  }
+  // What Connect does with the two: a new chain, its head on the boundary followed by the inside.
+  const bool outside = inside_[left], inside = inside_[left ^ type];
+  if (outside != inside) {
+    const int32_t chain = NewChain(x, y_);
+    bundles_[upper].end = EndOf(chain, !inside);
+    bundles_[lower].end = EndOf(chain, inside);
+  }
+  InsertAfter(lower, prev);
+  Visit(bundles_[lower].top, lower, kNone);
+  Predict(prev, lower, j + 1);
+  InsertAfter(upper, lower);
+  Visit(bundles_[upper].top, upper, kNone);
+  Predict(lower, upper, j + 1);
+  Predict(upper, Next(upper), j + 1);
+  return true;
 }
 
 // Handles one point of the scanline: the `below` bundles from `first` on end or go on, the
