@@ -77,19 +77,6 @@ TEST(PolyLine, ArcsAreSampledBySegmentsPerCircle) {
   }
 }
 
-TEST(PolyLine, ClockwiseArcBulgesTheOtherWay) {
-  // From (0,0) to (2,0): a positive bulge turns counter-clockwise, passing below the chord.
-  const tagPolyLine ccw({CPolyEdge(Pt(0, 0), 1.0), CPolyEdge(Pt(2, 0))}, false);
-  const tagPolyLine cw({CPolyEdge(Pt(0, 0), -1.0), CPolyEdge(Pt(2, 0))}, false);
-  std::vector<Pt> pts;
-  ccw.GetPolygonPoint(pts, 4, -1.0);
-  EXPECT_EQ(pts.size(), 3u);
-  EXPECT_NEAR(pts[1].x, 1.0, kTol);
-  EXPECT_NEAR(pts[1].y, -1.0, kTol);
-  cw.GetPolygonPoint(pts, 4, -1.0);
-  EXPECT_NEAR(pts[1].y, 1.0, kTol);
-}
-
 TEST(PolyLine, SignedAreaCountsArcsExactly) {
   EXPECT_NEAR(Circle(0, 0, 2).GetSignedArea(), 4 * kPi, kTol);
   EXPECT_NEAR(Circle(0, 0, 2, false).GetSignedArea(), -4 * kPi, kTol);
