@@ -94,25 +94,22 @@ void CLengthSub::MergeItems(double) {
   m_vecSub.swap(merged);
 }
 
-int CLengthSub::GetOrderedScale(std::vector<double>& out, bool onlySubs) const {
-  out.clear();
-  out.reserve(2 * m_vecSub.size() + (onlySubs ? 0 : 2));
-  if (!onlySubs) {
-    out.push_back(m_dMin);
-    out.push_back(m_dMax);
-  }
+std::vector<double> CLengthSub::OrderedScale() const {
+  std::vector<double> scale;
+  scale.reserve(2 * m_vecSub.size() + 2);
+  scale.push_back(m_dMin);
+  scale.push_back(m_dMax);
   for (const CLengthItem& sub : m_vecSub) {
-    out.push_back(sub.ItemMin());
-    out.push_back(sub.ItemMax());
+    scale.push_back(sub.ItemMin());
+    scale.push_back(sub.ItemMax());
   }
-  std::sort(out.begin(), out.end(), Before);
-  return static_cast<int>(out.size());
+  std::sort(scale.begin(), scale.end(), Before);
+  return scale;
 }
 
 unsigned CLengthSub::CollectPieces(PieceKind kind, std::vector<CLengthItem>& out, bool merge,
                                    double tol) const {
-  std::vector<double> scale;
-  const int count = GetOrderedScale(scale, false);
+  const std::vector<double> scale = OrderedScale();
 
   // Midpoints of neighbouring cuts never decrease, so one sweep over the sub-items sorted by
   // their min decides coverage: a midpoint m lies in some sub-item exactly when the largest max
@@ -124,7 +121,7 @@ unsigned CLengthSub::CollectPieces(PieceKind kind, std::vector<CLengthItem>& out
   size_t next = 0;
   double reach = -std::numeric_limits<double>::infinity();
 
-  for (int k = 1; k < count; ++k) {
+  for (size_t k = 1; k < scale.size(); ++k) {
     const double p = scale[k - 1];
     const double q = scale[k];
     if (q - p <= tol) continue;

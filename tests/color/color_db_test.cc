@@ -29,14 +29,13 @@ class ColorDbTest : public lumo_test::DbFamilyTest {
     }
   }
 
-  // An item whose 32 bytes are all different, including the awkward ones.
-  static CVisualColorItem Awkward(BYTE seed) {
+  // The item of the 32 bytes first, first + 1, ... (mod 256), each word lowest byte first.
+  static CVisualColorItem Bytes(int first) {
     CVisualColorItem item;
-    const DWORD words[8] = {0x00006627u, 0x80FF0100u, 0x6666u + seed, 0xC3A9E2u,
-                            0x27272727u, 0x5Cu,       0x0u,           0xFFFFFFFFu};
-    for (int part = 0; part < 4; ++part) {
-      item.SetColor(static_cast<VisualColorKind>(part), words[2 * part]);
-      item.SetTransparency(static_cast<VisualColorKind>(part), words[2 * part + 1]);
+    for (int i = 0; i < 32; ++i) {
+      CVisualColorSubItem& sub = item.m_subItems[i / 8];
+      (i % 8 < 4 ? sub.m_dwColor : sub.m_dwTransparency) |= static_cast<DWORD>((first + i) & 0xFF)
+                                                            << (8 * (i % 4));
     }
     return item;
   }
@@ -47,9 +46,9 @@ class ColorDbTest : public lumo_test::DbFamilyTest {
 
 TEST_P(ColorDbTest, SaveThenLoadGivesBackTheSameMapsByteForByte) {
   CDbVisualColorMrg saved;
-  saved.AddFigColor(12, Awkward(1));
+  saved.AddFigColor(12, Bytes(32));
   saved.AddFigColor(-4, CVisualColorItem());
-  saved.AddSpecialColor(static_cast<SpecialColorKind>(3), Awkward(2));
+  saved.AddSpecialColor(static_cast<SpecialColorKind>(3), Bytes(64));
   saved.SaveToDB(path_.c_str());
 
   EXPECT_EQ(Column("select ColorData from ColorDef where relateID = -4"),
@@ -60,13 +59,13 @@ TEST_P(ColorDbTest, SaveThenLoadGivesBackTheSameMapsByteForByte) {
   CDbVisualColorMrg loaded(path_.c_str());
   ASSERT_EQ(loaded.GetGJColorMap().size(), 2u);
   ASSERT_EQ(loaded.GetSpecialColorMap().size(), 1u);
-  EXPECT_TRUE(*loaded.GetColorByFigId(12) == Awkward(1));
+  EXPECT_TRUE(*loaded.GetColorByFigId(12) == Bytes(32));
   EXPECT_TRUE(*loaded.GetColorByFigId(-4) == CVisualColorItem());
-  EXPECT_TRUE(*loaded.GetColorBySpecialId(static_cast<SpecialColorKind>(3)) == Awkward(2));
+  EXPECT_TRUE(*loaded.GetColorBySpecialId(static_cast<SpecialColorKind>(3)) == Bytes(64));
 
   // Saving again replaces the whole table.
   CDbVisualColorMrg smaller;
-  smaller.AddFigColor(1, Awkward(3));
+  smaller.AddFigColor(1, Bytes(96));
   smaller.SaveToDB(path_.c_str());
   loaded.LoadFromDB(path_.c_str());
   EXPECT_EQ(loaded.GetGJColorMap().size(), 1u);
@@ -82,10 +81,10 @@ TEST_P(ColorDbTest, LoadSortsRowsByTheirFlagAndTheFirstOfAKeyWins) {
   // A manager that held entries before (more than the rows, under the same and other keys) ends
   // with the rows alone.
   CDbVisualColorMrg reloaded;
-  reloaded.AddFigColor(5, Awkward(4));
-  reloaded.AddFigColor(9, Awkward(5));
-  reloaded.AddSpecialColor(static_cast<SpecialColorKind>(5), Awkward(6));
-  reloaded.AddSpecialColor(static_cast<SpecialColorKind>(1), Awkward(7));
+  reloaded.AddFigColor(5, Bytes(128));
+  reloaded.AddFigColor(9, Bytes(160));
+  reloaded.AddSpecialColor(static_cast<SpecialColorKind>(5), Bytes(192));
+  reloaded.AddSpecialColor(static_cast<SpecialColorKind>(1), Bytes(224));
   reloaded.LoadFromDB(path_.c_str());
   for (const CDbVisualColorMrg* mrg : {&fresh, &reloaded}) {
     ASSERT_EQ(mrg->GetSpecialColorMap().size(), 1u);
@@ -112,18 +111,7 @@ TEST_P(ColorDbTest, DatabaseErrorsReachTheCaller) {
 // database, as users' servers are, and on an SQL_ASCII one.
 TEST_P(ColorDbTest, EveryByteValueSurvivesSaveAndLoad) {
   CDbVisualColorMrg saved;
-  for (int first = 0; first < 256; first += 32) {
-    CVisualColorItem item;
-    for (int part = 0; part < 4; ++part) {
-      DWORD words[2] = {0, 0};
-      for (int i = 0; i < 8; ++i) {
-        words[i / 4] |= static_cast<DWORD>(first + 8 * part + i) << (8 * (i % 4));
-      }
-      item.SetColor(static_cast<VisualColorKind>(part), words[0]);
-      item.SetTransparency(static_cast<VisualColorKind>(part), words[1]);
-    }
-    saved.AddFigColor(first, item);
-  }
+  for (int first = 0; first < 256; first += 32) saved.AddFigColor(first, Bytes(first));
   std::vector<std::string> paths{path_};
   std::unique_ptr<lumo_test::TestDatabase> sqlAscii;
   if (db_.engine() == lumo_test::DbEngine::kPostgres) {
@@ -149,7 +137,7 @@ TEST_P(ColorDbTest, AHostsConnectionOutlivesTheManagersLoadsAndSaves) {
   auto& factory = CDbFactoryT<CDatabase>::instance();
   CDatabase* host = factory.GetDB(path_.c_str());
   CDbVisualColorMrg mrg;
-  mrg.AddFigColor(1, Awkward(1));
+  mrg.AddFigColor(1, Bytes(32));
   mrg.SaveToDB(path_.c_str());
   mrg.LoadFromDB(path_.c_str());
   ASSERT_TRUE(host->IsOpen());

@@ -21,11 +21,7 @@ TEST(Vector3d, ArithmeticAndProducts) {
   EXPECT_EQ(a.dot(b), 32.0);
   EXPECT_EQ(a.cross(b), V3(-3, 6, -3));
   EXPECT_EQ(shapekit::cross(V3(1, 0, 0), V3(0, 1, 0)), V3(0, 0, 1));
-  EXPECT_EQ(a + b, V3(5, 7, 9));
-  EXPECT_EQ(b - a, V3(3, 3, 3));
-  EXPECT_EQ(-a, V3(-1, -2, -3));
-  EXPECT_EQ(2.0 * a, V3(2, 4, 6));
-  EXPECT_EQ(b / 2.0, V3(2, 2.5, 3));
+  EXPECT_EQ(2.0 * a - b / 2.0, V3(0, 1.5, 3));
   EXPECT_EQ(V3(3, 4, 12).length(), 13.0);
   EXPECT_EQ(P3(1, 1, 1) - P3(0, 1, 3), V3(1, 0, -2));
   EXPECT_EQ(P3(1, 1, 1) + V3(1, 0, -2), P3(2, 1, -1));

@@ -6,6 +6,7 @@
 #include "shapekit/math2d.h"
 #include "shapekit/math3d.h"
 #include "shapekit/polyline.h"
+#include "shapekit/tolerance.h"
 
 namespace {
 
@@ -44,6 +45,15 @@ TEST(Math2D, CrossingOfLines) {
   EXPECT_FALSE(CLumoMath2D::GetCrossPtLineAndLine(Pt(0, 0), Pt(1, 1), Pt(2, 2), Pt(3, 3), out));
   EXPECT_FALSE(CLumoMath2D::GetCrossPtLineAndLine(Pt(1, 1), Pt(1, 1), Pt(0, 1), Pt(2, 3), out));
   EXPECT_EQ(out, Pt(7, 7));
+  // Lines 1e-12 radians apart are parallel by default; with no angle tolerance they meet, and only
+  // exactly parallel lines do not.
+  const Pt almost(1, 2 + 1e-12);
+  EXPECT_FALSE(CLumoMath2D::GetCrossPtLineAndLine(Pt(0, 0), Pt(1, 1), Pt(0, 1), almost, out));
+  const CGeometryTolerate saved = CGeometryTolerate::GetDefaultTol();
+  CGeometryTolerate::SetDefaultTol(CGeometryTolerate(saved.GetPointTol(), 0.0));
+  EXPECT_TRUE(CLumoMath2D::GetCrossPtLineAndLine(Pt(0, 0), Pt(1, 1), Pt(0, 1), almost, out));
+  EXPECT_FALSE(CLumoMath2D::GetCrossPtLineAndLine(Pt(0, 0), Pt(1, 1), Pt(0, 1), Pt(2, 3), out));
+  CGeometryTolerate::SetDefaultTol(saved);
 }
 
 TEST(Math2D, PointAndPolygon) {

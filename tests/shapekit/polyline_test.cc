@@ -68,19 +68,13 @@ TEST(PolyLine, ArcsAreSampledBySegmentsPerCircle) {
   }
   quarter.GetPolygonPoint(pts, 0, -1.0);  // neither: the chord
   EXPECT_EQ(pts, (std::vector<Pt>{Pt(1, 0), Pt(0, 1)}));
-}
-
-TEST(PolyLine, ClockwiseArcBulgesTheOtherWay) {
-  // From (0,0) to (2,0): a positive bulge turns counter-clockwise, passing below the chord.
-  const tagPolyLine ccw({CPolyEdge(Pt(0, 0), 1.0), CPolyEdge(Pt(2, 0))}, false);
-  const tagPolyLine cw({CPolyEdge(Pt(0, 0), -1.0), CPolyEdge(Pt(2, 0))}, false);
-  std::vector<Pt> pts;
-  ccw.GetPolygonPoint(pts, 4, -1.0);
-  EXPECT_EQ(pts.size(), 3u);
-  EXPECT_NEAR(pts[1].x, 1.0, kTol);
-  EXPECT_NEAR(pts[1].y, -1.0, kTol);
-  cw.GetPolygonPoint(pts, 4, -1.0);
-  EXPECT_NEAR(pts[1].y, 1.0, kTol);
+  // The arc from (0, 0) to (2, 0) of bulge 2 has radius 1.25 and rises 2 from its chord: the
+  // chord alone serves tolerances above 2, and two segments serve down to the radius and below.
+  const tagPolyLine high({CPolyEdge(Pt(0, 0), 2.0), CPolyEdge(Pt(2, 0))}, false);
+  for (const double tol : {1.0, 1.25, 1.9, 2.1, 2.5}) {
+    high.GetPolygonPoint(pts, 0, tol);
+    EXPECT_EQ(pts.size(), tol < 2.0 ? 3u : 2u) << tol;
+  }
 }
 
 TEST(PolyLine, SignedAreaCountsArcsExactly) {

@@ -91,9 +91,8 @@ class LUMO_EXPORT CLengthSub : public CLengthItem {
  private:
   enum class PieceKind { kPositive, kNegative };
 
-  // Empties out, then fills it with the interval's ends (unless onlySubs) and both ends of every
-  // sub-item, sorted ascending with repeats kept. Returns the count.
-  int GetOrderedScale(std::vector<double>& out, bool onlySubs) const;
+  // The interval's ends and both ends of every sub-item, ascending with repeats kept.
+  std::vector<double> OrderedScale() const;
   unsigned CollectPieces(PieceKind kind, std::vector<CLengthItem>& out, bool merge,
                          double tol) const;
   std::vector<CLengthItem> PositivePieces() const;

@@ -35,11 +35,10 @@ int SegmentCount(const Arc& arc, int nSegmentsPerCircle, double dChordTol) {
   const double sweep = std::fabs(arc.sweep);
   double n = 1.0;
   if (nSegmentsPerCircle >= 1) n = std::max(n, std::ceil(nSegmentsPerCircle * sweep / (2 * kPi)));
-  if (dChordTol > 0.0 && dChordTol < arc.radius) {
-    // A segment spanning angle s lies at most r (1 - cos(s / 2)) from its arc.
-    const double maxSpan = 2.0 * std::acos(1.0 - dChordTol / arc.radius);
-    if (maxSpan > 0.0) n = std::max(n, std::ceil(sweep / maxSpan));
-  }
+  // A segment spanning angle s lies at most r (1 - cos(s / 2)) from its arc, and never beyond 2r.
+  // A tolerance of 0 or below gives no span and asks for nothing.
+  const double maxSpan = 2.0 * std::acos(std::clamp(1.0 - dChordTol / arc.radius, -1.0, 1.0));
+  if (maxSpan > 0.0) n = std::max(n, std::ceil(sweep / maxSpan));
   return static_cast<int>(std::min(n, static_cast<double>(kMaxArcSegments)));
 }
 
