@@ -33,8 +33,8 @@ Arc ArcOf(const point2d<double>& a, const point2d<double>& b, double bulge) {
 
 int SegmentCount(const Arc& arc, int nSegmentsPerCircle, double dChordTol) {
   const double sweep = std::fabs(arc.sweep);
-  double n = 1.0;
-  if (nSegmentsPerCircle >= 1) n = std::max(n, std::ceil(nSegmentsPerCircle * sweep / (2 * kPi)));
+  // A sweep stays below a full turn, so one segment per circle or fewer asks for one segment.
+  double n = std::max(1.0, std::ceil(nSegmentsPerCircle * sweep / (2 * kPi)));
   // A segment spanning angle s lies at most r (1 - cos(s / 2)) from its arc, and never beyond 2r.
   // A tolerance of 0 or below gives no span and asks for nothing.
   const double maxSpan = 2.0 * std::acos(std::clamp(1.0 - dChordTol / arc.radius, -1.0, 1.0));
