@@ -1,13 +1,14 @@
-// Threads run message loops with their own thread timers on one hand-advanced clock while they
-// post to each other, and set, reset and kill timers at random moments. Every timer must fire
-// once (each is killed when it fires) and never before it is due, a killed timer never fires,
-// identifiers are fresh, and each sender's posts arrive in order.
+// Threads run message loops with their own timers on one hand-advanced clock while they post to
+// each other, and set, reset and kill timers at random moments. Every timer must fire once (each is
+// killed when it fires) and never before it is due, a killed timer never fires, identifiers are
+// fresh, and each sender's posts arrive in order.
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <iterator>
 #include <map>
 #include <random>
+#include <set>
 #include <thread>
 #include <vector>
 
@@ -20,73 +21,50 @@
 namespace {
 
 constexpr int kThreads = 4;
-constexpr int kTimers = 150;
-constexpr int kPostsPerPeer = 50;
+constexpr int kSteps = 150;  // each step posts once and sets a timer
 
 // One thread's loop; returns the faults it saw.
 int RunLoop(int self, unsigned seed, const std::vector<std::atomic<DWORD>>& threadIds) {
   std::mt19937 random(seed);
-  std::map<UINT_PTR, ULONGLONG> timers;  // the earliest tick each may fire at; 0 once ended
-  int live = 0;
-  int faults = 0;
-  const auto period = [&] { return static_cast<UINT>(1 + random() % 300); };
-  const auto set = [&] {
-    const UINT elapse = period();
-    const ULONGLONG earliest = GetTickCount64() + elapse;
-    const UINT_PTR id = SetTimer(nullptr, 0, elapse, nullptr);
-    faults += id == 0 || !timers.emplace(id, earliest).second;
-    ++live;
-  };
-  const auto end = [&](UINT_PTR id) {
-    faults += !KillTimer(nullptr, id);
-    timers[id] = 0;
-    --live;
-  };
-  int toSet = kTimers;
-  std::vector<LPARAM> sent(kThreads, 0);
+  std::map<UINT_PTR, ULONGLONG> timers;  // live timers: the earliest tick each may fire at
+  std::set<UINT_PTR> ended;
   std::vector<LPARAM> received(kThreads, 0);
-  int toPost = kPostsPerPeer * (kThreads - 1);
-  int toReceive = toPost;
-  for (; toSet > kTimers / 2; --toSet) set();
-  while (toSet + toPost + live + toReceive > 0) {
-    MSG msg;
-    const unsigned action = random() % 4;
-    if (toSet + toPost == 0) {
-      GetMessage(&msg, nullptr, 0, 0);
-    } else if (action == 0 && toPost > 0) {
-      const int peer = (self + 1 + static_cast<int>(random() % (kThreads - 1))) % kThreads;
-      if (sent[peer] == kPostsPerPeer) continue;
-      faults += !PostThreadMessage(threadIds[peer], WM_USER, self, sent[peer]++);
-      --toPost;
-      continue;
-    } else if (action == 1 && toSet > 0) {
-      set();
-      --toSet;
-      continue;
-    } else if (action == 2 && live > 0) {
-      auto it = std::next(timers.begin(), static_cast<long>(random() % timers.size()));
-      while (it->second == 0) it = std::next(it) == timers.end() ? timers.begin() : std::next(it);
-      if (random() % 2 == 0) {
-        end(it->first);
-      } else {
-        const UINT elapse = period();
-        it->second = GetTickCount64() + elapse;
-        faults += SetTimer(nullptr, it->first, elapse, nullptr) != it->first;
-      }
-      continue;
-    } else if (!PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      continue;
-    }
-    if (msg.message == WM_QUIT) return faults + 1;  // the driver gave up on this loop
+  int toReceive = kSteps;  // each peer posts to this thread in turn
+  int faults = 0;
+  const auto set = [&](UINT_PTR id) {
+    const UINT elapse = 1 + random() % 300;
+    const ULONGLONG earliest = GetTickCount64() + elapse;
+    const UINT_PTR got = SetTimer(nullptr, id, elapse, nullptr);
+    faults += got == 0 || (id != 0 ? got != id : timers.count(got) + ended.count(got) != 0);
+    timers[got] = earliest;
+  };
+  const auto end = [&](std::map<UINT_PTR, ULONGLONG>::iterator it) {
+    faults += !KillTimer(nullptr, it->first);
+    ended.insert(it->first);
+    timers.erase(it);
+  };
+  const auto take = [&](const MSG& msg) {
     if (msg.message == WM_TIMER) {
       const auto it = timers.find(msg.wParam);
-      const bool early = it == timers.end() || it->second == 0 || GetTickCount64() < it->second;
-      faults += early;
-      if (!early) end(msg.wParam);
+      faults += it == timers.end() || GetTickCount64() < it->second;
+      if (it != timers.end()) end(it);
     } else if (msg.message == WM_USER) {
       faults += msg.wParam >= kThreads || msg.lParam != received[msg.wParam]++;
       --toReceive;
     }
+  };
+  MSG msg;
+  for (int step = 0; step < kSteps; ++step) {
+    const int peer = (self + 1 + step % (kThreads - 1)) % kThreads;
+    faults += !PostThreadMessage(threadIds[peer], WM_USER, self, step / (kThreads - 1));
+    set(0);
+    const auto other = std::next(timers.begin(), static_cast<long>(random() % timers.size()));
+    random() % 2 == 0 ? end(other) : set(other->first);
+    if (PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE)) take(msg);
+  }
+  while (!timers.empty() || toReceive > 0) {
+    if (GetMessage(&msg, nullptr, 0, 0) == 0) return faults + 1;  // the driver gave up
+    take(msg);
   }
   return faults;
 }

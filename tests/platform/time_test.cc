@@ -102,6 +102,11 @@ TEST(Time, PartsFormatAndConstructionAreLocalTime) {
   EXPECT_STREQ(t.Format("%H:%M").GetString(), "22:45");
   EXPECT_EQ(CTime(2024, 2, 29, 22, 45, 30).GetTime(), kLeapDayUtc);
   EXPECT_EQ(CTime(2024, 3, 1, 8, 45, 30).GetTime(), kLeapDayUtc + 10 * 3600);
+  // A summer time said to be standard time is an hour later than the same daylight-saving time.
+  ZoneScope paris("CET-1CEST,M3.5.0,M10.5.0/3");
+  const LONGLONG summerNoon = CTime(2024, 7, 1, 12, 0, 0).GetTime();
+  EXPECT_EQ(CTime(2024, 7, 1, 12, 0, 0, 0).GetTime(), summerNoon + 3600);
+  EXPECT_EQ(CTime(2024, 7, 1, 12, 0, 0, 1).GetTime(), summerNoon);
 }
 
 TEST(OleDateTime, ValidDatesFollowTheCalendarAndCountDaysFromTheEpoch) {

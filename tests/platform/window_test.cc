@@ -106,6 +106,7 @@ TEST_F(WindowTest, DestroySendsDestroyThenDestroysChildrenThenNcDestroy) {
   EXPECT_EQ(Journal(), expected);
   for (HWND w : {top, a, a1, b}) EXPECT_FALSE(IsWindow(w));
   EXPECT_EQ(DefWindowProc(top, WM_GETTEXTLENGTH, 0, 0), 0);
+  EXPECT_EQ(DefWindowProc(top, WM_GETFONT, 0, 0), 0);
   EXPECT_EQ(GetFocus(), nullptr);
   EXPECT_FALSE(DestroyWindow(top));
 }
@@ -172,10 +173,14 @@ TEST_F(WindowTest, MessagesReachTheChainOfProceduresOfLiveWindowsOnTheirThread) 
   EXPECT_TRUE(PostMessage(top, WM_USER, 0, 0));
   EXPECT_TRUE(PostMessage(gone, WM_USER, 0, 0));
   DestroyWindow(gone);
+  PostQuitMessage(9);
   Journal().clear();
   EXPECT_EQ(LumoPumpPendingMessages(), 2);
   EXPECT_EQ(Journal(), (Lines{"hook", "top:user"}));
   EXPECT_FALSE(PostMessage(gone, WM_USER, 0, 0));
+  MSG quit;  // the pump stops at the quit request and leaves it for the thread's loop
+  ASSERT_TRUE(PeekMessage(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+  EXPECT_EQ(quit.wParam, 9u);
 }
 
 TEST_F(WindowTest, GeometryIsRelativeToTheParentAndClicksFindTheDeepestWindow) {
@@ -188,10 +193,10 @@ TEST_F(WindowTest, GeometryIsRelativeToTheParentAndClicksFindTheDeepestWindow) {
   GetClientRect(inner, &r);
   EXPECT_EQ(CRect(r), CRect(0, 0, 20, 20));
 
-  EXPECT_EQ(LumoMouseDown(top, {35, 36}), inner);
+  EXPECT_EQ(LumoMouseDown(top, {30, 30}), inner);  // the left and top edges are inside
   EXPECT_EQ(LumoMouseDown(top, {5, 5}), top);
   LumoPumpPendingMessages();
-  EXPECT_EQ(Journal(), (Lines{"inner:down 5,6", "top:down 5,5"}));
+  EXPECT_EQ(Journal(), (Lines{"inner:down 0,0", "top:down 5,5"}));
 
   MoveWindow(panel, 5, 0, 50, 50, TRUE);
   EXPECT_EQ(LumoMouseDown(top, {20, 16}), inner) << "children move with their parent";
@@ -205,23 +210,21 @@ TEST_F(WindowTest, GeometryIsRelativeToTheParentAndClicksFindTheDeepestWindow) {
 TEST(KeyState, DownKeysHaveTheirHighByteSetAndPressesToggle) {
   const SHORT before = GetKeyState(VK_SHIFT);
   LumoKeyDown(VK_SHIFT);
+  LumoKeyDown(255);  // the last key there is
   EXPECT_EQ(GetKeyState(VK_SHIFT), before) << "the state follows the messages taken";
   LumoPumpPendingMessages();
   EXPECT_EQ(GetKeyState(VK_SHIFT) & 0xFF00, 0xFF00);
+  EXPECT_EQ(GetKeyState(255) & 0xFF00, 0xFF00);
   LumoKeyUp(VK_SHIFT);
+  LumoKeyUp(255);
   LumoPumpPendingMessages();
   EXPECT_EQ(GetKeyState(VK_SHIFT) & 0xFF00, 0);
   EXPECT_NE(GetKeyState(VK_SHIFT) & 1, before & 1);
   EXPECT_EQ(GetKeyState(-1), 0);
+  EXPECT_EQ(GetKeyState(256), 0);
   LumoPressKey(VK_SHIFT);  // down and up again
   LumoPumpPendingMessages();
   EXPECT_EQ(GetKeyState(VK_SHIFT), before);
-  LumoKeyDown(255);  // the last key there is
-  LumoPumpPendingMessages();
-  EXPECT_EQ(GetKeyState(255) & 0xFF00, 0xFF00);
-  LumoKeyUp(255);
-  LumoPumpPendingMessages();
-  EXPECT_EQ(GetKeyState(256), 0);
 }
 
 TEST(Font, PointFontsAreSizedAtNinetySixDotsPerInch) {
@@ -346,6 +349,10 @@ TEST(Wnd, MessageMapsReflectionAndSelfDeletion) {
 TEST(Wnd, EditBoxTypingSelectionAndClipboard) {
   RecordingFrame frame;
   CEdit edit;
+  int start = -1;
+  int end = -1;
+  edit.GetSel(start, end);  // no box yet: an empty selection
+  EXPECT_EQ(std::make_pair(start, end), std::make_pair(0, 0));
   ASSERT_TRUE(edit.Create(WS_CHILD | WS_VISIBLE | ES_AUTOHSCROLL, CRect(0, 0, 40, 20), &frame, 3));
   EXPECT_EQ(::SendMessage(edit.m_hWnd, EM_GETSEL, 0, 0), MAKELPARAM(0, 0));
   edit.SetFocus();
@@ -357,13 +364,17 @@ TEST(Wnd, EditBoxTypingSelectionAndClipboard) {
   EXPECT_STREQ(text, "Ab1 ");
 
   edit.SetSel(0, -1);
-  int start = -1;
-  int end = -1;
   edit.GetSel(start, end);
   EXPECT_EQ(std::make_pair(start, end), std::make_pair(0, 4));
   EXPECT_EQ(::SendMessage(edit.m_hWnd, EM_GETSEL, 0, 0), MAKELPARAM(0, 4));
 
-  // Ctrl+C goes through translation to the box unless a window above takes it first.
+  // Ctrl+C goes through translation to the box unless a window above takes it first; the box
+  // sends itself WM_COPY without parameters, as a procedure subclassing it sees.
+  SetWindowLongPtr(edit.m_hWnd, GWLP_WNDPROC,
+                   reinterpret_cast<LONG_PTR>(+[](HWND h, UINT m, WPARAM w, LPARAM l) {
+                     EXPECT_TRUE(m != WM_COPY || (w == 0 && l == 0));
+                     return AfxWndProc(h, m, w, l);
+                   }));
   frame.swallowCtrlC = true;
   LumoSetClipboardText("");
   LumoPressKeyWith(VK_CONTROL, 'C');
@@ -414,6 +425,9 @@ TEST(ListBox, KeepsItemsAndSelection) {
   EXPECT_STREQ(item, "one");
   EXPECT_EQ(list.GetText(2, item), LB_ERR);
   EXPECT_EQ(list.SetCurSel(5), LB_ERR);
+  EXPECT_EQ(list.SetCurSel(0), 0);
+  EXPECT_EQ(list.SetCurSel(-1), LB_ERR);  // and clears the selection
+  EXPECT_EQ(list.GetCurSel(), -1);
   EXPECT_EQ(list.SetCurSel(1), 1);
   list.ResetContent();
   EXPECT_EQ(list.GetCount(), 0);
