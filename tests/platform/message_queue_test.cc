@@ -59,6 +59,7 @@ TEST(MessageQueue, PostedMessagesComeFirstInFirstOutThroughFiltersAndQuitComesLa
   ASSERT_EQ(GetMessage(&msg, nullptr, WM_USER, WM_USER), 0);
   EXPECT_EQ(msg.message, WM_QUIT);
   EXPECT_EQ(msg.wParam, 7u);
+  EXPECT_EQ(msg.lParam, 0);
   EXPECT_FALSE(PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE));
 }
 

@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "lumotools/platform/exception.h"
 #include "support/manual_clock.h"
 
 namespace {
@@ -109,6 +110,21 @@ TEST(Time, PartsFormatAndConstructionAreLocalTime) {
   EXPECT_EQ(CTime(2024, 7, 1, 12, 0, 0, 1).GetTime(), summerNoon);
 }
 
+TEST(Time, FileTimesRunToTheEndOfTheYear3000) {
+  const auto fileTime = [](LONGLONG unixTime) {
+    const auto t = static_cast<ULONGLONG>(unixTime + 11'644'473'600) * 10'000'000;
+    return FILETIME{static_cast<DWORD>(t), static_cast<DWORD>(t >> 32)};
+  };
+  constexpr LONGLONG kLastSecond = 32'535'215'999;  // 3000-12-31 23:59:59 UTC
+  EXPECT_EQ(CTime(fileTime(kLastSecond)).GetTime(), kLastSecond);
+  try {
+    CTime{fileTime(kLastSecond + 1)};
+    ADD_FAILURE() << "a file time past the year 3000 was taken";
+  } catch (CInvalidArgException* e) {
+    e->Delete();
+  }
+}
+
 TEST(OleDateTime, ValidDatesFollowTheCalendarAndCountDaysFromTheEpoch) {
   const struct {
     int date[6];
@@ -132,6 +148,8 @@ TEST(OleDateTime, ValidDatesFollowTheCalendarAndCountDaysFromTheEpoch) {
                 d[0] * 10000 + d[1] * 100 + d[2]);
       EXPECT_EQ(t.GetHour() * 3600 + t.GetMinute() * 60 + t.GetSecond(),
                 d[3] * 3600 + d[4] * 60 + d[5]);
+    } else {
+      EXPECT_EQ(t.GetYear(), -1);
     }
   }
   // Days count from 1899-12-30; before it the fraction of the day counts away from zero.
