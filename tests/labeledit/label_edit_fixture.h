@@ -140,24 +140,23 @@ class Label : public CMsgObject {
   HWND GetControlHandle() override { return edit == nullptr ? nullptr : edit->m_hWnd; }
 };
 
+// Records what a label's listener is told, and the texts its edit functor is called with.
 struct RecordingListener : CMsgObjectListener {
   std::vector<std::string> calls;
+  std::vector<std::string> edited;
   void OnMsgObjValueChanged(DWORD dwUserData) override {
     calls.push_back("changed " + std::to_string(dwUserData));
   }
   void PreMsgObjCreate(DWORD dwUserData, PASSER_EVENT_TRIGGER trigger) override {
     calls.push_back("open " + std::to_string(dwUserData) + " by " + std::to_string(trigger));
   }
-};
-
-// The texts an edit functor was called with.
-struct EditLog {
-  std::vector<std::string> texts;
-  DWORD Record(const char* text) {
-    texts.push_back(text);
+  DWORD Edited(const char* text) {
+    edited.push_back(text);
     return 0;
   }
-  CMsgObject::EditFunctor Functor() { return CMsgObject::EditFunctor(this, &EditLog::Record); }
+  CMsgObject::EditFunctor Functor() {
+    return CMsgObject::EditFunctor(this, &RecordingListener::Edited);
+  }
 };
 
 // A label rectangle of 80 x 20 world units reading along direction (dx, dy).
@@ -186,6 +185,25 @@ inline CRect WindowRectOf(HWND hWnd) {
   GetWindowRect(hWnd, &r);
   return CRect(r);
 }
+
+// A shown view with a passer listening to it through a 2D translator.
+class LabelEditTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(view.Create());
+    passer.SetTranslator(&flat);
+    passer.Listen(view.m_hWnd, view.m_hWnd);
+  }
+  void TearDown() override {
+    view.DestroyWindow();
+    Pump();
+  }
+
+  HostView view;
+  FlatTranslator flat{false};
+  CMsgPasser passer;
+  RecordingListener listener;
+};
 
 }  // namespace labeledit_test
 

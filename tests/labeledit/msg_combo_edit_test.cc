@@ -12,26 +12,17 @@ namespace {
 
 using ComboLabel = Label<CMsgComboEdit>;
 
-class ComboEditTest : public ::testing::Test {
+class ComboEditTest : public LabelEditTest {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(view.Create());
-    passer.SetTranslator(&flat);
+    LabelEditTest::SetUp();
     passer.Attach(&label, nullptr);
-    passer.Listen(view.m_hWnd, view.m_hWnd);
     view.SetFocus();
     Press(VK_TAB);
     ASSERT_NE(label.edit, nullptr);
   }
-  void TearDown() override {
-    view.DestroyWindow();
-    Pump();
-  }
 
-  HostView view;
-  FlatTranslator flat{false};
   ComboLabel label{"L", LabelAt(100, 50)};
-  CMsgPasser passer;
 };
 
 TEST_F(ComboEditTest, PressingItsButtonKeepsTheEditorOpenAndLeavingItSaves) {

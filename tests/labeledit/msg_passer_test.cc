@@ -16,24 +16,18 @@ namespace {
 using QuadLabel = Label<CQuadEdit>;
 
 // A view with labels A and B at the top level and C and D below A, in a 2D or 3D view.
-class PasserTest : public ::testing::Test {
+class PasserTest : public LabelEditTest {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(view.Create());
-    passer.SetTranslator(&flat);
+    LabelEditTest::SetUp();
     passer.Attach({&a, &b}, nullptr);
     passer.Attach({&c, &d}, &a);
     for (QuadLabel* label : {&a, &b, &c, &d}) {
       label->SetUserData(static_cast<DWORD>(label->GetValue()[0]));
       label->AddListener(&listener);
-      label->SetEditFunctor(editLog.Functor());
+      label->SetEditFunctor(listener.Functor());
     }
-    passer.Listen(view.m_hWnd, view.m_hWnd);
     view.SetFocus();
-    Pump();
-  }
-  void TearDown() override {
-    view.DestroyWindow();
     Pump();
   }
 
@@ -49,16 +43,10 @@ class PasserTest : public ::testing::Test {
     return open == nullptr ? "none" : open->GetValue().str();
   }
 
-  HostView view;
-  FlatTranslator flat{false};
   QuadLabel a{"A", LabelAt(100, 50)};
   QuadLabel b{"B", LabelAt(100, 150)};
   QuadLabel c{"C", LabelAt(300, 50)};
   QuadLabel d{"D", LabelAt(300, 150)};
-  CMsgPasser passer;
-  RecordingListener listener;
-  EditLog editLog;
-  std::vector<std::string>& edited = editLog.texts;
 };
 
 // Tab and Shift+Tab walk one level and wrap; Enter walks the level too, Ctrl+Enter goes down and
@@ -135,7 +123,7 @@ TEST_F(PasserTest, TabSavesTheTypedValueAndEscapeDiscardsIt) {
   view.notes.clear();
   Press(VK_TAB);
   EXPECT_STREQ(a.GetValue(), "xy");
-  EXPECT_EQ(edited, std::vector<std::string>{"xy"});
+  EXPECT_EQ(listener.edited, std::vector<std::string>{"xy"});
   EXPECT_EQ(listener.calls.back(), "open 66 by 2");
   EXPECT_NE(std::find(listener.calls.begin(), listener.calls.end(), "changed 65"),
             listener.calls.end());
@@ -149,7 +137,7 @@ TEST_F(PasserTest, TabSavesTheTypedValueAndEscapeDiscardsIt) {
   EXPECT_STREQ(b.GetValue(), "B");
   EXPECT_EQ(OpenName(), "none");
   EXPECT_EQ(view.notes, (std::vector<std::string>{"killfocus", "destroyed"}));
-  EXPECT_EQ(edited.size(), 1u);
+  EXPECT_EQ(listener.edited.size(), 1u);
 }
 
 TEST_F(PasserTest, LosingTheFocusClosesWithSaving) {
@@ -272,23 +260,7 @@ TEST_F(PasserTest, EachViewIsHookedByOnePasser) {
   Pump();
 }
 
-TEST_F(PasserTest, ObjectsAndPassersMayGoInAnyOrder) {
-  Press(VK_TAB);
-  {
-    auto extra = std::make_unique<QuadLabel>("E", LabelAt(500, 300));
-    passer.Attach(extra.get(), &b);
-    CMsgPasser second;
-    second.Attach(extra.get(), nullptr);
-    EXPECT_EQ(extra->GetPasser().size(), 2u);
-    second.SetTranslator(&flat);
-  }
-  // The destroyed object is gone from the tree: navigation never reaches it.
-  Press(VK_TAB);
-  Press(VK_RETURN, VK_CONTROL);
-  EXPECT_EQ(OpenName(), "C");
-
-  // A passer going away closes its open editor with saving.
-  Press(VK_ESCAPE);
+TEST_F(PasserTest, APasserGoingAwayClosesItsEditorWithSaving) {
   auto passer2 = std::make_unique<CMsgPasser>();
   passer2->SetTranslator(&flat);
   passer2->Attach(&d, nullptr);

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "lumotools/sync/auto_lock.h"
+#include "lumotools/sync/global_lock.h"
 #include "sync/reader_writer_lock_test_peer.h"
 
 namespace {
@@ -409,6 +410,29 @@ TEST(ReaderWriterLockGuards, ReleaseOnceAtUnlockOrScopeEndAlsoThroughTheBase) {
   read.Unlock();
   read.Unlock();
   EXPECT_TRUE(Peer::Read(lock).Quiet());
+}
+
+TEST(GlobalLock, OneLockPerTypeForTheWholeProcessAlsoWhenThreadsAskAtOnce) {
+  CReaderWriterLock& octree = CGlobalLockMgr::__GetGlobalLock(GLOBAL_LOCK_OCTREE);
+  EXPECT_EQ(&CGlobalLockMgr::__GetGlobalLock(GLOBAL_LOCK_OCTREE), &octree);
+  CReaderWriterLock& other = CGlobalLockMgr::__GetGlobalLock(static_cast<GlobalLockType>(7));
+  EXPECT_NE(&other, &octree);
+  // The locks are independent: holding one does not block the other.
+  ASSERT_EQ(octree.AcquireWriterLock(0), 1);
+  EXPECT_EQ(Visit(other, true, nullptr, 0).get(), 1);
+  octree.ReleaseWriterLock();
+
+  Gate start;
+  std::vector<std::future<CReaderWriterLock*>> asked;
+  for (int i = 0; i < 8; ++i) {
+    asked.push_back(std::async(std::launch::async, [gate = start.opened] {
+      gate.wait();
+      return &CGlobalLockMgr::__GetGlobalLock(static_cast<GlobalLockType>(1000));
+    }));
+  }
+  start.Open();
+  CReaderWriterLock* first = asked[0].get();
+  for (int i = 1; i < 8; ++i) EXPECT_EQ(asked[i].get(), first);
 }
 
 }  // namespace

@@ -63,8 +63,9 @@ TEST(FileInfoArray, ListsByMaskRecursionAndDirectoriesUntilAborted) {
 
   // The mask filters files only; directories are listed on request.
   CFileInfoArray masked;
-  EXPECT_EQ(
-      6, masked.AddDir(tree.base.c_str(), "*.TXT", TRUE, CFileInfoArray::kBySizeAscending, TRUE));
+  EXPECT_EQ(6, masked.AddDir(tree.base.c_str(), "*.TXT", TRUE, CFileInfoArray::kBySizeAscending,
+                             TRUE, nullptr, &progress));
+  EXPECT_EQ(11u, progress);
   EXPECT_EQ(Paths(masked, tree.base),
             (Names{"top.txt", "a", "a/one.txt", "a/b", "a/b/two.txt", "c"}));
   for (INT_PTR i = 1; i < masked.GetSize(); ++i) {
