@@ -76,6 +76,8 @@ TEST_F(PasserTest, KeysWalkTheTreeAndWrap) {
   }
   EXPECT_EQ(listener.calls.front(), "open 65 by 2");
   for (const std::string& note : view.notes) EXPECT_EQ(note.find("view key"), std::string::npos);
+  // A key the passer takes is answered as processed.
+  EXPECT_EQ(::SendMessage(view.m_hWnd, WM_KEYDOWN, VK_TAB, 0), 0);
 }
 
 TEST_F(PasserTest, EditorSitsOverTheLabelWithAFontOfItsHeight) {
