@@ -153,18 +153,14 @@ TEST(TextRect, WindowQuadsAroundTheAnchorTruncateTowardZero) {
   EXPECT_EQ(turned.GetHoriRect(), CRect(-4, -1, 4, 1));
 }
 
-class PlanView : public CCoordTranslator {
- public:
-  CPoint WorldToWindow(const P3& pt) const override {
-    return CPoint(static_cast<int>(pt.x), static_cast<int>(pt.y));
-  }
-  tagLine3D WindowToWorldLine(const CPoint& pt) const override { return Vertical(pt.x, pt.y); }
-};
-
+// The defaults a translator inherits.
 TEST(CoordTranslator, DefaultsScaleOneAndRotatedText) {
-  const PlanView view;
-  EXPECT_EQ(static_cast<const CCoordTranslator&>(view).GetTranslateScale(P3(1, 2, 3)), 1.0);
-  EXPECT_TRUE(static_cast<const CCoordTranslator&>(view).IsTextRotate());
+  struct PlanView : CCoordTranslator {
+    CPoint WorldToWindow(const P3&) const override { return CPoint(); }
+    tagLine3D WindowToWorldLine(const CPoint&) const override { return tagLine3D(); }
+  } view;
+  EXPECT_EQ(view.GetTranslateScale(P3(1, 2, 3)), 1.0);
+  EXPECT_TRUE(view.IsTextRotate());
 }
 
 }  // namespace
