@@ -49,7 +49,7 @@ TEST(BoolTool2D, HolesComeFirstAtTheirIndexAndTheOutlineLast) {
   region.m_outline = Rect(0, 0, 10, 10);
   region.m_vecHoles = {Rect(1, 1, 2, 2), tagPolyLine::FromPoints({{0, 0}, {1, 0}}),
                        Rect(3, 3, 4, 5)};
-  Polygons p(1);
+  Polygons p(2);
   ASSERT_TRUE(CBoolTool2D::PolyLineToGpcPolygon(region, p[0]));
   ASSERT_EQ(p[0].num_contours, 3);
   EXPECT_EQ(p[0].hole[0], 1);
@@ -57,7 +57,7 @@ TEST(BoolTool2D, HolesComeFirstAtTheirIndexAndTheOutlineLast) {
   EXPECT_EQ(p[0].hole[2], 1);
   EXPECT_EQ(Area(p[0]), 100.0 + 1.0 + 2.0);  // holes counter-clockwise too
   region.m_outline = tagPolyLine::FromPoints({{0, 0}, {5, 5}});
-  EXPECT_FALSE(CBoolTool2D::PolyLineToGpcPolygon(region, p[0]));
+  EXPECT_FALSE(CBoolTool2D::PolyLineToGpcPolygon(region, p[1]));
 }
 
 TEST(BoolTool2D, UnionAndSubtractionOfPolygonLists) {

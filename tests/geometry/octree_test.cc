@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <map>
-#include <memory>
 #include <set>
 #include <vector>
 
@@ -263,10 +262,9 @@ Entries EntriesOf(const COctIdMap& map) { return Entries(map.begin(), map.end())
 // The map against std::map through inserts and erases in random order (splitting, growing and
 // emptying blocks), and copies that keep their own entries.
 TEST(OctIdMap, MatchesAnOrderedMap) {
-  constexpr DWORD kIds = 3000;
-  std::vector<std::unique_ptr<COctNodeData>> objects;
-  for (DWORD id = 0; id <= kIds; ++id)
-    objects.push_back(std::make_unique<COctNodeData>(OctBox(), id));
+  constexpr DWORD kIds = 3000, kMore = 40000;
+  std::vector<COctNodeData> objects;
+  for (DWORD id = 0; id <= kIds + kMore; ++id) objects.emplace_back(OctBox(), id);
   lumo_test::RandomBoxes random(12);
   COctIdMap map, copy;
   Entries expected, copied;
@@ -275,13 +273,13 @@ TEST(OctIdMap, MatchesAnOrderedMap) {
     const DWORD id = static_cast<DWORD>(random.Index(kIds)) + 1;
     const bool insert = random.Chance(step < 20000 ? 0.7 : 0.3);
     if (insert) {
-      ASSERT_EQ(map.Insert(id, objects[id].get()), expected.emplace(id, objects[id].get()).second);
+      ASSERT_EQ(map.Insert(id, &objects[id]), expected.emplace(id, &objects[id]).second);
     } else {
-      const bool erased = random.Chance(0.5) ? map.Erase(id) : map.Erase(id, objects[id].get());
+      const bool erased = random.Chance(0.5) ? map.Erase(id) : map.Erase(id, &objects[id]);
       ASSERT_EQ(erased, expected.erase(id) == 1);
     }
     const DWORD probe = static_cast<DWORD>(random.Index(kIds + 2));
-    ASSERT_EQ(map.Find(probe), expected.count(probe) ? objects[probe].get() : nullptr);
+    ASSERT_EQ(map.Find(probe), expected.count(probe) ? &objects[probe] : nullptr);
     ASSERT_EQ(map.size(), expected.size());
     if (step % 5000 == 0) {
       copy = map;
@@ -292,19 +290,17 @@ TEST(OctIdMap, MatchesAnOrderedMap) {
       ASSERT_EQ(EntriesOf(copy), copied);
     }
   }
-  EXPECT_FALSE(map.Erase(5, objects[6].get()));  // a pointer not stored under that identifier
+  EXPECT_FALSE(map.Erase(5, &objects[6]));  // a pointer not stored under that identifier
   const COctIdMap moved(std::move(copy));
   EXPECT_EQ(EntriesOf(moved), copied);
 
   // Increasing identifiers fill block after block.
-  std::vector<COctNodeData> more;
-  for (DWORD id = kIds + 1; id <= kIds + 40000; ++id) more.emplace_back(OctBox(), id);
-  for (COctNodeData& p : more) {
-    ASSERT_TRUE(map.Insert(p.GetID(), &p));
-    expected.emplace(p.GetID(), &p);
+  for (DWORD id = kIds + 1; id <= kIds + kMore; ++id) {
+    ASSERT_TRUE(map.Insert(id, &objects[id]));
+    expected.emplace(id, &objects[id]);
   }
   EXPECT_EQ(EntriesOf(map), expected);
-  EXPECT_EQ(map.Find(kIds + 20000), &more[19999]);
+  EXPECT_EQ(map.Find(kIds + 20000), &objects[kIds + 20000]);
   map.Clear();
   EXPECT_TRUE(map.empty());
   EXPECT_EQ(map.begin(), map.end());

@@ -317,8 +317,7 @@ TEST(PolygonClipper, KnownAreasAndContourCounts) {
       {GPC_INT, {l, Rect(10, 10, 11, 11)}, {Rect(1, 1, 3, 3), Rect(20, 0, 21, 1)}, 1, 1},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(testing::Message() << "op " << c.op << " of " << c.a.size() << " and "
-                                    << c.b.size() << " contours, area " << c.area);
+    SCOPED_TRACE(testing::Message() << "case " << &c - cases);
     GpcPolygon a(c.a, c.aHoles), b(c.b);
     gpc_polygon r{-1, reinterpret_cast<int32_t*>(&r), nullptr};  // garbage to be overwritten
     gpc_polygon_clip(c.op, a.get(), b.get(), &r);
