@@ -9,6 +9,7 @@
 
 #include "gpc_memory.h"
 #include "lumotools/geometry/polygon_clipper.h"
+#include "support/exit_guard.h"
 #include "support/random_polygons.h"
 
 namespace {

@@ -4,11 +4,12 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdlib>
+#include <cstring>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "support/exit_guard.h"
 #include "support/random_polygons.h"
 #include "support/soak.h"
 
@@ -21,24 +22,6 @@ using lumo_test::GpcPolygon;
 using lumo_test::InsideEvenOdd;
 using lumo_test::Rect;
 using lumo_test::SignedArea;
-
-// The clipper ends the process with status 0 when an allocation fails: a test
-// cut short that way must not pass.
-class ExitDuringATestFails : public testing::EmptyTestEventListener {
- public:
-  ExitDuringATestFails() {
-    std::atexit([] {
-      if (inTest) std::_Exit(1);
-    });
-  }
-  void OnTestStart(const testing::TestInfo&) override { inTest = true; }
-  void OnTestEnd(const testing::TestInfo&) override { inTest = false; }
-
- private:
-  static inline bool inTest = false;
-};
-const bool kExitDuringATestFails =
-    (testing::UnitTest::GetInstance()->listeners().Append(new ExitDuringATestFails), true);
 
 // Area comparisons are relative to the square of the inputs' extent.
 constexpr double kAreaTolerance = 1e-9;
@@ -59,22 +42,30 @@ void ExpectWellFormed(const gpc_polygon& r, double scale) {
   }
 }
 
-double DistanceToSegment(double px, double py, const gpc_vertex& a, const gpc_vertex& b) {
-  const double dx = b.x - a.x, dy = b.y - a.y;
-  const double len2 = dx * dx + dy * dy;
-  double t = len2 > 0 ? ((px - a.x) * dx + (py - a.y) * dy) / len2 : 0;
-  t = std::clamp(t, 0.0, 1.0);
-  return std::hypot(px - (a.x + t * dx), py - (a.y + t * dy));
-}
-
+// The distance from (x, y) to the nearest edge of the contours.
 double DistanceToEdges(const Contours& contours, double x, double y) {
   double d = HUGE_VAL;
   for (const Contour& c : contours) {
     for (size_t i = 0; i < c.size(); ++i) {
-      d = std::min(d, DistanceToSegment(x, y, c[i], c[(i + 1) % c.size()]));
+      const gpc_vertex &a = c[i], &b = c[(i + 1) % c.size()];
+      const double dx = b.x - a.x, dy = b.y - a.y, len2 = dx * dx + dy * dy;
+      const double t =
+          len2 > 0 ? std::clamp(((x - a.x) * dx + (y - a.y) * dy) / len2, 0.0, 1.0) : 0;
+      d = std::min(d, std::hypot(x - (a.x + t * dx), y - (a.y + t * dy)));
     }
   }
   return d;
+}
+
+// Whether p holds exactly the contours cs, bit for bit.
+bool Holds(const gpc_polygon& p, const Contours& cs) {
+  if (p.num_contours != static_cast<int32_t>(cs.size())) return false;
+  for (size_t c = 0; c < cs.size(); ++c) {
+    if (p.contour[c].num_vertices != static_cast<int32_t>(cs[c].size()) ||
+        std::memcmp(p.contour[c].vertex, cs[c].data(), cs[c].size() * sizeof(gpc_vertex)) != 0)
+      return false;
+  }
+  return true;
 }
 
 // Runs every operation on a and b, whose contours do not overlap within one
@@ -112,12 +103,13 @@ void CompareWithInputs(const Contours& a, const Contours& b, double lo, double h
   EXPECT_NEAR(area[GPC_XOR], area[GPC_UNION] - area[GPC_INT], kAreaTolerance);
 }
 
-// A star around a random centre, with a star-shaped hole around the same centre
-// three times in ten.
-Contours RandomStarShape(std::mt19937_64& rng, double lo, double hi) {
+// A star of fewest to most vertices around a random centre, with a star-shaped hole around the
+// same centre three times in ten.
+Contours RandomStarShape(std::mt19937_64& rng, double lo, double hi, int fewest = 3,
+                         int most = 24) {
   const double scale = hi - lo;
   std::uniform_real_distribution<double> center(lo + 0.3 * scale, hi - 0.3 * scale);
-  std::uniform_int_distribution<int> count(3, 24);
+  std::uniform_int_distribution<int> count(fewest, most);
   const double cx = center(rng), cy = center(rng);
   Contours shape;
   if (std::bernoulli_distribution(0.3)(rng)) {
@@ -180,32 +172,14 @@ TEST(PolygonClipper, AgreesWithItsInputsOnRandomShapes) {
 
 // Stars of 150 to 400 vertices, over 256 edges together: the sweep keeps such a table in a tree
 // and predicts its events ahead instead of passing over it on every scanline. Some carry a hole,
-// and a grid of small squares, many contours against few, is set against a star.
+// and a grid of small squares, many contours against few, is set against a star either way.
 TEST(PolygonClipper, AgreesWithItsInputsOnLargeShapes) {
   std::mt19937_64 rng(11);
-  std::uniform_int_distribution<int> count(150, 400);
-  std::uniform_real_distribution<double> centre(35, 65);
-  auto star = [&](bool with_hole) {
-    const double cx = centre(rng), cy = centre(rng);
-    Contours shape{lumo_test::RandomStar(rng, count(rng), cx, cy, 15, 30)};
-    if (with_hole) {
-      Contour hole = lumo_test::RandomStar(rng, count(rng), cx, cy, 5, 12);
-      std::reverse(hole.begin(), hole.end());
-      shape.push_back(hole);
-    }
-    return shape;
-  };
   for (int i = 0; i < 12 && !HasFatalFailure(); ++i) {
-    CompareWithInputs(star(i % 3 == 0), star(i % 4 == 1), 0, 100, rng,
+    CompareWithInputs(RandomStarShape(rng, 0, 100, 150, 400),
+                      RandomStarShape(rng, 0, 100, 150, 400), 0, 100, rng,
                       "large case " + std::to_string(i));
   }
-  Contours squares;
-  for (int i = 0; i < 10; ++i) {
-    for (int k = 0; k < 10; ++k)
-      squares.push_back(Rect(10 * i + 2, 10 * k + 3, 10 * i + 7, 10 * k + 9));
-  }
-  CompareWithInputs(squares, star(true), 0, 100, rng, "squares and a star");
-  CompareWithInputs(star(false), squares, 0, 100, rng, "a star and squares");
   // Over 1,024 vertices: heights spread evenly enough for buckets, and heights that a grid of
   // squares crowds onto a few values.
   const Contours wide{lumo_test::RandomStar(rng, 700, 45, 50, 15, 30)};
@@ -216,6 +190,8 @@ TEST(PolygonClipper, AgreesWithItsInputsOnLargeShapes) {
     for (int k = 0; k < 20; ++k) grid.push_back(Rect(5 * i + 1, 5 * k + 1, 5 * i + 4, 5 * k + 3.5));
   }
   CompareWithInputs(grid, wide, 0, 100, rng, "400 squares and a star");
+  CompareWithInputs(RandomStarShape(rng, 0, 100, 150, 400), grid, 0, 100, rng,
+                    "a star and 400 squares");
 }
 
 // A star symmetric about a vertical line, on the integer grid: its vertices come in pairs at one
@@ -341,11 +317,11 @@ TEST(PolygonClipper, KnownAreasAndContourCounts) {
       {GPC_INT, {l, Rect(10, 10, 11, 11)}, {Rect(1, 1, 3, 3), Rect(20, 0, 21, 1)}, 1, 1},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(testing::Message() << "op " << c.op << " of " << c.a.size() << " and "
-                                    << c.b.size() << " contours, area " << c.area);
+    SCOPED_TRACE(testing::Message() << "case " << &c - cases);
     GpcPolygon a(c.a, c.aHoles), b(c.b);
     gpc_polygon r{-1, reinterpret_cast<int32_t*>(&r), nullptr};  // garbage to be overwritten
     gpc_polygon_clip(c.op, a.get(), b.get(), &r);
+    EXPECT_TRUE(Holds(*a, c.a) && Holds(*b, c.b)) << "the inputs are left as they were";
     ExpectWellFormed(r, 10);
     EXPECT_NEAR(Area(r), c.area, 1e-12);
     if (c.contours >= 0) {
@@ -404,29 +380,6 @@ TEST(PolygonClipper, VerticesOneUnitInTheLastPlaceApartStayApart) {
   }
 }
 
-TEST(PolygonClipper, InputsAreLeftAsTheyWere) {
-  const Contours a_contours{Rect(0, 0, 2, 2), {{0.5, 0.5}, {0.5, 0.5}, {1, 1}}};
-  const Contours b_contours{Rect(1, 1, 3, 3)};
-  GpcPolygon a(a_contours), b(b_contours);
-  for (gpc_op op : {GPC_DIFF, GPC_INT, GPC_XOR, GPC_UNION}) {
-    GpcPolygon r;
-    gpc_polygon_clip(op, a.get(), b.get(), r.get());
-    ASSERT_EQ(a->num_contours, 2);
-    ASSERT_EQ(b->num_contours, 1);
-    for (int32_t c = 0; c < 2; ++c) {
-      ASSERT_EQ(a->contour[c].num_vertices, static_cast<int32_t>(a_contours[c].size()));
-      for (size_t v = 0; v < a_contours[c].size(); ++v) {
-        EXPECT_EQ(a->contour[c].vertex[v].x, a_contours[c][v].x);
-        EXPECT_EQ(a->contour[c].vertex[v].y, a_contours[c][v].y);
-      }
-    }
-  }
-  // The same polygon as subject and clip.
-  GpcPolygon r;
-  gpc_polygon_clip(GPC_UNION, a.get(), a.get(), r.get());
-  EXPECT_DOUBLE_EQ(Area(*r), 4);
-}
-
 TEST(PolygonClipper, AddContourCopiesAndFreeEmpties) {
   gpc_polygon p{0, nullptr, nullptr};
   Contour square = Rect(0, 0, 1, 1);
@@ -442,6 +395,9 @@ TEST(PolygonClipper, AddContourCopiesAndFreeEmpties) {
   EXPECT_NE(p.contour[0].vertex, square.data());
   EXPECT_EQ(p.contour[1].num_vertices, 0);
   EXPECT_EQ(p.contour[1].vertex, nullptr);
+  GpcPolygon r;
+  gpc_polygon_clip(GPC_UNION, &p, &p, r.get());  // the same polygon as subject and clip
+  EXPECT_EQ(Area(*r), 1);
   gpc_free_polygon(&p);
   EXPECT_EQ(p.num_contours, 0);
   EXPECT_EQ(p.hole, nullptr);

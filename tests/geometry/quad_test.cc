@@ -17,11 +17,9 @@ using P3 = point3d<double>;
 // The tolerance the message passer uses for pick lines: an area in world units squared.
 constexpr double kPickTol = 10.0;
 
-void ExpectCorners(const CQuad& q, CPoint tl, CPoint tr, CPoint bl, CPoint br) {
-  EXPECT_EQ(q.TopLeft(), tl);
-  EXPECT_EQ(q.TopRight(), tr);
-  EXPECT_EQ(q.BottomLeft(), bl);
-  EXPECT_EQ(q.BottomRight(), br);
+// Top left, top right, bottom left, bottom right.
+std::vector<CPoint> Corners(const CQuad& q) {
+  return {q.TopLeft(), q.TopRight(), q.BottomLeft(), q.BottomRight()};
 }
 
 // A vertical pick line through (x, y).
@@ -32,13 +30,13 @@ TEST(Quad, ConstructorSortsCornersByWindowPosition) {
   // bottom pair (0,7), (0,9) is not greater, so the sorted order stays.
   const struct {
     CQuad quad;
-    CPoint tl, tr, bl, br;
+    std::vector<CPoint> corners;
   } cases[] = {
-      {{{10, 10}, {0, 0}, {10, 0}, {0, 10}}, {0, 0}, {10, 0}, {0, 10}, {10, 10}},
-      {{{5, 0}, {10, 5}, {5, 10}, {0, 5}}, {0, 5}, {5, 0}, {5, 10}, {10, 5}},
-      {{{0, 9}, {0, 0}, {0, 7}, {0, 5}}, {0, 5}, {0, 0}, {0, 7}, {0, 9}},
+      {{{10, 10}, {0, 0}, {10, 0}, {0, 10}}, {{0, 0}, {10, 0}, {0, 10}, {10, 10}}},
+      {{{5, 0}, {10, 5}, {5, 10}, {0, 5}}, {{0, 5}, {5, 0}, {5, 10}, {10, 5}}},
+      {{{0, 9}, {0, 0}, {0, 7}, {0, 5}}, {{0, 5}, {0, 0}, {0, 7}, {0, 9}}},
   };
-  for (const auto& c : cases) ExpectCorners(c.quad, c.tl, c.tr, c.bl, c.br);
+  for (const auto& c : cases) EXPECT_EQ(Corners(c.quad), c.corners);
 }
 
 TEST(Quad, CentreAndUprightRectangle) {
@@ -73,12 +71,10 @@ TEST(Quad, CopyKeepsCornersUnsortedAndComparesAllCoordinates) {
 
 TEST(Quad, PointInQuadIncludesEdgesAndFollowsTilt) {
   const CQuad square(CPoint(0, 0), CPoint(10, 0), CPoint(0, 10), CPoint(10, 10));
-  for (CPoint in : {CPoint(5, 5), CPoint(0, 0), CPoint(10, 5), CPoint(5, 10)}) {
+  for (CPoint in : {CPoint(5, 5), CPoint(0, 0), CPoint(10, 5), CPoint(5, 10)})
     EXPECT_TRUE(square.PtInQuad(in)) << in.x << " " << in.y;
-  }
-  for (CPoint out : {CPoint(11, 5), CPoint(5, -1), CPoint(-1, 5)}) {
+  for (CPoint out : {CPoint(11, 5), CPoint(5, -1), CPoint(-1, 5)})
     EXPECT_FALSE(square.PtInQuad(out)) << out.x << " " << out.y;
-  }
   const CQuad diamond(CPoint(5, 0), CPoint(10, 5), CPoint(5, 10), CPoint(0, 5));
   EXPECT_TRUE(diamond.PtInQuad(CPoint(2, 3)));  // on the edge (0,5)-(5,0)
   EXPECT_FALSE(diamond.PtInQuad(CPoint(1, 1)) || diamond.PtInQuad(CPoint(9, 9)));
@@ -140,7 +136,7 @@ TEST(TextRect, ZeroDirectionIsAlongXAndZeroWidthIsAPoint) {
 TEST(TextRect, WindowQuadsAroundTheAnchorTruncateTowardZero) {
   const CTextRect rect(P3(0, 0, 0), vector3d<double>(1, 0, 0), 10, 4);
   const CQuad quad = rect.GetQuad(CPoint(100, 100), 2.0);
-  ExpectCorners(quad, CPoint(90, 96), CPoint(110, 96), CPoint(90, 104), CPoint(110, 104));
+  EXPECT_EQ(Corners(quad), (std::vector<CPoint>{{90, 96}, {110, 96}, {90, 104}, {110, 104}}));
   EXPECT_TRUE(rect.PtInRect(CPoint(109, 103), CPoint(100, 100), 2.0));
   EXPECT_FALSE(rect.PtInRect(CPoint(111, 100), CPoint(100, 100), 2.0));
   EXPECT_EQ(quad.GetHoriRect(), CRect(90, 96, 110, 104));
@@ -148,23 +144,19 @@ TEST(TextRect, WindowQuadsAroundTheAnchorTruncateTowardZero) {
   // Turned 45 degrees: Q0 = (-4.95, -2.12), Q1 = (-2.12, -4.95), Q2 = (2.12, 4.95),
   // Q3 = (4.95, 2.12); sorted by y the top pair is (-2,-4), (-4,-2), the bottom pair (4,2), (2,4).
   const CQuad turned = CTextRect(P3(0, 0, 0), vector3d<double>(1, 1, 0), 10, 4).GetQuad({0, 0}, 1);
-  ExpectCorners(turned, CPoint(-4, -2), CPoint(-2, -4), CPoint(2, 4), CPoint(4, 2));
+  EXPECT_EQ(Corners(turned), (std::vector<CPoint>{{-4, -2}, {-2, -4}, {2, 4}, {4, 2}}));
   // The upright rectangle: 8 wide (side 8.49) and 2 high (side 2.83).
   EXPECT_EQ(turned.GetHoriRect(), CRect(-4, -1, 4, 1));
 }
 
-class PlanView : public CCoordTranslator {
- public:
-  CPoint WorldToWindow(const P3& pt) const override {
-    return CPoint(static_cast<int>(pt.x), static_cast<int>(pt.y));
-  }
-  tagLine3D WindowToWorldLine(const CPoint& pt) const override { return Vertical(pt.x, pt.y); }
-};
-
+// The defaults a translator inherits.
 TEST(CoordTranslator, DefaultsScaleOneAndRotatedText) {
-  const PlanView view;
-  EXPECT_EQ(static_cast<const CCoordTranslator&>(view).GetTranslateScale(P3(1, 2, 3)), 1.0);
-  EXPECT_TRUE(static_cast<const CCoordTranslator&>(view).IsTextRotate());
+  struct PlanView : CCoordTranslator {
+    CPoint WorldToWindow(const P3&) const override { return CPoint(); }
+    tagLine3D WindowToWorldLine(const CPoint&) const override { return tagLine3D(); }
+  } view;
+  EXPECT_EQ(view.GetTranslateScale(P3(1, 2, 3)), 1.0);
+  EXPECT_TRUE(view.IsTextRotate());
 }
 
 }  // namespace
