@@ -342,16 +342,6 @@ TEST_P(OdbcTest, ClosingTheDatabaseClosesItsRecordsets) {
 INSTANTIATE_TEST_SUITE_P(Engines, OdbcTest, ::testing::ValuesIn(lumo_test::AllEngines()),
                          lumo_test::EngineParamName);
 
-TEST(OdbcConnect, FailureRaisesTheDriversMessage) {
-  lumo_test::ScratchDir dir;
-  CDatabase db;
-  const std::string text = DbErrorOf(
-      [&] { db.OpenEx(lumo_test::SqliteConnectText(dir.File("missing/dir/x.db")).c_str()); });
-  EXPECT_FALSE(text.empty());
-  EXPECT_FALSE(db.IsOpen());
-  EXPECT_NE(DbErrorOf([&] { db.OpenEx("Driver=NoSuchDriver;"); }), "");
-}
-
 TEST(GlobalMemory, FixedAndMoveableBlocks) {
   HGLOBAL fixed = GlobalAlloc(GPTR, 16);
   ASSERT_NE(fixed, nullptr);
