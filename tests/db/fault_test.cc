@@ -79,7 +79,10 @@ TEST_P(FailingOpenTest, FailingOpensLeaveNoStatement) {
   conn_->ExecuteSQL("CREATE TABLE Fine (a INTEGER)");
   lumo_test::ScratchDir dir;
   const std::string text = lumo_test::SqliteConnectText(dir.File("no/such/dir/x.db"));
-  EXPECT_NE(DbErrorOf([&] { CDatabase().OpenEx(text.c_str()); }), "");
+  CDatabase failed;
+  EXPECT_NE(DbErrorOf([&] { failed.OpenEx(text.c_str()); }), "");
+  EXPECT_FALSE(failed.IsOpen());
+  EXPECT_NE(DbErrorOf([&] { failed.OpenEx("Driver=NoSuchDriver;"); }), "");
   EXPECT_EQ(LumoOdbcStatementCount(), statements);
 }
 

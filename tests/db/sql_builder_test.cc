@@ -70,7 +70,18 @@ class WritingTest : public lumo_test::DbFamilyTest {
     return Bytes("select " + std::string(column) + " from Parts where ID = " + id, column);
   }
   Texts Names() { return Column("select Name from Items order by ID"); }
-  bool sqlite() const { return db_.engine() == lumo_test::DbEngine::kSqlite; }
+  // A row trigger that runs statement; event is e.g. "AFTER INSERT ON T FOR EACH ROW".
+  void Trigger(const std::string& name, const std::string& event, const std::string& statement) {
+    const std::string create = "CREATE TRIGGER " + name + " " + event;
+    if (db_.engine() == lumo_test::DbEngine::kSqlite) {
+      conn_->ExecuteSQL((create + " BEGIN " + statement + "; END").c_str());
+      return;
+    }
+    conn_->ExecuteSQL(("CREATE FUNCTION " + name + "() RETURNS trigger AS $$ BEGIN " + statement +
+                       "; RETURN NULL; END $$ LANGUAGE plpgsql")
+                          .c_str());
+    conn_->ExecuteSQL((create + " EXECUTE FUNCTION " + name + "()").c_str());
+  }
 };
 
 TEST_P(WritingTest, EveryLongBinaryGoesIntoTheRecordJustInsertedOnly) {
@@ -121,18 +132,8 @@ TEST_P(WritingTest, UpdateWritesLongBinariesIntoEveryRecordItChanged) {
 // the writing of long binaries without an error and without writing anywhere else.
 TEST_P(WritingTest, UnreachableRecordsGetNoLongBinaryAndRaiseNothing) {
   conn_->ExecuteSQL("INSERT INTO Parts(Name) VALUES('older')");
-  if (sqlite()) {
-    conn_->ExecuteSQL(
-        "CREATE TRIGGER gone AFTER INSERT ON Parts WHEN NEW.Name = 'gone' "
-        "BEGIN DELETE FROM Parts WHERE ID = NEW.ID; END");
-  } else {
-    conn_->ExecuteSQL(
-        "CREATE FUNCTION gone() RETURNS trigger AS $$ BEGIN DELETE FROM Parts WHERE ID = NEW.ID; "
-        "RETURN NULL; END $$ LANGUAGE plpgsql");
-    conn_->ExecuteSQL(
-        "CREATE TRIGGER gone AFTER INSERT ON Parts FOR EACH ROW WHEN (NEW.Name = 'gone') "
-        "EXECUTE FUNCTION gone()");
-  }
+  Trigger("gone", "AFTER INSERT ON Parts FOR EACH ROW WHEN (NEW.Name = 'gone')",
+          "DELETE FROM Parts WHERE ID = NEW.ID");
   Blob shape{1}, note{2};
   for (const char* name : {"gone", "read-only"}) {
     CDatabase readOnly;
@@ -206,17 +207,8 @@ TEST_P(WritingTest, ModifyIdRefusesATakenIdentifierAndChecksTheTableWhereCountsH
   // Through a view whose trigger does the update, the engine reports no changed record although
   // the record moved.
   conn_->ExecuteSQL("CREATE VIEW ItemView AS SELECT * FROM Items");
-  if (sqlite()) {
-    conn_->ExecuteSQL(
-        "CREATE TRIGGER move INSTEAD OF UPDATE ON ItemView "
-        "BEGIN UPDATE Items SET ID = NEW.ID WHERE ID = OLD.ID; END");
-  } else {
-    conn_->ExecuteSQL(
-        "CREATE FUNCTION move() RETURNS trigger AS $$ BEGIN UPDATE Items SET ID = NEW.ID "
-        "WHERE ID = OLD.ID; RETURN NULL; END $$ LANGUAGE plpgsql");
-    conn_->ExecuteSQL(
-        "CREATE TRIGGER move INSTEAD OF UPDATE ON ItemView FOR EACH ROW EXECUTE FUNCTION move()");
-  }
+  Trigger("move", "INSTEAD OF UPDATE ON ItemView FOR EACH ROW",
+          "UPDATE Items SET ID = NEW.ID WHERE ID = OLD.ID");
   EXPECT_TRUE(a.ModifyID(conn_.get(), "ItemView", 41));
   EXPECT_FALSE(unsaved.ModifyID(conn_.get(), "ItemView", 50));
   EXPECT_EQ(Column("select ID from Items order by ID"), Texts({"2", "41"}));

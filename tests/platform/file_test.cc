@@ -13,7 +13,6 @@
 #include <string>
 #include <thread>
 
-#include "lumotools/platform/archive.h"
 #include "support/bytes.h"
 #include "support/scratch_dir.h"
 
@@ -34,6 +33,7 @@ TEST(File, WritesReadsSeeksAndTruncates) {
   CFile file(path.c_str(), CFile::modeReadWrite);
   char buf[16] = {};
   EXPECT_EQ(file.Seek(7, CFile::begin), 7u);
+  EXPECT_EQ(file.GetPosition(), 7u);
   EXPECT_EQ(file.Read(buf, sizeof buf), 5u);
   EXPECT_STREQ(buf, "world");
   file.SetLength(5);
@@ -59,6 +59,9 @@ TEST(File, FailuresReportTheSystemError) {
             CFileException::fileNotFound);
   EXPECT_EQ(causeOf([&] { CFile::Remove(dir.File("absent").c_str()); }),
             CFileException::fileNotFound);
+  char byte = 0;
+  EXPECT_EQ(causeOf([&] { CFile(dir.path().c_str(), CFile::modeRead).Read(&byte, 1); }),
+            CFileException::badPath);
 
   const CMemoryException e;
   char text[5] = "????";
@@ -96,26 +99,6 @@ TEST(File, InterruptedWritesGoOnWhereTheyStopped) {
   }
   reader.join();
   EXPECT_TRUE(received == sent) << received.size();
-}
-
-TEST(File, ArchivesThroughARealFile) {
-  ScratchDir dir;
-  const std::string path = dir.File("archive.bin");
-  {
-    CFile file(path.c_str(), CFile::modeCreate | CFile::modeWrite);
-    CArchive ar(&file, CArchive::store);
-    for (int i = 0; i < 5000; ++i) ar << i << CString("row");
-  }
-  CFile file(path.c_str(), CFile::modeRead);
-  EXPECT_EQ(file.GetLength(), 5000u * 8);
-  CArchive ar(&file, CArchive::load);
-  int value = 0;
-  CString text;
-  for (int i = 0; i < 5000; ++i) {
-    ar >> value >> text;
-    ASSERT_EQ(value, i);
-    ASSERT_EQ(text, "row");
-  }
 }
 
 }  // namespace

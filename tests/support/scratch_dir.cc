@@ -1,24 +1,18 @@
 #include "support/scratch_dir.h"
 
+#include <stdlib.h>
+
 #include <filesystem>
 #include <fstream>
-#include <random>
 #include <stdexcept>
 #include <system_error>
 
 namespace lumo_test {
 
 ScratchDir::ScratchDir() {
-  std::random_device seed;
-  std::mt19937_64 random(seed());
-  const auto base = std::filesystem::temp_directory_path();
-  for (;;) {
-    auto candidate = base / ("lumo-test-" + std::to_string(random()));
-    if (std::filesystem::create_directory(candidate)) {
-      path_ = candidate.string();
-      return;
-    }
-  }
+  std::string pattern = (std::filesystem::temp_directory_path() / "lumo-test-XXXXXX").string();
+  if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("cannot make " + pattern);
+  path_ = pattern;
 }
 
 ScratchDir::~ScratchDir() {
