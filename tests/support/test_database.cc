@@ -1,6 +1,9 @@
 #include "support/test_database.h"
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
 #include <pwd.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -13,6 +16,24 @@
 
 namespace lumo_test {
 namespace {
+
+// A loopback port nobody listens on at the moment of asking.
+int FreeLoopbackPort() {
+  const int fd = socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  address.sin_port = 0;
+  socklen_t length = sizeof address;
+  int port = 0;
+  if (fd >= 0 && bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
+      getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) == 0) {
+    port = ntohs(address.sin_port);
+  }
+  if (fd >= 0) close(fd);
+  if (port == 0) throw std::runtime_error("no free loopback port");
+  return port;
+}
 
 // The account that runs the server: the current one, unless that is root.
 std::string ServerAccount() {
@@ -106,10 +127,20 @@ void PgServer::Run(const std::string& command) const {
 }
 
 void PgServer::Start() {
-  // The server listens only on a socket in its own directory, so no port is shared with anyone.
-  Run(runAs_ + "'" LUMO_TEST_PG_BINDIR "/pg_ctl' start -w -t 60 -D '" + dir_.File("data") +
-      "' -l '" + dir_.File("server.log") + "' -o \"-k '" + dir_.path() +
-      "' -c listen_addresses='' -c fsync=off\" >/dev/null 2>&1");
+  // Another program may take the port between asking and listening: try a few.
+  // A restart keeps its port when it can, so that connect texts stay valid.
+  for (int attempt = 0;; ++attempt) {
+    if (port_ == 0 || attempt > 0) port_ = FreeLoopbackPort();
+    const std::string command = runAs_ + "'" LUMO_TEST_PG_BINDIR "/pg_ctl' start -w -t 60 -D '" +
+                                dir_.File("data") + "' -l '" + dir_.File("server.log") +
+                                "' -o \"-p " + std::to_string(port_) + " -k '" + dir_.path() +
+                                "' -c listen_addresses=127.0.0.1 -c fsync=off\" >/dev/null 2>&1";
+    if (std::system(command.c_str()) == 0) break;
+    if (attempt == 4) {
+      ADD_FAILURE() << "the PostgreSQL test server did not start; see " << dir_.File("server.log");
+      throw std::runtime_error("PostgreSQL test server did not start");
+    }
+  }
   running_ = true;
 }
 
@@ -120,8 +151,8 @@ void PgServer::Stop() {
 }
 
 std::string PgServer::ConnectText(const std::string& database) const {
-  return "Driver=PostgreSQL ANSI;Server=" + dir_.path() + ";Database=" + database +
-         ";Uid=lumo;Pwd=;";
+  return "Driver=PostgreSQL ANSI;Server=127.0.0.1;Port=" + std::to_string(port_) +
+         ";Database=" + database + ";Uid=lumo;Pwd=;";
 }
 
 void PgServer::CreateDatabase(const std::string& name, const std::string& encoding) {

@@ -1,11 +1,11 @@
 // Temporary databases on every supported engine, for tests that run once per engine.
 //
 // SQLite: a file in a scratch directory. PostgreSQL: a private throwaway server (initdb in a
-// scratch directory, postgres listening only on a socket in that directory) started on first use
-// by a test program and stopped when the program ends, with a fresh database per TestDatabase. When
-// the tests run as root, initdb and the server run as the unprivileged `postgres` account (or
-// `nobody`) through runuser, since PostgreSQL refuses to run as root. Databases are created with
-// the encoding UTF8, as users' servers have them, unless a test asks for another (SQL_ASCII).
+// scratch directory, postgres on a free loopback port) started on first use by a test program and
+// stopped when the program ends, with a fresh database per TestDatabase. When the tests run as
+// root, initdb and the server run as the unprivileged `postgres` account (or `nobody`) through
+// runuser, since PostgreSQL refuses to run as root. Databases are created with the encoding UTF8,
+// as users' servers have them, unless a test asks for another (SQL_ASCII).
 //
 // The ODBC drivers are made known to the driver manager without any system configuration: an
 // odbcinst.ini naming the driver libraries found at build time is written to a scratch directory
@@ -48,7 +48,7 @@ class PgServer {
   // The server shared by the test program, started on first use, stopped at exit.
   static PgServer& Shared();
 
-  // Starts the server (again).
+  // Starts the server (again), on its earlier port when that is still free.
   void Start();
   // Stops the server at once, cutting every connection.
   void Stop();
@@ -63,6 +63,7 @@ class PgServer {
 
   ScratchDir dir_;
   std::string runAs_;  // command prefix that runs a program as the server's account
+  int port_ = 0;
   bool running_ = false;
 };
 
