@@ -83,6 +83,11 @@ TEST_P(FailingOpenTest, FailingOpensLeaveNoStatement) {
   EXPECT_NE(DbErrorOf([&] { failed.OpenEx(text.c_str()); }), "");
   EXPECT_FALSE(failed.IsOpen());
   EXPECT_NE(DbErrorOf([&] { failed.OpenEx("Driver=NoSuchDriver;"); }), "");
+  // A data source name comes before the connect text, so an unknown one fails the open.
+  const std::string connect = "ODBC;" + db_.connectText();
+  EXPECT_NE(DbErrorOf([&] { failed.Open("NoSuchSource", FALSE, FALSE, connect.c_str()); }), "");
+  CDatabase byText;
+  EXPECT_TRUE(byText.Open("", FALSE, FALSE, connect.c_str()));
   EXPECT_EQ(LumoOdbcStatementCount(), statements);
 }
 

@@ -189,6 +189,8 @@ TEST(Archive, BulkReadAndWriteAcrossTheBuffer) {
   Load(bytes, [&](CArchive& ar) {
     BYTE head = 0;
     ar >> head;
+    // What the buffer holds and what the file holds beyond it.
+    EXPECT_EQ(ar.GetLoadRemaining(), payload.size());
     Bytes back(payload.size() + 10);
     EXPECT_EQ(ar.Read(back.data(), 50), 50u);
     EXPECT_EQ(ar.Read(back.data() + 50, static_cast<UINT>(back.size() - 50)), payload.size() - 50);
