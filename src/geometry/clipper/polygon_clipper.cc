@@ -33,7 +33,7 @@
 // Every place where result boundaries meet (a vertex on a scanline, or a crossing inside a beam)
 // is handled the same way: the result boundaries at the point are listed counter-clockwise, each
 // with the result state of the sector that follows it, and boundaries on both sides of an inside
-// sector are connected. A boundary arriving at the point carries a chain end; one leaving it
+// sector are connected. A boundary arriving at the point carries the chain it ends; one leaving it
 // receives one. Chains run clockwise (the inside on their right), and are written to the result
 // from the last array position to the first, so outer contours come out counter-clockwise.
 #include "lumotools/geometry/polygon_clipper.h"
@@ -105,7 +105,7 @@ struct Bundle {
   int32_t edge;  // members_[first], whose line the bundle follows
   int32_t count;
   int32_t top;    // the lowest scanline where a member ends
-  int32_t end;    // chain end held by the bundle, or kNone
+  int32_t end;    // the chain the bundle's boundary extends, or kNone
   int32_t slot;   // place in the list
   int32_t mark;   // scanline + 1 when it was last a seed of a scanline
   int32_t done;   // scanline + 1 when it was made or replaced on a scanline
@@ -182,8 +182,8 @@ struct ClosedChain {
   int32_t hole;
 };
 
-// A result boundary meeting at a point. Incoming ones carry `end`; outgoing ones receive an end
-// through `out`.
+// A result boundary meeting at a point. Incoming ones carry their chain in `end`; outgoing ones
+// receive one through `out`.
 struct Item {
   bool incoming;
   bool after_inside;  // the result holds the sector that follows counter-clockwise
@@ -191,8 +191,6 @@ struct Item {
   int32_t end;
   int32_t* out;
 };
-
-int32_t EndOf(int32_t chain, bool tail) { return chain * 2 + (tail ? 1 : 0); }
 
 class Sweep {
  public:
@@ -260,9 +258,9 @@ class Sweep {
 
   int32_t NewChain(double x, double y);
   int32_t Root(int32_t chain);
-  void AddAtTail(int32_t end, double x, double y);
-  void AddAtHead(int32_t end, double x, double y);
-  void Join(int32_t tail_end, int32_t head_end, int32_t hole);
+  void AddAtTail(int32_t chain, double x, double y);
+  void AddAtHead(int32_t chain, double x, double y);
+  void Join(int32_t tail, int32_t head, int32_t hole);
 
   Arena* const arena_;
   bool inside_[4];
@@ -296,7 +294,7 @@ class Sweep {
   double y_ = 0, ynext_ = 0;
   // Subject/clip parity just below and just above the scanline, left of the point at hand.
   unsigned below_state_ = 0, above_state_ = 0;
-  int32_t pending_ = kNone;  // end of the horizontal result edge running right along a scanline
+  int32_t pending_ = kNone;  // chain of the horizontal result edge running right along a scanline
   int32_t sloped_ = 0;       // bundles in a plain table that are not vertical
   // Seeds of the scanline that are bundles, and how many of them have left the table.
   int32_t seed_bundles_ = 0, retired_seeds_ = 0;
@@ -932,15 +930,15 @@ bool Sweep::SimplePoint(int32_t j) {
   const bool outside = inside_[left], inside = inside_[left ^ type];
   if (outside != inside) {
     const int32_t chain = NewChain(x, y_);
-    bundles_[upper].end = EndOf(chain, !inside);
-    bundles_[lower].end = EndOf(chain, inside);
+    bundles_[upper].end = chain;
+    bundles_[lower].end = chain;
   }
   InsertAfter(lower, prev);
   Visit(bundles_[lower].top, lower, kNone);
   Predict(prev, lower, j + 1);
   InsertAfter(upper, lower);
   Visit(bundles_[upper].top, upper, kNone);
-  Predict(lower, upper, j + 1);
+  // Two straight edges from one point meet nowhere else: no prediction between them.
   Predict(upper, Next(upper), j + 1);
   return true;
 }
@@ -1135,8 +1133,8 @@ void Sweep::Connect(double x, double y) {
       *a.out = b.end;
     } else {
       const int32_t chain = NewChain(x, y);
-      *a.out = EndOf(chain, false);
-      *b.out = EndOf(chain, true);
+      *a.out = chain;
+      *b.out = chain;
     }
   }
 }
@@ -1160,8 +1158,8 @@ int32_t Sweep::Root(int32_t chain) {
   return root;
 }
 
-void Sweep::AddAtTail(int32_t end, double x, double y) {
-  Chain& c = chains_[Root(end / 2)];
+void Sweep::AddAtTail(int32_t chain, double x, double y) {
+  Chain& c = chains_[Root(chain)];
   const VertexNode& last = nodes_[c.tail];
   if (last.x == x && last.y == y) return;
   const int32_t node = static_cast<int32_t>(nodes_.size());
@@ -1170,8 +1168,8 @@ void Sweep::AddAtTail(int32_t end, double x, double y) {
   c.tail = node;
 }
 
-void Sweep::AddAtHead(int32_t end, double x, double y) {
-  Chain& c = chains_[Root(end / 2)];
+void Sweep::AddAtHead(int32_t chain, double x, double y) {
+  Chain& c = chains_[Root(chain)];
   const VertexNode& first = nodes_[c.head];
   if (first.x == x && first.y == y) return;
   const int32_t node = static_cast<int32_t>(nodes_.size());
@@ -1179,10 +1177,10 @@ void Sweep::AddAtHead(int32_t end, double x, double y) {
   c.head = node;
 }
 
-// Joins the chain whose tail is tail_end to the chain whose head is head_end; when both are one
-// chain it closes as a contour with the given hole flag.
-void Sweep::Join(int32_t tail_end, int32_t head_end, int32_t hole) {
-  const int32_t t = Root(tail_end / 2), h = Root(head_end / 2);
+// Joins the tail of chain `tail` to the head of chain `head`; when both are one chain it closes
+// as a contour with the given hole flag.
+void Sweep::Join(int32_t tail, int32_t head, int32_t hole) {
+  const int32_t t = Root(tail), h = Root(head);
   if (t == h) {
     closed_.push_back(ClosedChain{t, hole});
     return;
