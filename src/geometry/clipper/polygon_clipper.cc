@@ -25,6 +25,9 @@
 // - Output chain: a partial result contour, a list of vertices grown at both ends and joined to
 //   other chains, until its two ends meet and it closes.
 //
+// A difference lies within the heights of its subject and an intersection within those of both
+// inputs: there, edges wholly below those heights are left out and the sweep ends at their top.
+//
 // Horizontal input edges take no part: a region's inside is the even-odd parity of the
 // non-horizontal edges left of a point. Horizontal result edges come from comparing the result
 // just below and just above each scanline; they run from a point where the two differ to the
@@ -215,6 +218,12 @@ class Sweep {
     }
   }
 
+  // The result lies between heights low and high: edges added after this that lie wholly below
+  // low are left out, and the sweep ends at high.
+  void KeepHeights(double low, double high) {
+    low_ = low;
+    high_ = high;
+  }
   // At most `vertices` vertices (and so edges) will be added.
   void Reserve(size_t vertices) {
     input_.reserve(vertices);
@@ -264,6 +273,7 @@ class Sweep {
 
   Arena* const arena_;
   bool inside_[4];
+  double low_ = -HUGE_VAL, high_ = HUGE_VAL;  // the heights the result can lie between
   Buffer<Edge> input_{"edge table creation", arena_};
   // The vertices of the contours that have edges, in input order; until Run, an edge's bottom and
   // top are the indices of its ends here.
@@ -331,7 +341,7 @@ void Sweep::AddContour(const gpc_vertex_list& c, uint8_t type) {
     e.bottom = vertices[up];
     e.top = vertices[1 - up];
     e.type = type;
-    kept += dy != 0;
+    kept += static_cast<size_t>(dy != 0) & static_cast<size_t>(e.yt >= low_);
   }
   input_.resize(first + kept);
   // A contour of horizontal edges only takes no part, and its heights make no scanlines.
@@ -691,12 +701,16 @@ void Sweep::Run() {
   std::fill(scan_first_.begin(), scan_first_.end(), kNone);
   scan_events_.reserve(2 * n);
   const int32_t last = static_cast<int32_t>(count) - 1;
-  for (int32_t j = 0; j <= last; ++j) {
+  const int32_t final_scanline =
+      static_cast<int32_t>(std::upper_bound(scanlines_.begin(), scanlines_.end(), high_) -
+                           scanlines_.begin()) -
+      1;
+  for (int32_t j = 0; j <= final_scanline; ++j) {
     scan_ = j;
     y_ = scanlines_[j];
     ynext_ = j < last ? scanlines_[j + 1] : y_;
-    if (linear_ || !SimplePoint(j)) Scanline(j);
-    if (j < last) {
+    if (!SimplePoint(j)) Scanline(j);
+    if (j < final_scanline) {
       // Vertical bundles alone neither meet, cross nor part.
       if (linear_ && sloped_ > 0) PredictBeam(j);
       Beam(j);
@@ -802,9 +816,9 @@ void Sweep::Scanline(int32_t j) {
   }
 }
 
-// Most scanlines of a large clip hold one vertex of one contour, where an edge ends and the next
-// one starts, two edges start (a local minimum) or two end (a local maximum). When scanline j
-// holds just such a point, of edges of one type and with no other bundle at it, handles it as
+// Most scanlines hold one vertex of one contour, where an edge ends and the next one starts, two
+// edges start (a local minimum) or two end (a local maximum). When scanline j holds just such a
+// point, of edges of one type and with no other bundle at it, handles it as
 // Scanline and Group would, without their general bookkeeping, and returns true; otherwise
 // changes nothing and returns false.
 bool Sweep::SimplePoint(int32_t j) {
@@ -1244,9 +1258,10 @@ struct Box {
 // Up to this many pairs of contours, the boxes of two polygons are tested pair by pair.
 constexpr size_t kPairwiseBoxes = 64;
 
-// The bounding box of every contour of p.
-void ContourBoxes(const gpc_polygon* p, Buffer<Box>& boxes) {
+// The bounding box of every contour of p, and of all of them.
+void ContourBoxes(const gpc_polygon* p, Buffer<Box>& boxes, Box* extent) {
   boxes.resize(static_cast<size_t>(p->num_contours));
+  *extent = Box{HUGE_VAL, HUGE_VAL, -HUGE_VAL, -HUGE_VAL};
   for (int32_t c = 0; c < p->num_contours; ++c) {
     Box b{HUGE_VAL, HUGE_VAL, -HUGE_VAL, -HUGE_VAL};
     const gpc_vertex_list& list = p->contour[c];
@@ -1257,16 +1272,20 @@ void ContourBoxes(const gpc_polygon* p, Buffer<Box>& boxes) {
       b.ymax = std::max(b.ymax, list.vertex[v].y);
     }
     boxes[c] = b;
+    extent->ymin = std::min(extent->ymin, b.ymin);
+    extent->ymax = std::max(extent->ymax, b.ymax);
   }
 }
 
-// Marks the contours of subject and clip that overlap some contour of the other polygon.
+// Marks the contours of subject and clip that overlap some contour of the other polygon, and
+// gives the heights that each polygon spans.
 void MarkOverlapping(const gpc_polygon* subject, const gpc_polygon* clip,
-                     Buffer<uint8_t>& subject_used, Buffer<uint8_t>& clip_used, Arena* arena) {
+                     Buffer<uint8_t>& subject_used, Buffer<uint8_t>& clip_used, Box* subject_extent,
+                     Box* clip_extent, Arena* arena) {
   Buffer<Box> s("Bounding box creation", arena);
   Buffer<Box> c("Bounding box creation", arena);
-  ContourBoxes(subject, s);
-  ContourBoxes(clip, c);
+  ContourBoxes(subject, s, subject_extent);
+  ContourBoxes(clip, c, clip_extent);
   subject_used.resize(s.size());
   clip_used.resize(c.size());
   std::memset(subject_used.data(), 0, s.size());
@@ -1357,7 +1376,10 @@ void gpc_polygon_clip(gpc_op op, gpc_polygon* subject, gpc_polygon* clip, gpc_po
   Buffer<uint8_t> subject_used("overlap table creation", &arena);
   Buffer<uint8_t> clip_used("overlap table creation", &arena);
   const bool prune = (op == GPC_DIFF || op == GPC_INT) && !IsEmpty(subject) && !IsEmpty(clip);
-  if (prune) MarkOverlapping(subject, clip, subject_used, clip_used, &arena);
+  Box subject_extent{}, clip_extent{};
+  if (prune) {
+    MarkOverlapping(subject, clip, subject_used, clip_used, &subject_extent, &clip_extent, &arena);
+  }
   auto take_subject = [&](int32_t c) {
     return subject->contour[c].num_vertices >= 3 && !(prune && op == GPC_INT && !subject_used[c]);
   };
@@ -1366,6 +1388,12 @@ void gpc_polygon_clip(gpc_op op, gpc_polygon* subject, gpc_polygon* clip, gpc_po
   };
 
   Sweep sweep(op, &arena);
+  // A difference lies within the heights of the subject, an intersection within those of both.
+  if (prune) {
+    const bool both = op == GPC_INT;
+    sweep.KeepHeights(both ? std::max(subject_extent.ymin, clip_extent.ymin) : subject_extent.ymin,
+                      both ? std::min(subject_extent.ymax, clip_extent.ymax) : subject_extent.ymax);
+  }
   size_t edges = 0;
   for (int32_t c = 0; c < subject->num_contours; ++c) {
     if (take_subject(c)) edges += static_cast<size_t>(subject->contour[c].num_vertices);
