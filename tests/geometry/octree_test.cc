@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <memory>
 #include <set>
 #include <vector>
 
@@ -121,9 +122,15 @@ TEST(Octree, QueriesAddToWhatTheOutputHeld) {
   EXPECT_EQ(tree.GetNodesByBox(Box(200, 0, 0, 300, 100, 100), list), 3);
 }
 
+// A tree whose nodes can be unlinked by identifier alone, as derived trees do.
+struct UnlinkingTree : COctTree {
+  using COctNode::__RemoveNode;
+  using COctTree::COctTree;
+};
+
 TEST(Octree, ExtentWideningRemovalAndClear) {
   CountedData::destroyed = 0;
-  COctTree tree(Box(0, 0, 0, 100, 100, 100));
+  UnlinkingTree tree(Box(0, 0, 0, 100, 100, 100));
   lumo_test::RandomBoxes random(3);
   for (DWORD id = 1; id <= 200; ++id) {
     tree.InsertNode(new CountedData(random.Box(0, 80, 20), id));
@@ -147,6 +154,13 @@ TEST(Octree, ExtentWideningRemovalAndClear) {
   EXPECT_EQ(CountedData::destroyed, 3);
   EXPECT_EQ(ExpectWellFormed(tree, 17), 0);
   EXPECT_EQ(tree.GetDataMap().size(), 200u);
+
+  // Unlinking leaves the object to whoever holds it.
+  std::unique_ptr<COctNodeData> unlinked(tree.GetDataMap().Find(18));
+  EXPECT_FALSE(tree.__RemoveNode(778));
+  EXPECT_TRUE(tree.__RemoveNode(18));
+  EXPECT_EQ(ExpectWellFormed(tree, 18), 0);
+  unlinked.reset();
 
   const OctBox root = tree.GetNodeBox();
   tree.Clear();

@@ -137,6 +137,8 @@ TEST(Quat, OppositeDirections) {
 
   q.makeRotate_original(Vec3(0, 3, 1), Vec3(0, -3, -1));  // x smallest: about from x X
   ExpectNear(q, Quat(0, 1 / std::sqrt(10.0), -3 / std::sqrt(10.0), 0));
+  q.makeRotate_original(Vec3(2, 0, 1), Vec3(-2, 0, -1));  // y smallest: about from x Y
+  ExpectNear(q, Quat(-1 / std::sqrt(5.0), 0, 2 / std::sqrt(5.0), 0));
   q.makeRotate_original(Vec3(0, 3, 0), Vec3(0, -1, 0));  // x and z tie: about from x Z
   EXPECT_EQ(q, Quat(1, 0, 0, 0));
   q.makeRotate_original(Vec3(1, 0, 0), Vec3(-2, 0, 0));  // x largest, z not above y: axis Z

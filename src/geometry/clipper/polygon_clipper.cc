@@ -111,7 +111,7 @@ struct Bundle {
   int32_t end;    // the chain the bundle's boundary extends, or kNone
   int32_t slot;   // place in the list
   int32_t mark;   // scanline + 1 when it was last a seed of a scanline
-  int32_t done;   // scanline + 1 when it was made or replaced on a scanline
+  int32_t done;   // scanline + 1 when Scanline made or replaced it there, read on that one only
   uint8_t mask;   // xor of the member types
   uint8_t right;  // subject/clip parity just right of the bundle
   bool alive;
@@ -858,7 +858,6 @@ bool Sweep::SimplePoint(int32_t j) {
   for (int k = 0; k < starts; ++k) {
     if (input_[starting[k]].type != type) return false;
   }
-  const int32_t stamp = j + 1;
   if (ends == 2) {
     // A local maximum: the two bundles are neighbours and leave the table.
     if (Next(ending[1]) == ending[0]) std::swap(ending[0], ending[1]);
@@ -896,7 +895,7 @@ bool Sweep::SimplePoint(int32_t j) {
     const int32_t id = static_cast<int32_t>(bundles_.size());
     const unsigned left = prev == kNone ? 0 : bundles_[prev].right;
     bundles_.push_back(Bundle{static_cast<int32_t>(members_.size()), e, 1, edge.top, kNone, kNone,
-                              0, stamp, type, static_cast<uint8_t>(left ^ type), true});
+                              0, 0, type, static_cast<uint8_t>(left ^ type), true});
     members_.push_back(e);
     Bundle& made = bundles_[id];
     const Bundle& old = bundles_[b];
@@ -936,7 +935,7 @@ bool Sweep::SimplePoint(int32_t j) {
   for (int k = 0; k < 2; ++k) {
     const Edge& edge = input_[starting[k]];
     bundles_.push_back(Bundle{static_cast<int32_t>(members_.size()), starting[k], 1, edge.top,
-                              kNone, kNone, 0, stamp, type,
+                              kNone, kNone, 0, 0, type,
                               static_cast<uint8_t>(k == 0 ? left ^ type : left), true});
     members_.push_back(starting[k]);
   }
