@@ -281,6 +281,8 @@ TEST_P(OdbcTest, RollbackDiscardsAndCommitKeeps) {
   conn_->ExecuteSQL("INSERT INTO Items(Num, Name) VALUES(3, 'kept')");
   conn_->ExecuteSQL("UPDATE Items SET Name = 'both' WHERE Name = 'kept'");
   EXPECT_EQ(conn_->GetLastRowCount(), 2);
+  CDatabase closed;
+  EXPECT_THAT(DbErrorOf([&] { closed.CommitTrans(); }), HasSubstr("not open"));
 }
 
 TEST_P(OdbcTest, WrittenRowsNameTheRecordsAStatementWroteAsTheyAreAfterIt) {

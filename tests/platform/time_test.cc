@@ -157,6 +157,9 @@ TEST(OleDateTime, ValidDatesFollowTheCalendarAndCountDaysFromTheEpoch) {
   EXPECT_EQ(COleDateTime(2000, 1, 1, 18, 0, 0).m_dt, 36526.75);
   EXPECT_EQ(COleDateTime(1899, 12, 29, 6, 0, 0).m_dt, -1.25);
   EXPECT_EQ(COleDateTime(-1.25).GetHour(), 6);
+  // A time a tenth of a second before midnight rounds to the next day, either side of the epoch.
+  EXPECT_EQ(COleDateTime(36526 + 86399.9 / 86400).GetDay(), 2);
+  EXPECT_EQ(COleDateTime(-1 - 86399.9 / 86400).GetDay(), 28);
 }
 
 }  // namespace

@@ -369,10 +369,12 @@ TEST(Wnd, EditBoxTypingSelectionAndClipboard) {
   EXPECT_EQ(::SendMessage(edit.m_hWnd, EM_GETSEL, 0, 0), MAKELPARAM(0, 4));
 
   // Ctrl+C goes through translation to the box unless a window above takes it first; the box
-  // sends itself WM_COPY without parameters, as a procedure subclassing it sees.
+  // sends itself WM_COPY (Ctrl+X WM_CUT, Ctrl+V WM_PASTE) without parameters, as a procedure
+  // subclassing it sees.
   SetWindowLongPtr(edit.m_hWnd, GWLP_WNDPROC,
                    reinterpret_cast<LONG_PTR>(+[](HWND h, UINT m, WPARAM w, LPARAM l) {
-                     EXPECT_TRUE(m != WM_COPY || (w == 0 && l == 0));
+                     const bool clipboard = m == WM_COPY || m == WM_CUT || m == WM_PASTE;
+                     EXPECT_TRUE(!clipboard || (w == 0 && l == 0));
                      return AfxWndProc(h, m, w, l);
                    }));
   frame.swallowCtrlC = true;
