@@ -12,6 +12,7 @@
 
 #include "lumotools/platform/sync.h"
 #include "lumotools/platform/time.h"
+#include "lumotools/platform/window.h"
 #include "support/manual_clock.h"
 
 namespace {
@@ -92,6 +93,25 @@ TEST(MessageQueue, QueueExistsFromFirstUseUntilItsThreadEnds) {
   EXPECT_TRUE(PostThreadMessage(id, WM_USER, 0, 0));
   worker.join();
   EXPECT_FALSE(PostThreadMessage(id, WM_USER, 0, 0));
+}
+
+// Another thread may post to a window as soon as it exists, before its thread has looked at its
+// queue.
+TEST(MessageQueue, AWindowGivesItsThreadTheQueueThatOthersPostTo) {
+  std::promise<HWND> made;
+  std::promise<void> posted;
+  std::thread owner([&] {
+    const HWND h =
+        CreateWindowEx(0, "EDIT", "w", 0, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
+    made.set_value(h);
+    posted.get_future().wait();
+    MSG msg;
+    EXPECT_TRUE(PeekMessage(&msg, h, WM_USER, WM_USER, PM_REMOVE));
+    DestroyWindow(h);
+  });
+  EXPECT_TRUE(PostMessage(made.get_future().get(), WM_USER, 0, 0));
+  posted.set_value();
+  owner.join();
 }
 
 // Timers on a hand-advanced clock. Every timer a test sets goes through Set, so that none outlives
