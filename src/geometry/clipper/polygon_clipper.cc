@@ -818,9 +818,9 @@ void Sweep::Scanline(int32_t j) {
 
 // Most scanlines hold one vertex of one contour, where an edge ends and the next one starts, two
 // edges start (a local minimum) or two end (a local maximum). When scanline j holds just such a
-// point, of edges of one type and with no other bundle at it, handles it as
-// Scanline and Group would, without their general bookkeeping, and returns true; otherwise
-// changes nothing and returns false.
+// point, of edges of one type and with no other bundle at it, handles it as Scanline and Group
+// would, without their general bookkeeping, and returns true; otherwise changes nothing and
+// returns false.
 bool Sweep::SimplePoint(int32_t j) {
   int32_t starting[2];
   int32_t ending[2];
@@ -1271,13 +1271,15 @@ void ContourBoxes(const gpc_polygon* p, Buffer<Box>& boxes, Box* extent) {
       b.ymax = std::max(b.ymax, list.vertex[v].y);
     }
     boxes[c] = b;
+    extent->xmin = std::min(extent->xmin, b.xmin);
     extent->ymin = std::min(extent->ymin, b.ymin);
+    extent->xmax = std::max(extent->xmax, b.xmax);
     extent->ymax = std::max(extent->ymax, b.ymax);
   }
 }
 
 // Marks the contours of subject and clip that overlap some contour of the other polygon, and
-// gives the heights that each polygon spans.
+// gives the bounding box of each polygon.
 void MarkOverlapping(const gpc_polygon* subject, const gpc_polygon* clip,
                      Buffer<uint8_t>& subject_used, Buffer<uint8_t>& clip_used, Box* subject_extent,
                      Box* clip_extent, Arena* arena) {
