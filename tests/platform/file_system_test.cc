@@ -142,6 +142,41 @@ TEST(FileSearch, TimesBefore1601AreZero) {
   EXPECT_EQ(0u, entry.ftLastWriteTime.dwLowDateTime | entry.ftLastWriteTime.dwHighDateTime);
 }
 
+// Directories of long names take many reads of the kernel's entries; two searches open at once
+// each keep their own place.
+TEST(FileSearch, LargeDirectoriesAreReadWholeBySearchesOpenTogether) {
+  ScratchDir a, b;
+  Names inA, inB;
+  for (int i = 0; i < 600; ++i) {
+    const std::string name = std::to_string(i) + std::string(200, 'n');
+    a.WriteFile(name + ".a", "");
+    inA.insert(name + ".a");
+    if (i % 2 == 0) {
+      b.WriteFile(name + ".b", "");
+      inB.insert(name + ".b");
+    }
+  }
+  WIN32_FIND_DATAA fdA, fdB;
+  HANDLE hA = FindFirstFileExA((a.path() + "/*").c_str(), FindExInfoBasic, &fdA,
+                               FindExSearchNameMatch, nullptr, LUMO_FIND_NO_DOT_ENTRIES);
+  HANDLE hB = FindFirstFileExA((b.path() + "/*").c_str(), FindExInfoBasic, &fdB,
+                               FindExSearchNameMatch, nullptr, LUMO_FIND_NO_DOT_ENTRIES);
+  ASSERT_NE(INVALID_HANDLE_VALUE, hA);
+  ASSERT_NE(INVALID_HANDLE_VALUE, hB);
+  std::multiset<std::string> foundA{fdA.cFileName}, foundB{fdB.cFileName};
+  bool moreA = true, moreB = true;
+  while (moreA || moreB) {
+    if (moreA && (moreA = FindNextFileA(hA, &fdA) != FALSE)) foundA.insert(fdA.cFileName);
+    if (moreB && (moreB = FindNextFileA(hB, &fdB) != FALSE)) foundB.insert(fdB.cFileName);
+  }
+  EXPECT_TRUE(FindClose(hA));
+  EXPECT_EQ(std::multiset<std::string>(inA.begin(), inA.end()), foundA);
+  // A search opened after another closed reads its directory from the start.
+  EXPECT_EQ(inA, Found(a.path() + "/*.a"));
+  EXPECT_TRUE(FindClose(hB));
+  EXPECT_EQ(std::multiset<std::string>(inB.begin(), inB.end()), foundB);
+}
+
 TEST(FileSearch, BadHandlesAreRefused) {
   WIN32_FIND_DATAA fd;
   EXPECT_FALSE(FindNextFileA(INVALID_HANDLE_VALUE, &fd));

@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstddef>
 #include <cstring>
@@ -113,19 +114,76 @@ bool IsDotEntry(const char* name) {
   return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
 }
 
+// The entries of a directory, read straight from the kernel in blocks. The C library's directory
+// stream would ask for the directory's status and take a fresh 32 KiB buffer for every directory
+// opened, and lock itself for every entry; a walk over many small directories feels all three.
+class DirectoryReader {
+ public:
+  // Takes the directory open as fd, and closes it when destroyed.
+  // Raises std::bad_alloc, leaving fd open, when no buffer can be had.
+  explicit DirectoryReader(int fd) : m_buffer(TakeBuffer()), m_fd(fd) {}
+  DirectoryReader(const DirectoryReader&) = delete;
+  DirectoryReader& operator=(const DirectoryReader&) = delete;
+  ~DirectoryReader() {
+    ::close(m_fd);
+    ReturnBuffer(std::move(m_buffer));
+  }
+
+  int fd() const { return m_fd; }
+
+  // The next entry; nullptr at the end, or when the directory cannot be read further.
+  const struct dirent64* Next() {
+    if (m_next == m_end) {
+      const ssize_t got = ::getdents64(m_fd, m_buffer.get(), kBufferSize);
+      if (got <= 0) return nullptr;
+      m_next = 0;
+      m_end = static_cast<size_t>(got);
+    }
+    const auto* entry = reinterpret_cast<const struct dirent64*>(m_buffer.get() + m_next);
+    m_next += entry->d_reclen;
+    return entry;
+  }
+
+ private:
+  static constexpr size_t kBufferSize = 32 * 1024;
+  using Buffer = std::unique_ptr<char[]>;
+
+  // The buffer of the last reader closed, if no other reader has taken it since: one directory
+  // after another reuses the same storage, on any thread.
+  static std::atomic<char*> s_spare;
+
+  static Buffer TakeBuffer() {
+    if (char* spare = s_spare.exchange(nullptr, std::memory_order_acquire)) return Buffer(spare);
+    // Aligned as new aligns, which suits the kernel's 8-byte aligned records.
+    return Buffer(new char[kBufferSize]);
+  }
+  static void ReturnBuffer(Buffer buffer) {
+    char* expected = nullptr;
+    if (s_spare.compare_exchange_strong(expected, buffer.get(), std::memory_order_release)) {
+      buffer.release();
+    }
+  }
+
+  Buffer m_buffer;
+  const int m_fd;
+  size_t m_next = 0;  // the unread records are [m_next, m_end) of m_buffer
+  size_t m_end = 0;
+};
+
+std::atomic<char*> DirectoryReader::s_spare{nullptr};
+
 // A search over one open directory. Each entry is read and described when it is asked for, on
 // the caller's thread.
 class Search final : public KernelObject {
  public:
-  Search(DIR* dir, std::string mask, bool onlyDirectories, DWORD flags)
-      : m_dir(dir),
+  Search(int directoryFd, std::string mask, bool onlyDirectories, DWORD flags)
+      : m_dir(directoryFd),
         m_mask(std::move(mask)),
         m_exact(!lumo_platform::HasWildcards(m_mask)),
         m_everyName(lumo_platform::TakesEveryName(m_mask)),
         m_onlyDirectories(onlyDirectories),
         m_noDotEntries((flags & LUMO_FIND_NO_DOT_ENTRIES) != 0),
         m_directoryNamesOnly((flags & LUMO_FIND_DIRECTORY_NAMES_ONLY) != 0) {}
-  ~Search() override { ::closedir(m_dir); }
 
   // Fills fd with the first matching entry; false when there is none. A name without wildcards
   // is looked up directly, and the directory is read for a spelling in another case only when
@@ -135,9 +193,9 @@ class Search final : public KernelObject {
       return Next(fd);
     }
     struct stat st;
-    if (::fstatat(::dirfd(m_dir), m_mask.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0) {
+    if (::fstatat(m_dir.fd(), m_mask.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0) {
       std::strcpy(fd->cFileName, m_mask.c_str());
-      if (Describe(::dirfd(m_dir), S_ISLNK(st.st_mode) ? DT_LNK : DT_REG, fd) &&
+      if (Describe(m_dir.fd(), S_ISLNK(st.st_mode) ? DT_LNK : DT_REG, fd) &&
           (!m_onlyDirectories || (fd->dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0)) {
         m_done = true;
         return true;
@@ -148,7 +206,7 @@ class Search final : public KernelObject {
 
   // Fills fd with the next matching entry; false at the end.
   bool Next(WIN32_FIND_DATAA* fd) {
-    while (const dirent* entry = ::readdir(m_dir)) {
+    while (const struct dirent64* entry = m_dir.Next()) {
       const char* name = entry->d_name;
       if (m_onlyDirectories && entry->d_type != DT_DIR && entry->d_type != DT_LNK &&
           entry->d_type != DT_UNKNOWN) {
@@ -162,7 +220,7 @@ class Search final : public KernelObject {
       std::memcpy(fd->cFileName, name, length + 1);
       if (m_directoryNamesOnly && entry->d_type == DT_DIR) {
         FillAsDirectory(fd);
-      } else if (!Describe(::dirfd(m_dir), entry->d_type, fd)) {
+      } else if (!Describe(m_dir.fd(), entry->d_type, fd)) {
         continue;
       }
       if (m_onlyDirectories && (fd->dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) continue;
@@ -175,7 +233,7 @@ class Search final : public KernelObject {
   bool Done() const { return m_done; }
 
  private:
-  DIR* m_dir;
+  DirectoryReader m_dir;
   const std::string m_mask;
   const bool m_exact;      // a mask without wildcards names one entry
   const bool m_everyName;  // the mask takes every name, so names need no matching
@@ -205,9 +263,14 @@ Search* OpenSearch(LPCSTR lpFileName, FINDEX_SEARCH_OPS fSearchOp, DWORD flags) 
   } else {
     directory.resize(slash + 1);
   }
-  DIR* dir = ::opendir(directory.c_str());
-  if (dir == nullptr) return nullptr;
-  return new Search(dir, std::move(mask), fSearchOp == FindExSearchLimitToDirectories, flags);
+  const int dir = ::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_NONBLOCK | O_CLOEXEC);
+  if (dir < 0) return nullptr;
+  try {
+    return new Search(dir, std::move(mask), fSearchOp == FindExSearchLimitToDirectories, flags);
+  } catch (...) {
+    ::close(dir);
+    throw;
+  }
 }
 
 // An open file. Opened for a sequential scan it reads ahead in large blocks and serves smaller
