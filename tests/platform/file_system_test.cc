@@ -145,36 +145,33 @@ TEST(FileSearch, TimesBefore1601AreZero) {
 // Directories of long names take many reads of the kernel's entries; two searches open at once
 // each keep their own place.
 TEST(FileSearch, LargeDirectoriesAreReadWholeBySearchesOpenTogether) {
-  ScratchDir a, b;
-  Names inA, inB;
-  for (int i = 0; i < 600; ++i) {
+  ScratchDir dirs[2];
+  std::multiset<std::string> written[2], found[2];
+  for (int i = 0; i < 900; ++i) {
     const std::string name = std::to_string(i) + std::string(200, 'n');
-    a.WriteFile(name + ".a", "");
-    inA.insert(name + ".a");
-    if (i % 2 == 0) {
-      b.WriteFile(name + ".b", "");
-      inB.insert(name + ".b");
+    dirs[i % 3 == 0].WriteFile(name, "");
+    written[i % 3 == 0].insert(name);
+  }
+  // A search closed leaves its storage to the next one; two open at once keep their own.
+  EXPECT_EQ(Names(written[1].begin(), written[1].end()),
+            Found(dirs[1].path() + "/*", FindExSearchNameMatch, LUMO_FIND_NO_DOT_ENTRIES));
+  WIN32_FIND_DATAA fd[2];
+  HANDLE h[2];
+  for (int d = 0; d < 2; ++d) {
+    h[d] = FindFirstFileExA((dirs[d].path() + "/*").c_str(), FindExInfoBasic, &fd[d],
+                            FindExSearchNameMatch, nullptr, LUMO_FIND_NO_DOT_ENTRIES);
+    ASSERT_NE(INVALID_HANDLE_VALUE, h[d]);
+  }
+  for (bool more[2] = {true, true}; more[0] || more[1];) {
+    for (int d = 0; d < 2; ++d) {
+      if (more[d]) found[d].insert(fd[d].cFileName);
+      more[d] = more[d] && FindNextFileA(h[d], &fd[d]);
     }
   }
-  WIN32_FIND_DATAA fdA, fdB;
-  HANDLE hA = FindFirstFileExA((a.path() + "/*").c_str(), FindExInfoBasic, &fdA,
-                               FindExSearchNameMatch, nullptr, LUMO_FIND_NO_DOT_ENTRIES);
-  HANDLE hB = FindFirstFileExA((b.path() + "/*").c_str(), FindExInfoBasic, &fdB,
-                               FindExSearchNameMatch, nullptr, LUMO_FIND_NO_DOT_ENTRIES);
-  ASSERT_NE(INVALID_HANDLE_VALUE, hA);
-  ASSERT_NE(INVALID_HANDLE_VALUE, hB);
-  std::multiset<std::string> foundA{fdA.cFileName}, foundB{fdB.cFileName};
-  bool moreA = true, moreB = true;
-  while (moreA || moreB) {
-    if (moreA && (moreA = FindNextFileA(hA, &fdA) != FALSE)) foundA.insert(fdA.cFileName);
-    if (moreB && (moreB = FindNextFileA(hB, &fdB) != FALSE)) foundB.insert(fdB.cFileName);
-  }
-  EXPECT_TRUE(FindClose(hA));
-  EXPECT_EQ(std::multiset<std::string>(inA.begin(), inA.end()), foundA);
-  // A search opened after another closed reads its directory from the start.
-  EXPECT_EQ(inA, Found(a.path() + "/*.a"));
-  EXPECT_TRUE(FindClose(hB));
-  EXPECT_EQ(std::multiset<std::string>(inB.begin(), inB.end()), foundB);
+  EXPECT_TRUE(FindClose(h[0]));
+  EXPECT_TRUE(FindClose(h[1]));
+  EXPECT_EQ(written[0], found[0]);
+  EXPECT_EQ(written[1], found[1]);
 }
 
 TEST(FileSearch, BadHandlesAreRefused) {
