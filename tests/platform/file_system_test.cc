@@ -49,15 +49,13 @@ WIN32_FIND_DATAA Entry(const std::string& path) {
 
 TEST(FileSearch, MasksMatchWithoutRegardToCase) {
   ScratchDir dir;
-  for (const char* name : {"a.TXT", "b.txt", "B.txt", "c.txt.bak", "README", "x1.dat", "x22.dat"}) {
-    dir.WriteFile(name, "data");
-  }
+  const Names all{"a.TXT", "b.txt", "B.txt", "c.txt.bak", "README", "x1.dat", "x22.dat", ".x"};
+  for (const std::string& name : all) dir.WriteFile(name, "data");
   const std::string base = dir.path() + "/";
   EXPECT_EQ(Found(base + "*.txt"), (Names{"a.TXT", "b.txt", "B.txt"}));
   EXPECT_EQ(Found(base + "x?.dat"), (Names{"x1.dat"}));
-  EXPECT_EQ(Found(base + "*.*", FindExSearchNameMatch, LUMO_FIND_NO_DOT_ENTRIES),
-            (Names{"a.TXT", "b.txt", "B.txt", "c.txt.bak", "README", "x1.dat", "x22.dat"}));
-  EXPECT_EQ(Found(base + "*").size(), 9u);
+  EXPECT_EQ(Found(base + "*.*", FindExSearchNameMatch, LUMO_FIND_NO_DOT_ENTRIES), all);
+  EXPECT_EQ(Found(base + "*").size(), 10u);
   EXPECT_TRUE(Found(base + "..", FindExSearchNameMatch, LUMO_FIND_NO_DOT_ENTRIES).empty());
   EXPECT_EQ(Found(base + "readme.*"), (Names{"README"}));
   EXPECT_TRUE(Found(base + "*.none").empty());
@@ -84,7 +82,10 @@ TEST(FileSearch, DescribesEntriesAndLinksAsTheirOwnLookupsDo) {
   const CTime written(fd.ftLastWriteTime);
   EXPECT_LE(std::abs(static_cast<long long>(written.GetTime() - CTime::GetCurrentTime().GetTime())),
             60);
-  EXPECT_EQ(FILE_ATTRIBUTE_DIRECTORY, Entry(dir.path() + "/sub").dwFileAttributes);
+  // "." and ".." are not hidden.
+  for (const char* name : {"/sub", "/sub/.", "/sub/.."}) {
+    EXPECT_EQ(FILE_ATTRIBUTE_DIRECTORY, Entry(dir.path() + name).dwFileAttributes) << name;
+  }
   dir.WriteFile("plain", "12");
   EXPECT_EQ(FILE_ATTRIBUTE_NORMAL, Entry(dir.path() + "/plain").dwFileAttributes);
 
@@ -242,10 +243,13 @@ TEST(FileReading, SequentialScanReadsAheadAndSeeksExactly) {
   EXPECT_TRUE(readsAt(300000, 10));
   CloseHandle(h);
 
-  // Views in chunks that do not divide the read-ahead: every byte once, in order, fewer only at
-  // the end; a file opened without the sequential flag always reads into the given buffer.
+  // Views in chunks that do not divide the read-ahead, over a file that fills it more than once:
+  // every byte once, in order, fewer only at the end; a file opened without the sequential flag
+  // always reads into the given buffer.
+  content += content + content + content + content;
+  const std::string longer = dir.WriteFile("longer", content);
   for (DWORD flags : {FILE_FLAG_SEQUENTIAL_SCAN, DWORD{0}}) {
-    h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, flags,
+    h = CreateFileA(longer.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, flags,
                     nullptr);
     ASSERT_NE(INVALID_HANDLE_VALUE, h);
     std::string seen;
