@@ -161,6 +161,8 @@ TEST_F(WindowTest, MessagesReachTheChainOfProceduresOfLiveWindowsOnTheirThread) 
         return CallWindowProc(previous, h, m, w, l);
       })));
   EXPECT_EQ(previous, &RecordingProc);
+  EXPECT_EQ(CallWindowProc(nullptr, top, WM_USER, 0, 0), 0);
+  EXPECT_EQ(GetWindowLongPtr(top, GWLP_USERDATA), 0);
   EXPECT_EQ(SendMessage(top, WM_USER, 0, 0), 42);
   EXPECT_EQ(Journal(), (Lines{"hook", "top:user"}));
 
