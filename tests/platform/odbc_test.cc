@@ -131,6 +131,11 @@ TEST_P(OdbcTest, ReadsFieldsByNameWithTheDefaultTypeOfEachColumn) {
   aggregates.GetFieldValue("m", v);
   ASSERT_EQ(v.m_dwType, static_cast<DWORD>(DBVT_LONG));
   EXPECT_EQ(v.m_lVal, 9);
+  CRecordset unnamed(conn_.get());
+  unnamed.Open(CRecordset::forwardOnly, "SELECT Name FROM Items WHERE Num = 9",
+               CRecordset::readOnly);
+  unnamed.GetFieldValue("Name", v);
+  EXPECT_EQ(v.m_dwType, static_cast<DWORD>(DBVT_NULL)) << "a text NULL is no empty text";
 }
 
 TEST_P(OdbcTest, AcceptsTheAccessFormsOfDeleteAndBrackets) {

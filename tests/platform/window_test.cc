@@ -275,6 +275,15 @@ ON_BN_CLICKED(7, OnClicked)
 ON_CONTROL(EN_CHANGE, 8, OnEditChange)
 END_MESSAGE_MAP()
 
+// A frame whose own map takes one command: the others reach the handlers in its base's map.
+class DerivedFrame : public RecordingFrame {
+  DECLARE_MESSAGE_MAP()
+};
+
+BEGIN_MESSAGE_MAP(DerivedFrame, RecordingFrame)
+ON_CONTROL(EN_CHANGE, 8, OnEditChange)
+END_MESSAGE_MAP()
+
 // An edit that deletes itself when its window goes, and handles its own focus notifications.
 class SelfDeletingEdit : public CEdit {
  public:
@@ -306,7 +315,7 @@ ON_CONTROL_REFLECT(EN_SETFOCUS, OnOwnSetFocus)
 END_MESSAGE_MAP()
 
 TEST(Wnd, MessageMapsReflectionAndSelfDeletion) {
-  RecordingFrame frame;
+  DerivedFrame frame;
   auto* edit = new SelfDeletingEdit;
   edit->log = &frame.seen;
   ASSERT_TRUE(edit->Create(WS_CHILD | WS_VISIBLE, CRect(0, 0, 100, 20), &frame, 8));
