@@ -412,6 +412,14 @@ TEST(Wnd, EditBoxTypingSelectionAndClipboard) {
   edit.GetWindowText(text);
   EXPECT_STREQ(text, "A b1");
   EXPECT_EQ(::SendMessage(edit.m_hWnd, EM_GETSEL, 0, 0), MAKELPARAM(0, 4));
+  // Delete takes the selection, or else the character after the caret.
+  edit.SetSel(1, 3);
+  LumoPressKey(VK_DELETE);
+  LumoPressKey(VK_HOME);
+  LumoPressKey(VK_DELETE);
+  LumoPumpPendingMessages();
+  edit.GetWindowText(text);
+  EXPECT_STREQ(text, "1");
 
   // A long text scrolls so that the caret stays in the 40-pixel box: 8 pixels a character, or
   // half the font's height.
