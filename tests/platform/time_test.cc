@@ -141,7 +141,8 @@ TEST(OleDateTime, ValidDatesFollowTheCalendarAndCountDaysFromTheEpoch) {
   };
   for (const auto& c : kCases) {
     const int* d = c.date;
-    const COleDateTime t(d[0], d[1], d[2], d[3], d[4], d[5]);
+    COleDateTime t;
+    EXPECT_EQ(t.SetDateTime(d[0], d[1], d[2], d[3], d[4], d[5]), c.valid ? 0 : 1);
     EXPECT_EQ(t.GetStatus() == COleDateTime::valid, c.valid) << d[0] << '-' << d[1] << '-' << d[2];
     if (c.valid) {
       EXPECT_EQ(t.GetYear() * 10000 + t.GetMonth() * 100 + t.GetDay(),
