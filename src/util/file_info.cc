@@ -26,6 +26,38 @@ void AddProgress(volatile DWORD* progress, DWORD bytes) {
   }
 }
 
+// Whether a goes strictly before b under ordering code order, one of the four that sort: the place
+// of a new entry is before the first entry it does not follow.
+bool OrderedBefore(long order, const CFileInfo& a, const CFileInfo& b) {
+  switch (order) {
+    case CFileInfoArray::kBySizeAscending:
+      return a.GetLength64() < b.GetLength64();
+    case CFileInfoArray::kBySizeDescending:
+      return a.GetLength64() > b.GetLength64();
+    case CFileInfoArray::kByPathAscending:
+      return a.GetFilePath().Compare(b.GetFilePath()) < 0;
+    default:  // kByPathDescending
+      return a.GetFilePath().Compare(b.GetFilePath()) > 0;
+  }
+}
+
+// Moves the entries [data + kept, data + size), in the order they arrived, to the places that
+// inserting each in turn by order would give them, [data, data + kept) being in order already:
+// each goes before every entry it does not follow, so equal entries end in reverse order of
+// arrival, ahead of the equal ones kept. Moves only; allocates at most scratch space it can do
+// without.
+void SortInArrivals(CFileInfo* data, size_t kept, size_t size, long order) {
+  const auto before = [order](const CFileInfo& a, const CFileInfo& b) {
+    return OrderedBefore(order, a, b);
+  };
+  CFileInfo* const arrived = data + kept;
+  CFileInfo* const end = data + size;
+  std::reverse(arrived, end);
+  std::stable_sort(arrived, end, before);
+  std::rotate(data, arrived, end);
+  std::inplace_merge(data, data + (size - kept), end, before);
+}
+
 // The sum modulo 2^32 of the little-endian words of p, a last partial word padded with zeros.
 DWORD SumWords(const BYTE* p, size_t n) {
   DWORD sum = 0;
@@ -367,16 +399,34 @@ struct CFileInfoArray::DirWalk {
 
 int CFileInfoArray::AddDir(CString dir, CString mask, BOOL recurse, long order, BOOL withDirs,
                            const volatile int* abortFlag, volatile DWORD* progress) {
-  const bool appends = order < kBySizeAscending || order > kByPathDescending;
+  const bool sorts = order >= kBySizeAscending && order <= kByPathDescending;
+  const bool plain = typeid(*this) == typeid(CFileInfoArray);
+  // A plain array already in order takes the walk's entries at its end and sorts them in when
+  // the walk ends, also by an exception: the places that inserting each by a scan gives them, in
+  // O(n log n) rather than O(n^2).
+  const bool sortsAfter = sorts && plain &&
+                          std::is_sorted(GetData(), GetData() + GetSize(),
+                                         [order](const CFileInfo& a, const CFileInfo& b) {
+                                           return OrderedBefore(order, a, b);
+                                         });
   DirWalk walk{*this,
                mask,
                mask == "*" || mask == "*.*",
                recurse != FALSE,
-               order,
+               sortsAfter ? kNoOrder : order,
                withDirs != FALSE,
                abortFlag,
                progress,
-               appends && typeid(*this) == typeid(CFileInfoArray)};
+               plain && (!sorts || sortsAfter)};
+  if (!sortsAfter) return walk.Add(DirWalk::Level{dir, nullptr}, 0);
+  struct SortIn {
+    CFileInfoArray& array;
+    const size_t kept;
+    const long order;
+    ~SortIn() {
+      SortInArrivals(array.GetData(), kept, static_cast<size_t>(array.GetSize()), order);
+    }
+  } sortIn{*this, static_cast<size_t>(GetSize()), order};
   return walk.Add(DirWalk::Level{dir, nullptr}, 0);
 }
 
@@ -390,19 +440,7 @@ INT_PTR CFileInfoArray::AddFileInfo(CFileInfo& fi, long order) {
   const INT_PTR size = GetSize();
   if (order < kBySizeAscending || order > kByPathDescending) return Add(fi);
   INT_PTR at = 0;
-  auto goesBefore = [&fi, order](const CFileInfo& x) {
-    switch (order) {
-      case kBySizeAscending:
-        return x.GetLength64() >= fi.GetLength64();
-      case kBySizeDescending:
-        return x.GetLength64() <= fi.GetLength64();
-      case kByPathAscending:
-        return x.GetFilePath().Compare(fi.GetFilePath()) >= 0;
-      default:  // kByPathDescending
-        return x.GetFilePath().Compare(fi.GetFilePath()) <= 0;
-    }
-  };
-  while (at < size && !goesBefore(GetAt(at))) ++at;
+  while (at < size && OrderedBefore(order, GetAt(at), fi)) ++at;
   InsertAt(at, fi);
   return at;
 }

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "support/bytes.h"
+#include "support/raises.h"
 
 namespace {
 
@@ -54,12 +55,7 @@ TEST(MemFile, AttachedBufferIsWrittenInPlaceAndGrowsOnlyWhenAllowed) {
   file.Seek(2, CFile::begin);
   file.Write("\x09\x07", 2);  // up to the buffer's end needs no growth
   EXPECT_EQ(std::memcmp(buffer, "\x01\x02\x09\x07", 4), 0);
-  try {
-    file.Write("x", 1);
-    ADD_FAILURE() << "grew";
-  } catch (CMemoryException* e) {
-    e->Delete();
-  }
+  EXPECT_TRUE(lumo_test::Raises<CMemoryException>([&] { file.Write("x", 1); })) << "grew";
   EXPECT_EQ(file.Detach(), buffer);
   EXPECT_EQ(file.GetLength(), 0u);
 

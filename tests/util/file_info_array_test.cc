@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <sys/time.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -13,10 +14,12 @@
 #include "lumotools/platform/exception.h"
 #include "lumotools/platform/mem_file.h"
 #include "lumotools/util/file_info.h"
+#include "support/raises.h"
 #include "support/scratch_dir.h"
 
 namespace {
 
+using lumo_test::Raises;
 using lumo_test::ScratchDir;
 
 // Exposes the insertion of ready-made entries.
@@ -153,6 +156,58 @@ TEST(FileInfoArray, WalkOrderHoldsAndAStoppedWalkListsAPrefix) {
       }
     }
   }
+}
+
+// A plain array kept in order gets the walk's entries where inserting each in turn by a scan
+// puts them, ahead of equal entries it held and of equal ones found before; an array out of
+// order gets exactly those scans. Also when a file's time stops the walk.
+TEST(FileInfoArray, SortingWalksPlaceEntriesAsScansInsertingEachInTurn) {
+  Tree tree;
+  tree.dir.WriteFile("a/b/same.txt", "22");
+  tree.dir.WriteFile("c/also.txt", "1");
+  for (int i = 0; i < 24; ++i) tree.dir.WriteFile("e/" + std::to_string(i), "1");
+  const auto fill = [&tree](CFileInfoArray& array, long order) {
+    for (const char* name : {"top.dat", "a/one.txt", "top.txt"}) {
+      array.AddFile((tree.base + name).c_str(), order);
+    }
+    for (INT_PTR i = 0; i < array.GetSize(); ++i) {
+      array.ElementAt(i).Create(array[i].GetFilePath(), static_cast<long>(100 + i));
+    }
+  };
+  const auto listing = [](const CFileInfoArray& array) {
+    std::vector<std::pair<std::string, long>> entries;
+    for (INT_PTR i = 0; i < array.GetSize(); ++i) {
+      entries.emplace_back(array[i].GetFilePath().str(), array[i].GetUserValue());
+    }
+    return entries;
+  };
+  const auto walk = [&](long order, long fillOrder, BOOL withDirs, INT_PTR atLeast) {
+    CFileInfoArray plain;
+    StoppingArray scanned(1000);
+    fill(plain, fillOrder);
+    fill(scanned, fillOrder);
+    const auto add = [&](CFileInfoArray& array) {
+      int added = -1;
+      const bool raised = Raises<CInvalidArgException>(
+          [&] { added = array.AddDir(tree.base.c_str(), "*", TRUE, order, withDirs); });
+      return std::make_pair(raised, added);
+    };
+    EXPECT_EQ(add(plain), add(scanned));
+    EXPECT_EQ(listing(plain), listing(scanned)) << order << " " << fillOrder << " " << withDirs;
+    EXPECT_GE(plain.GetSize(), atLeast) << order << " " << fillOrder << " " << withDirs;
+  };
+  for (long order = CFileInfoArray::kBySizeAscending; order <= CFileInfoArray::kByPathDescending;
+       ++order) {
+    for (long fillOrder : {order, 0L}) {
+      walk(order, fillOrder, FALSE, 34);
+      walk(order, fillOrder, TRUE, 38);
+    }
+  }
+  // Walked after the 29 files in subdirectories.
+  const std::string old = tree.dir.WriteFile("old", "x");
+  const timeval times[2] = {{-315619200, 0}, {-315619200, 0}};  // 1960
+  ASSERT_EQ(0, ::utimes(old.c_str(), times));
+  walk(CFileInfoArray::kBySizeDescending, CFileInfoArray::kBySizeDescending, FALSE, 3 + 29);
 }
 
 TEST(FileInfoArray, AddFileOfNothingAddsTheDefaultEntry) {

@@ -14,10 +14,12 @@
 #include <string>
 
 #include "lumotools/platform/exception.h"
+#include "support/raises.h"
 #include "support/scratch_dir.h"
 
 namespace {
 
+using lumo_test::Raises;
 using lumo_test::ScratchDir;
 
 std::string RandomBytes(size_t n, unsigned seed) {
@@ -43,18 +45,6 @@ DWORD PlainSum(const std::string& bytes, size_t n) {
     sum += word;
   }
   return sum;
-}
-
-// Runs action and tells whether it raised CInvalidArgException, which it deletes.
-template <class Action>
-bool RaisesInvalidArg(Action action) {
-  try {
-    action();
-  } catch (CInvalidArgException* e) {
-    e->Delete();
-    return true;
-  }
-  return false;
 }
 
 CFileInfo InfoFor(const std::string& path) {
@@ -215,16 +205,16 @@ TEST(FileInfo, FoundDataFillsTheFieldsAndTimesBefore1970Raise) {
 
   const ULONGLONG t1960 = (11644473600ULL - 10ULL * 365 * 86400) * 10000000ULL;
   fd.ftLastWriteTime = FILETIME{static_cast<DWORD>(t1960), static_cast<DWORD>(t1960 >> 32)};
-  EXPECT_TRUE(RaisesInvalidArg([&] { fi.Create(&fd, "", 0); }));
+  EXPECT_TRUE(Raises<CInvalidArgException>([&] { fi.Create(&fd, "", 0); }));
   ScratchDir dir;
   const std::string path = dir.WriteFile("old", "x");
   const timeval times[2] = {{-315619200, 0}, {-315619200, 0}};  // 1960
   ASSERT_EQ(0, ::utimes(path.c_str(), times));
   CFileInfoArray array;
-  EXPECT_TRUE(RaisesInvalidArg([&] { array.AddFile(CString(path.c_str()), 0); }));
+  EXPECT_TRUE(Raises<CInvalidArgException>([&] { array.AddFile(CString(path.c_str()), 0); }));
   EXPECT_EQ(0, array.GetSize());
-  EXPECT_TRUE(
-      RaisesInvalidArg([&] { array.AddDir(CString((dir.path() + "/").c_str()), "*", 0, 0, 0); }));
+  EXPECT_TRUE(Raises<CInvalidArgException>(
+      [&] { array.AddDir(CString((dir.path() + "/").c_str()), "*", 0, 0, 0); }));
   EXPECT_EQ(0, array.GetSize());
 }
 
