@@ -237,19 +237,21 @@ TEST(Octree, AnswersMatchBruteForceThroughGrowthAndRemoval) {
 }
 
 // Leaves of the deepest level are one unit wide here, and hundreds of objects crowd a few of them
-// (some reaching out of their leaves); queries, also under a loose tolerance, against a scan.
+// (some reaching out of their leaves); queries, also under a loose tolerance, against a scan. The
+// identifiers differ in every byte, and large answers are ordered by each.
 TEST(Octree, CrowdedLeavesAtTheDeepestLevelAnswerAsAScanDoes) {
   COctTree tree(Box(0, 0, 0, 32, 32, 32));
   lumo_test::RandomBoxes random(13);
   std::map<DWORD, OctBox> live;
-  for (DWORD id = 1; id <= 600; ++id) {
-    const OctBox box = random.Box(10, 12, id % 4 == 0 ? 3 : 0.3);
-    tree.InsertNode(new COctNodeData(box, id));
-    live[id] = box;
+  const auto idOf = [](DWORD n) { return n * 0x9E3779B1u; };
+  for (DWORD n = 1; n <= 600; ++n) {
+    const OctBox box = random.Box(10, 12, n % 4 == 0 ? 3 : 0.3);
+    tree.InsertNode(new COctNodeData(box, idOf(n)));
+    live[idOf(n)] = box;
   }
-  for (DWORD id = 5; id <= 600; id += 7) {
-    ASSERT_TRUE(tree.RemoveNode(id));
-    live.erase(id);
+  for (DWORD n = 5; n <= 600; n += 7) {
+    ASSERT_TRUE(tree.RemoveNode(idOf(n)));
+    live.erase(idOf(n));
   }
   ExpectWellFormed(tree);
   auto check = [&](const OctBox& q) { ExpectAnswersAsAScan(tree, live, q); };

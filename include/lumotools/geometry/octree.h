@@ -126,9 +126,11 @@ class LUMO_EXPORT COctNode {
   // Enters p, just stored in this leaf's map, in the leaf index, making the index when the leaf
   // has become full.
   void IndexLeafObject(COctNodeData* p);
-  // The recursive query behind GetNodesByBox, the lock already held and q known to meet this
-  // node's box: appends to found (identifier, object) for every object below this node that
-  // meets q, some maybe more than once.
+  // The query behind GetNodesByBox, the lock already held and q known to meet this node's box:
+  // appends to found (identifier, object) for every object below this node that meets q, some
+  // maybe more than once. It walks the tree level by level to the nodes whose maps hold the
+  // answer, then asks for their maps' blocks and objects before it reads any, so that those
+  // loads are under way together rather than one after another.
   void CollectByBox(const OctBox& q, std::vector<COctIdMap::value_type>& found) const;
 };
 
