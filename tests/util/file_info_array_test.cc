@@ -135,14 +135,17 @@ void ExpectedWalk(const std::string& dir, std::vector<std::string>* paths) {
   for (const auto& file : files) paths->push_back(dir + file.path().filename().string());
 }
 
-// Through a derived array, with every name or a mask: the walk lists the tree in the expected
-// order, and a walk stopped anywhere has listed a prefix of it.
+// Through a plain or a derived array, with every name or a mask: the walk lists the tree in the
+// expected order, and a walk stopped anywhere has listed a prefix of it.
 TEST(FileInfoArray, WalkOrderHoldsAndAStoppedWalkListsAPrefix) {
   Tree tree;
   ASSERT_EQ(0, ::symlink((tree.base + "a/b").c_str(), (tree.base + "c/to_b").c_str()));
   std::vector<std::string> expected;
   ExpectedWalk(tree.base, &expected);
   ASSERT_EQ(expected.size(), 11u);
+  CFileInfoArray plain;
+  ASSERT_EQ(11, plain.AddDir(tree.base.c_str(), "*", TRUE, 0, TRUE));
+  for (size_t i = 0; i < expected.size(); ++i) EXPECT_EQ(expected[i], plain[i].GetFilePath().str());
   for (const char* mask : {"*.*", "?*"}) {
     for (INT_PTR stopAt : {INT_PTR{100}, INT_PTR{1}, INT_PTR{4}, INT_PTR{9}}) {
       StoppingArray array(stopAt);
