@@ -117,12 +117,12 @@ TEST(Archive, ReadsWideStringsAsUtf8) {
   CString s;
   Load(FromHex("FF FE FF 01 41 00"), [&](CArchive& ar) { ar >> s; });
   EXPECT_EQ(s, "A");
-  // U+1F600 as a surrogate pair, 宋体, U+0800 (the first of three bytes), then a high surrogate
-  // before a letter and one at the end, each unpaired.
-  Load(FromHex("FF FE FF 08 3D D8 00 DE 8B 5B 53 4F 00 08 00 D8 41 00 00 D8"),
+  // U+1F600 and U+10FFFF as surrogate pairs, 宋体, U+0800 (the first of three bytes), then a
+  // high surrogate before a letter and one at the end, each unpaired.
+  Load(FromHex("FF FE FF 0A 3D D8 00 DE FF DB FF DF 8B 5B 53 4F 00 08 00 D8 41 00 00 D8"),
        [&](CArchive& ar) { ar >> s; });
   EXPECT_EQ(s,
-            "\xF0\x9F\x98\x80宋体\xE0\xA0\x80\xEF\xBF\xBD"
+            "\xF0\x9F\x98\x80\xF4\x8F\xBF\xBF宋体\xE0\xA0\x80\xEF\xBF\xBD"
             "A\xEF\xBF\xBD");
 }
 

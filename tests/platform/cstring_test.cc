@@ -125,6 +125,9 @@ TEST(CString, TrimRemovesCLocaleWhiteSpaceOrGivenCharacters) {
   EXPECT_EQ(CString(" \t\n\v\f\r x y \r\n\t").Trim(), "x y");
   EXPECT_EQ(CString("  x  ").TrimLeft(), "x  ");
   EXPECT_EQ(CString("  x  ").TrimRight(), "  x");
+  EXPECT_EQ(CString("   ").TrimRight(), "");  // all of it, by any of the forms
+  EXPECT_EQ(CString("--").TrimRight('-'), "");
+  EXPECT_EQ(CString("--").TrimLeft('-'), "");
   // A UTF-8 no-break space is not C-locale white space.
   EXPECT_EQ(CString("\xC2\xA0x ").Trim(), "\xC2\xA0x");
   EXPECT_EQ(CString("xyaxyb yx").Trim("xy"), "axyb ");

@@ -41,9 +41,12 @@ TEST(File, WritesReadsSeeksAndTruncates) {
   EXPECT_EQ(file.Seek(0, CFile::begin), 0u);
   file.Close();
   EXPECT_EQ(file.m_hFile, CFile::hFileNull);
+  file.Flush();  // nothing open, nothing to sync
   CFile aborted(path.c_str(), CFile::modeRead);
   aborted.Abort();
   EXPECT_EQ(aborted.m_hFile, CFile::hFileNull);
+  CFile::Rename(path.c_str(), dir.File("renamed.bin").c_str());
+  EXPECT_EQ(CFile(dir.File("renamed.bin").c_str(), CFile::modeRead).GetLength(), 5u);
 }
 
 TEST(File, FailuresReportTheSystemError) {
@@ -58,6 +61,8 @@ TEST(File, FailuresReportTheSystemError) {
   EXPECT_EQ(causeOf([&] { CFile absent(dir.File("absent").c_str(), CFile::modeRead); }),
             CFileException::fileNotFound);
   EXPECT_EQ(causeOf([&] { CFile::Remove(dir.File("absent").c_str()); }),
+            CFileException::fileNotFound);
+  EXPECT_EQ(causeOf([&] { CFile::Rename(dir.File("absent").c_str(), dir.File("b").c_str()); }),
             CFileException::fileNotFound);
   char byte = 0;
   EXPECT_EQ(causeOf([&] { CFile(dir.path().c_str(), CFile::modeRead).Read(&byte, 1); }),

@@ -208,6 +208,9 @@ TEST_F(WindowTest, GeometryIsRelativeToTheParentAndClicksFindTheDeepestWindow) {
   EXPECT_EQ(CRect(r), CRect(0, 0, 50, 50));
   EXPECT_TRUE(LumoUpdateNeedsErase(panel));
   LumoPumpPendingMessages();
+  ValidateRect(panel, nullptr);
+  EXPECT_FALSE(GetUpdateRect(panel, &r, FALSE));
+  EXPECT_EQ(CRect(r), CRect(0, 0, 0, 0));
 }
 
 TEST(KeyState, DownKeysHaveTheirHighByteSetAndPressesToggle) {
@@ -265,6 +268,10 @@ class RecordingFrame : public CWnd {
   }
 
  protected:
+  LRESULT DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {
+    if (message == WM_COMMAND) seen.push_back("unhandled command");
+    return CWnd::DefWindowProc(message, wParam, lParam);
+  }
   void OnClicked() { seen.push_back("clicked"); }
   void OnEditChange() { seen.push_back("changed"); }
 
@@ -328,8 +335,8 @@ TEST(Wnd, MessageMapsReflectionAndSelfDeletion) {
   edit->SetWindowText("abc");
   LumoClick(frame.m_hWnd, {160, 10});
   LumoPumpPendingMessages();
-  EXPECT_EQ(frame.seen,
-            (Lines{"reflected setfocus", "changed", "lost focus to a window", "clicked"}));
+  EXPECT_EQ(frame.seen, (Lines{"reflected setfocus", "changed", "unhandled command",
+                               "lost focus to a window", "clicked"}));
   EXPECT_EQ(CWnd::GetFocus(), &button);
 
   HWND editWindow = edit->m_hWnd;
@@ -355,7 +362,8 @@ TEST(Wnd, MessageMapsReflectionAndSelfDeletion) {
   EXPECT_FALSE(owner.Attach(second));
   EXPECT_EQ(owner.Detach(), top);
   EXPECT_TRUE(DestroyWindow(top));
-  DestroyWindow(second);
+  EXPECT_EQ(SendMessage(second, WM_CLOSE, 0, 0), 0);  // closing destroys
+  EXPECT_FALSE(IsWindow(second));
 }
 
 TEST(Wnd, EditBoxTypingSelectionAndClipboard) {
@@ -447,6 +455,7 @@ TEST(ListBox, KeepsItemsAndSelection) {
   EXPECT_EQ(list.GetText(0, item), 3);
   EXPECT_STREQ(item, "one");
   EXPECT_EQ(list.GetText(2, item), LB_ERR);
+  EXPECT_EQ(list.SendMessage(LB_GETTEXT, 0, 0), LB_ERR);  // nowhere to put the text
   EXPECT_EQ(list.SetCurSel(5), LB_ERR);
   EXPECT_EQ(list.SetCurSel(0), 0);
   EXPECT_EQ(list.SetCurSel(-1), LB_ERR);  // and clears the selection

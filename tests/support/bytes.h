@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "lumotools/platform/archive.h"
+#include "support/raises.h"
 
 namespace lumo_test {
 
@@ -23,19 +24,6 @@ Bytes Store(const std::function<void(CArchive&)>& store);
 // Runs load on a loading archive over bytes.
 void Load(const Bytes& bytes, const std::function<void(CArchive&)>& load);
 
-// Runs action and returns the cause of the E (CArchiveException, CFileException) it raises, or -1
-// when it raises none. The exception is deleted.
-template <class E>
-int ErrorCause(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (E* e) {
-    const int cause = e->m_cause;
-    e->Delete();
-    return cause;
-  }
-  return -1;
-}
 inline int ArchiveErrorCause(const std::function<void()>& action) {
   return ErrorCause<CArchiveException>(action);
 }
