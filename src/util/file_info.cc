@@ -26,30 +26,30 @@ void AddProgress(volatile DWORD* progress, DWORD bytes) {
   }
 }
 
-// Whether a goes strictly before b under ordering code order, one of the four that sort: the place
+// Whether a goes strictly before b under an ordering code, one of the four that sort: the place
 // of a new entry is before the first entry it does not follow.
-bool OrderedBefore(long order, const CFileInfo& a, const CFileInfo& b) {
-  switch (order) {
-    case CFileInfoArray::kBySizeAscending:
-      return a.GetLength64() < b.GetLength64();
-    case CFileInfoArray::kBySizeDescending:
-      return a.GetLength64() > b.GetLength64();
-    case CFileInfoArray::kByPathAscending:
-      return a.GetFilePath().Compare(b.GetFilePath()) < 0;
-    default:  // kByPathDescending
-      return a.GetFilePath().Compare(b.GetFilePath()) > 0;
+struct EntryOrder {
+  long order;
+  bool operator()(const CFileInfo& a, const CFileInfo& b) const {
+    switch (order) {
+      case CFileInfoArray::kBySizeAscending:
+        return a.GetLength64() < b.GetLength64();
+      case CFileInfoArray::kBySizeDescending:
+        return a.GetLength64() > b.GetLength64();
+      case CFileInfoArray::kByPathAscending:
+        return a.GetFilePath().Compare(b.GetFilePath()) < 0;
+      default:  // kByPathDescending
+        return a.GetFilePath().Compare(b.GetFilePath()) > 0;
+    }
   }
-}
+};
 
 // Moves the entries [data + kept, data + size), in the order they arrived, to the places that
-// inserting each in turn by order would give them, [data, data + kept) being in order already:
+// inserting each in turn would give them, [data, data + kept) being in order already:
 // each goes before every entry it does not follow, so equal entries end in reverse order of
 // arrival, ahead of the equal ones kept. Moves only; allocates at most scratch space it can do
 // without.
-void SortInArrivals(CFileInfo* data, size_t kept, size_t size, long order) {
-  const auto before = [order](const CFileInfo& a, const CFileInfo& b) {
-    return OrderedBefore(order, a, b);
-  };
+void SortInArrivals(CFileInfo* data, size_t kept, size_t size, EntryOrder before) {
   CFileInfo* const arrived = data + kept;
   CFileInfo* const end = data + size;
   std::reverse(arrived, end);
@@ -404,11 +404,8 @@ int CFileInfoArray::AddDir(CString dir, CString mask, BOOL recurse, long order, 
   // A plain array already in order takes the walk's entries at its end and sorts them in when
   // the walk ends, also by an exception: the places that inserting each by a scan gives them, in
   // O(n log n) rather than O(n^2).
-  const bool sortsAfter = sorts && plain &&
-                          std::is_sorted(GetData(), GetData() + GetSize(),
-                                         [order](const CFileInfo& a, const CFileInfo& b) {
-                                           return OrderedBefore(order, a, b);
-                                         });
+  const bool sortsAfter =
+      sorts && plain && std::is_sorted(GetData(), GetData() + GetSize(), EntryOrder{order});
   DirWalk walk{*this,
                mask,
                mask == "*" || mask == "*.*",
@@ -422,11 +419,11 @@ int CFileInfoArray::AddDir(CString dir, CString mask, BOOL recurse, long order, 
   struct SortIn {
     CFileInfoArray& array;
     const size_t kept;
-    const long order;
+    const EntryOrder before;
     ~SortIn() {
-      SortInArrivals(array.GetData(), kept, static_cast<size_t>(array.GetSize()), order);
+      SortInArrivals(array.GetData(), kept, static_cast<size_t>(array.GetSize()), before);
     }
-  } sortIn{*this, static_cast<size_t>(GetSize()), order};
+  } sortIn{*this, static_cast<size_t>(GetSize()), EntryOrder{order}};
   return walk.Add(DirWalk::Level{dir, nullptr}, 0);
 }
 
@@ -440,7 +437,8 @@ INT_PTR CFileInfoArray::AddFileInfo(CFileInfo& fi, long order) {
   const INT_PTR size = GetSize();
   if (order < kBySizeAscending || order > kByPathDescending) return Add(fi);
   INT_PTR at = 0;
-  while (at < size && OrderedBefore(order, GetAt(at), fi)) ++at;
+  const EntryOrder before{order};
+  while (at < size && before(GetAt(at), fi)) ++at;
   InsertAt(at, fi);
   return at;
 }
