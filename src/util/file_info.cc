@@ -45,13 +45,22 @@ struct EntryOrder {
 };
 
 // Moves the entries [data + kept, data + size), in the order they arrived, to the places that
-// inserting each in turn would give them, [data, data + kept) being in order already:
-// each goes before every entry it does not follow, so equal entries end in reverse order of
-// arrival, ahead of the equal ones kept. Moves only; allocates at most scratch space it can do
-// without.
-void SortInArrivals(CFileInfo* data, size_t kept, size_t size, EntryOrder before) {
+// inserting each in turn would give them: each before the first entry it does not follow. When
+// [data, data + kept) is in order, equal entries end in reverse order of arrival, ahead of the
+// equal ones kept, and a sort and a merge place them all, in O(n log n) time; otherwise each is
+// inserted in turn. Moves only; allocates at most scratch space it can do without.
+void PlaceArrivals(CFileInfo* data, size_t kept, size_t size, EntryOrder before) {
   CFileInfo* const arrived = data + kept;
   CFileInfo* const end = data + size;
+  if (arrived == end) return;
+  if (!std::is_sorted(data, arrived, before)) {
+    for (CFileInfo* next = arrived; next != end; ++next) {
+      CFileInfo* const at =
+          std::find_if_not(data, next, [&](const CFileInfo& x) { return before(x, *next); });
+      std::rotate(at, next, next + 1);
+    }
+    return;
+  }
   std::reverse(arrived, end);
   std::stable_sort(arrived, end, before);
   std::rotate(data, arrived, end);
@@ -401,29 +410,24 @@ int CFileInfoArray::AddDir(CString dir, CString mask, BOOL recurse, long order, 
                            const volatile int* abortFlag, volatile DWORD* progress) {
   const bool sorts = order >= kBySizeAscending && order <= kByPathDescending;
   const bool plain = typeid(*this) == typeid(CFileInfoArray);
-  // A plain array already in order takes the walk's entries at its end and sorts them in when
-  // the walk ends, also by an exception: the places that inserting each by a scan gives them, in
-  // O(n log n) rather than O(n^2).
-  const bool sortsAfter =
-      sorts && plain && std::is_sorted(GetData(), GetData() + GetSize(), EntryOrder{order});
+  // A plain array takes the walk's entries at its end and, for an order, places them when the
+  // walk ends, also by an exception, where inserting each by a scan would have.
   DirWalk walk{*this,
                mask,
                mask == "*" || mask == "*.*",
                recurse != FALSE,
-               sortsAfter ? kNoOrder : order,
+               plain ? kNoOrder : order,
                withDirs != FALSE,
                abortFlag,
                progress,
-               plain && (!sorts || sortsAfter)};
-  if (!sortsAfter) return walk.Add(DirWalk::Level{dir, nullptr}, 0);
-  struct SortIn {
+               plain};
+  if (!(plain && sorts)) return walk.Add(DirWalk::Level{dir, nullptr}, 0);
+  struct Place {
     CFileInfoArray& array;
     const size_t kept;
     const EntryOrder before;
-    ~SortIn() {
-      SortInArrivals(array.GetData(), kept, static_cast<size_t>(array.GetSize()), before);
-    }
-  } sortIn{*this, static_cast<size_t>(GetSize()), EntryOrder{order}};
+    ~Place() { PlaceArrivals(array.GetData(), kept, static_cast<size_t>(array.GetSize()), before); }
+  } place{*this, static_cast<size_t>(GetSize()), EntryOrder{order}};
   return walk.Add(DirWalk::Level{dir, nullptr}, 0);
 }
 

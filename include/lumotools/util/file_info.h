@@ -136,9 +136,9 @@ class LUMO_EXPORT CFileInfoArray : public CArray<CFileInfo, CFileInfo&> {
   // directory the walk is inside (dir or one below it on the way down): that one is listed and
   // not entered, so a cycle of links is walked once. Directories that cannot be read add
   // nothing. Each entry goes where AddFileInfo(fi, order) puts it, through that virtual on a
-  // derived class. A CFileInfoArray itself whose entries are in order already has the walk's
-  // entries placed all at once when the walk ends (also when it ends by an exception), in
-  // O(n log n) time rather than O(n^2). Runs on the calling thread alone. A
+  // derived class. On a CFileInfoArray itself the walk's entries are placed when the walk ends
+  // (also when it ends by an exception), and when the array was in that order already, all at
+  // once in O(n log n) time rather than O(n^2). Runs on the calling thread alone. A
   // non-zero *abortFlag stops the walk after the current entry; *progress grows by one per entry
   // added. Returns the number of entries added.
   // Raises CInvalidArgException for a file time CTime cannot hold (entries added before stay).
