@@ -26,6 +26,11 @@ void AddProgress(volatile DWORD* progress, DWORD bytes) {
   }
 }
 
+// Whether the ordering code order sorts; any other code appends.
+bool Sorts(long order) {
+  return order >= CFileInfoArray::kBySizeAscending && order <= CFileInfoArray::kByPathDescending;
+}
+
 // Whether a goes strictly before b under an ordering code, one of the four that sort: the place
 // of a new entry is before the first entry it does not follow.
 struct EntryOrder {
@@ -408,7 +413,6 @@ struct CFileInfoArray::DirWalk {
 
 int CFileInfoArray::AddDir(CString dir, CString mask, BOOL recurse, long order, BOOL withDirs,
                            const volatile int* abortFlag, volatile DWORD* progress) {
-  const bool sorts = order >= kBySizeAscending && order <= kByPathDescending;
   const bool plain = typeid(*this) == typeid(CFileInfoArray);
   // A plain array takes the walk's entries at its end and, for an order, places them when the
   // walk ends, also by an exception, where inserting each by a scan would have.
@@ -421,7 +425,7 @@ int CFileInfoArray::AddDir(CString dir, CString mask, BOOL recurse, long order, 
                abortFlag,
                progress,
                plain};
-  if (!(plain && sorts)) return walk.Add(DirWalk::Level{dir, nullptr}, 0);
+  if (!(plain && Sorts(order))) return walk.Add(DirWalk::Level{dir, nullptr}, 0);
   struct Place {
     CFileInfoArray& array;
     const size_t kept;
@@ -439,7 +443,7 @@ INT_PTR CFileInfoArray::AddFile(CString path, long order) {
 
 INT_PTR CFileInfoArray::AddFileInfo(CFileInfo& fi, long order) {
   const INT_PTR size = GetSize();
-  if (order < kBySizeAscending || order > kByPathDescending) return Add(fi);
+  if (!Sorts(order)) return Add(fi);
   INT_PTR at = 0;
   const EntryOrder before{order};
   while (at < size && before(GetAt(at), fi)) ++at;
