@@ -90,7 +90,7 @@ TEST(ReaderWriterLockStress, ReentrantLockKeepsItsInvariants) {
       threads.emplace_back([&, gate, t] {
         std::mt19937 random(seed + t);
         gate.wait();
-        for (int i = 0; i < 3000; ++i) Step(lock, occupancy, random);
+        for (int i = 0; i < 1500; ++i) Step(lock, occupancy, random);
       });
     }
     start.set_value();

@@ -48,22 +48,21 @@ struct Gate {
 };
 
 // On another thread: takes a read or write lock (time-out dwTimeout), holds it until gate opens
-// (when given) and releases it. The future gives what the acquisition returned.
+// (when given), counted in inside meanwhile, and releases it. The future gives what the
+// acquisition returned.
 template <typename Lock>
-std::future<int> Visit(Lock& lock, bool write, Gate* gate = nullptr, DWORD dwTimeout = INFINITE) {
+std::future<int> Visit(Lock& lock, bool write, Gate* gate = nullptr, DWORD dwTimeout = INFINITE,
+                       std::atomic<int>* inside = nullptr) {
   std::shared_future<void> leave = gate ? gate->opened : std::shared_future<void>();
-  return std::async(std::launch::async, [&lock, write, leave, dwTimeout] {
+  return std::async(std::launch::async, [&lock, write, leave, dwTimeout, inside] {
     const int acquired =
         write ? lock.AcquireWriterLock(dwTimeout) : lock.AcquireReaderLock(dwTimeout);
+    if (inside) ++*inside;
     if (leave.valid()) leave.wait();
+    if (inside) --*inside;
     if (acquired) write ? lock.ReleaseWriterLock() : lock.ReleaseReaderLock();
     return acquired;
   });
-}
-
-template <typename F>
-auto OnThread(F f) {
-  return std::async(std::launch::async, std::move(f)).get();
 }
 
 // Writers, readers in, readers waiting.
@@ -78,55 +77,38 @@ bool Ready(const std::future<int>& result) {
   return result.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
 }
 
-TEST(ReaderWriterLockNonReentrance, ReaderArrivingBehindWaitingWriterWaitsForIt) {
-  CReaderWriterLockNonReentrance lock;
+// The cases that hold for both kinds of lock, each holder on a thread of its own.
+template <typename Lock>
+class LockKinds : public testing::Test {};
+using Kinds = testing::Types<CReaderWriterLockNonReentrance, CReaderWriterLock>;
+TYPED_TEST_SUITE(LockKinds, Kinds);
+
+// A reader arriving behind a waiting writer waits for it, and waiting writers are let in one at
+// a time.
+TYPED_TEST(LockKinds, WaitingWritersGoFirstOneAtATime) {
+  TypeParam lock;
   ASSERT_EQ(lock.AcquireReaderLock(), 1);
-  Gate writerMayLeave;
-  auto writer = Visit(lock, true, &writerMayLeave);
-  ASSERT_TRUE(Eventually(lock, [](const State& s) { return s.writers == 1; }));
+  std::atomic<int> inside{0};
+  Gate writersMayLeave;
+  auto first = Visit(lock, true, &writersMayLeave, INFINITE, &inside);
+  auto second = Visit(lock, true, &writersMayLeave, INFINITE, &inside);
+  ASSERT_TRUE(Eventually(lock, [](const State& s) { return s.writers == 2; }));
   auto reader = Visit(lock, false);
   ASSERT_TRUE(Eventually(lock, [](const State& s) { return s.readersWaiting == 1; }));
 
   lock.ReleaseReaderLock();
-  // The writer now holds the lock; the reader still waits behind it.
-  ASSERT_TRUE(Eventually(lock, [](const State& s) { return s.readersIn == 0; }));
-  EXPECT_EQ(CountsOf(lock), (Counts{1, 0, 1}));
-  EXPECT_FALSE(Ready(reader));
-
-  writerMayLeave.Open();
-  EXPECT_EQ(writer.get(), 1);
-  EXPECT_EQ(reader.get(), 1);
-  EXPECT_TRUE(Peer::Read(lock).Quiet());
-}
-
-// A release admits one waiting writer at a time.
-TEST(ReaderWriterLockNonReentrance, ReleaseAdmitsOneWaitingWriter) {
-  CReaderWriterLockNonReentrance lock;
-  ASSERT_EQ(lock.AcquireWriterLock(), 1);
-  std::atomic<int> inside{0};
-  Gate mayLeave;
-  const auto writer = [&] {
-    EXPECT_EQ(lock.AcquireWriterLock(), 1);
-    ++inside;
-    mayLeave.opened.wait();
-    --inside;
-    lock.ReleaseWriterLock();
-  };
-  auto first = std::async(std::launch::async, writer);
-  auto second = std::async(std::launch::async, writer);
-  ASSERT_TRUE(Eventually(lock, [](const State& s) { return s.writers == 3; }));
-  lock.ReleaseWriterLock();
   ASSERT_TRUE(Eventually(lock, [&inside](const State&) { return inside != 0; }));
   std::this_thread::sleep_for(std::chrono::milliseconds(20));
   EXPECT_EQ(inside, 1);
-  mayLeave.Open();
-  first.get();
-  second.get();
+  EXPECT_EQ(CountsOf(lock), (Counts{2, 0, 1}));
+  EXPECT_FALSE(Ready(reader));
+  writersMayLeave.Open();
+  EXPECT_EQ(first.get() + second.get() + reader.get(), 3);
   EXPECT_TRUE(Peer::Read(lock).Quiet());
 }
 
-TEST(ReaderWriterLockNonReentrance, TimedOutWriterLetsReadersInOrTakesTheLockLeft) {
-  CReaderWriterLockNonReentrance lock;
+TYPED_TEST(LockKinds, TimedOutWriterLetsReadersInOrTakesTheLockLeft) {
+  TypeParam lock;
   ASSERT_EQ(lock.AcquireReaderLock(), 1);
   auto writer = Visit(lock, true, nullptr, 30);
   ASSERT_TRUE(Eventually(lock, [](const State& s) { return s.writers == 1; }));
@@ -147,28 +129,49 @@ TEST(ReaderWriterLockNonReentrance, TimedOutWriterLetsReadersInOrTakesTheLockLef
   EXPECT_TRUE(Peer::Read(lock).Quiet());
 }
 
-TEST(ReaderWriterLockNonReentrance, WriterTakingFreeLockMakesWokenReadersSleepAgain) {
-  CReaderWriterLockNonReentrance lock;
+// Readers woken by a writer's release that have not run yet must sleep again when a writer comes
+// next, rather than spin while it holds the lock: a writer taking the free lock, and one that
+// waits behind a reader that came in meanwhile.
+TYPED_TEST(LockKinds, NextWriterMakesWokenReadersSleepAgain) {
+  TypeParam lock;
   ASSERT_EQ(lock.AcquireWriterLock(), 1);
   auto reader = Visit(lock, false, nullptr, 20000);
   ASSERT_TRUE(Eventually(lock, [](const State& s) { return s.readersWaiting == 1; }));
   Peer::HoldGuard(lock);
+  const HANDLE readerSignal = Peer::ReaderSignal(lock);
   lock.ReleaseWriterLock();
   // Time for the reader to wake and stop at the guard.
   std::this_thread::sleep_for(std::chrono::milliseconds(50));
   ASSERT_EQ(lock.AcquireWriterLock(0), 1);
-  // A reader signal left set would make the waiting reader spin until this writer leaves. Woken
-  // for nothing, the reader waits again for the rest of its time.
-  EXPECT_EQ(WaitForSingleObject(Peer::ReaderSignal(lock), 0), WAIT_TIMEOUT);
+  EXPECT_EQ(WaitForSingleObject(readerSignal, 0), WAIT_TIMEOUT);
   Peer::ReleaseGuard(lock);
   std::this_thread::sleep_for(std::chrono::milliseconds(50));
   EXPECT_FALSE(Ready(reader)) << "woken for nothing, the reader waits on";
+
+  Peer::HoldGuard(lock);
   lock.ReleaseWriterLock();
-  EXPECT_EQ(reader.get(), 1);
+  Gate readerMayLeave;
+  auto in = Visit(lock, false, &readerMayLeave);
+  ASSERT_TRUE(Eventually(lock, [](const State& s) { return s.readersIn == 1; }));
+  // Watches the signal while the writer below waits, well within its time-out.
+  auto reset = std::async(std::launch::async, [readerSignal] {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(250);
+    while (WaitForSingleObject(readerSignal, 0) == WAIT_OBJECT_0) {
+      if (std::chrono::steady_clock::now() > deadline) return false;
+    }
+    return true;
+  });
+  EXPECT_EQ(lock.AcquireWriterLock(300), 0);
+  EXPECT_TRUE(reset.get()) << "the reader signal stayed set while the writer waited";
+  Peer::ReleaseGuard(lock);
+  readerMayLeave.Open();
+  EXPECT_EQ(in.get() + reader.get(), 2);
   EXPECT_TRUE(Peer::Read(lock).Quiet());
 }
 
-TEST(ReaderWriterLockNonReentrance, DowngradeKeepsWaitingWritersWaiting) {
+// A downgrade keeps waiting writers waiting for the readers. The sole reader upgrades at once
+// unless the time-out is zero; behind a waiting writer it gets the lock after that writer.
+TEST(ReaderWriterLockNonReentrance, DowngradeAndUpgrade) {
   CReaderWriterLockNonReentrance lock;
   ASSERT_EQ(lock.AcquireWriterLock(), 1);
   auto writer = Visit(lock, true);
@@ -179,12 +182,7 @@ TEST(ReaderWriterLockNonReentrance, DowngradeKeepsWaitingWritersWaiting) {
   lock.ReleaseReaderLock();
   EXPECT_EQ(writer.get(), 1);
   EXPECT_TRUE(Peer::Read(lock).Quiet());
-}
 
-// The sole reader upgrades at once unless the time-out is zero; behind a waiting writer it gets
-// the lock after that writer.
-TEST(ReaderWriterLockNonReentrance, UpgradeWaitsOnlyForOthers) {
-  CReaderWriterLockNonReentrance lock;
   ASSERT_EQ(lock.AcquireReaderLock(), 1);
   EXPECT_EQ(lock.UpgradeToWriterLock(0), 0);
   EXPECT_EQ(CountsOf(lock), (Counts{0, 1, 0}));
@@ -192,7 +190,7 @@ TEST(ReaderWriterLockNonReentrance, UpgradeWaitsOnlyForOthers) {
   EXPECT_EQ(CountsOf(lock), (Counts{1, 0, 0}));
   EXPECT_EQ(Visit(lock, false, nullptr, 0).get(), 0);
   lock.DowngradeFromWriterLock();
-  auto writer = Visit(lock, true);
+  writer = Visit(lock, true);
   ASSERT_TRUE(Eventually(lock, [](const State& s) { return s.writers == 1; }));
   EXPECT_EQ(lock.UpgradeToWriterLock(), 1);
   EXPECT_EQ(Peer::Read(lock).readersIn, 0u);
@@ -201,172 +199,37 @@ TEST(ReaderWriterLockNonReentrance, UpgradeWaitsOnlyForOthers) {
   EXPECT_TRUE(Peer::Read(lock).Quiet());
 }
 
-TEST(ReaderWriterLock, NestedAcquisitionsAreCountedPerThread) {
-  CReaderWriterLock lock;
-  ASSERT_EQ(lock.AcquireReaderLock(), 1);
-  ASSERT_EQ(lock.AcquireReaderLock(0), 1);
-  EXPECT_EQ(lock.GetCurrentThreadStatus(), 2u);
-  EXPECT_EQ(Peer::Read(lock).readersIn, 1u);
-  lock.ReleaseReaderLock();
-  lock.ReleaseReaderLock();
-  EXPECT_TRUE(Peer::Read(lock).Quiet());
-
-  // The only reader asking to write gets it at once.
-  ASSERT_EQ(lock.AcquireReaderLock(), 1);
-  ASSERT_EQ(lock.AcquireWriterLock(0), 1);
-  ASSERT_EQ(lock.AcquireWriterLock(0), 1);
-  EXPECT_EQ(lock.GetCurrentThreadStatus(), 0x20001u);
-  DWORD reads = 99;
-  DWORD writes = 99;
-  lock.GetCurrentThreadStatus(&reads, &writes);
-  EXPECT_EQ(reads, 1u);
-  EXPECT_EQ(writes, 2u);
-  lock.GetCurrentThreadStatus(nullptr, &writes);
-  lock.GetCurrentThreadStatus(&reads, nullptr);
-  EXPECT_EQ(CountsOf(lock), (Counts{1, 0, 0}));
-  EXPECT_EQ(OnThread([&] { return lock.GetCurrentThreadStatus(); }), 0u);
-  EXPECT_EQ(Visit(lock, false, nullptr, 0).get(), 0);
-  EXPECT_EQ(Visit(lock, true, nullptr, 0).get(), 0);
-  EXPECT_FALSE(Peer::Read(lock).writerSignal);
-  lock.ReleaseReaderLock();
-  lock.ReleaseWriterLock();
-  lock.ReleaseWriterLock();
-  EXPECT_TRUE(Peer::Read(lock).Quiet());
-}
-
-TEST(ReaderWriterLock, ReaderAmongOthersUpgradesAfterThemOrKeepsItsReads) {
-  CReaderWriterLock lock;
-  ASSERT_EQ(lock.AcquireReaderLock(), 1);
-  ASSERT_EQ(lock.AcquireReaderLock(), 1);
-  Gate otherMayLeave;
-  auto other = Visit(lock, false, &otherMayLeave);
-  ASSERT_TRUE(Eventually(lock, [](const State& s) { return s.readersIn == 2; }));
-  EXPECT_EQ(lock.AcquireWriterLock(0), 0);
-  EXPECT_EQ(lock.AcquireWriterLock(5), 0);
-  EXPECT_EQ(lock.GetCurrentThreadStatus(), 2u);
-  EXPECT_EQ(Peer::Read(lock).readersIn, 2u);
-
-  std::thread release([&] {
-    EXPECT_TRUE(Eventually(lock, [](const State& s) { return s.writers == 1; }));
-    otherMayLeave.Open();
-  });
-  EXPECT_EQ(lock.AcquireWriterLock(), 1);
-  release.join();
-  EXPECT_EQ(other.get(), 1);
-  EXPECT_EQ(lock.GetCurrentThreadStatus(), 0x10002u);
-  lock.ReleaseWriterLock();
-  lock.ReleaseReaderLock();
-  lock.ReleaseReaderLock();
-  EXPECT_TRUE(Peer::Read(lock).Quiet());
-}
-
-TEST(ReaderWriterLock, ReleasesOfWhatTheThreadDoesNotHoldChangeNothingAndReleaseAllDropsAll) {
-  CReaderWriterLock lock;
-  lock.ReleaseReaderLock();
-  lock.ReleaseWriterLock();
-  lock.ReleaseAllLocks();
-  EXPECT_TRUE(Peer::Read(lock).Quiet());
-
-  ASSERT_EQ(lock.AcquireReaderLock(), 1);
-  ASSERT_EQ(lock.AcquireReaderLock(), 1);
-  OnThread([&] {
-    lock.ReleaseReaderLock();
-    lock.ReleaseAllLocks();
-    return 0;
-  });
-  lock.ReleaseWriterLock();
-  EXPECT_EQ(lock.GetCurrentThreadStatus(), 2u);
-  EXPECT_EQ(Peer::Read(lock).readersIn, 1u);
-  lock.ReleaseAllLocks();
-  EXPECT_TRUE(Peer::Read(lock).Quiet());
-
-  ASSERT_EQ(lock.AcquireWriterLock(), 1);
-  ASSERT_EQ(lock.AcquireWriterLock(), 1);
-  ASSERT_EQ(lock.AcquireReaderLock(), 1);
-  auto writer = Visit(lock, true);
-  ASSERT_TRUE(Eventually(lock, [](const State& s) { return s.writers == 2; }));
-  lock.ReleaseAllLocks();
-  EXPECT_EQ(lock.GetCurrentThreadStatus(), 0u);
-  EXPECT_EQ(writer.get(), 1);
-  EXPECT_TRUE(Peer::Read(lock).Quiet());
-}
-
-// More locks than a thread usually holds, taken in one order and released in another.
-TEST(ReaderWriterLock, EachLockKeepsItsOwnStateForTheThread) {
-  std::vector<CReaderWriterLock> locks(12);
-  for (DWORD i = 0; i < locks.size(); ++i) {
-    for (DWORD reads = 0; reads <= i % 3; ++reads) ASSERT_EQ(locks[i].AcquireReaderLock(0), 1);
-    if (i % 2 == 1) {
-      ASSERT_EQ(locks[i].AcquireWriterLock(0), 1);
-    }
-  }
-  for (DWORD i = 0; i < locks.size(); i += 2) locks[i].ReleaseAllLocks();
-  for (DWORD i = 1; i < locks.size(); i += 2) {
-    EXPECT_EQ(locks[i].GetCurrentThreadStatus(), 0x10000u + i % 3 + 1) << i;
-    locks[i].ReleaseWriterLock();
-    EXPECT_EQ(CountsOf(locks[i]), (Counts{0, 1, 0})) << i;
-    locks[i].ReleaseAllLocks();
-  }
-  for (const CReaderWriterLock& lock : locks) EXPECT_TRUE(Peer::Read(lock).Quiet());
-}
-
-TEST(ReaderWriterLock, DestroyingALockTheThreadHoldsForgetsItsState) {
-  alignas(CReaderWriterLock) unsigned char storage[sizeof(CReaderWriterLock)];
-  auto* first = new (storage) CReaderWriterLock;
-  ASSERT_EQ(first->AcquireReaderLock(), 1);
-  ASSERT_EQ(first->AcquireWriterLock(), 1);
-  first->~CReaderWriterLock();
-  // A new lock in the same place starts free for this thread too.
-  auto* second = new (storage) CReaderWriterLock;
-  EXPECT_EQ(second->GetCurrentThreadStatus(), 0u);
-  EXPECT_EQ(Visit(*second, true, nullptr, 0).get(), 1);
-  EXPECT_TRUE(Peer::Read(*second).Quiet());
-  second->~CReaderWriterLock();
-}
-
-// The steps that change the counts beyond the lock-free paths run under the guard.
+// The steps that change the counts beyond the lock-free paths run under the guard: an upgrade,
+// a reentrant write, and the last reader leaving while a writer waits.
 TEST(ReaderWriterLockNonReentrance, StepsWaitForTheGuard) {
-  CReaderWriterLockNonReentrance plain;
+  CReaderWriterLockNonReentrance plain, read;
   CReaderWriterLock reentrant;
-  Peer::HoldGuard(plain);
-  Peer::HoldGuard(reentrant);
-  std::atomic<int> done{0};
-  Gate leave;
-  auto hold = [&](auto& lock, auto acquire) {
-    return std::async(std::launch::async, [&lock, acquire, &done, &leave] {
-      const int acquired = acquire();
-      ++done;
-      leave.opened.wait();
-      if (acquired) lock.ReleaseWriterLock();
-      return acquired;
-    });
-  };
-  auto upgrade =
-      hold(plain, [&] { return plain.AcquireReaderLock(0) && plain.UpgradeToWriterLock(); });
-  auto write = hold(reentrant, [&] { return reentrant.AcquireWriterLock(0); });
-  // The last reader leaving while a writer waits.
-  CReaderWriterLockNonReentrance read;
   ASSERT_EQ(read.AcquireReaderLock(), 1);
   auto writer = Visit(read, true);
   ASSERT_TRUE(Eventually(read, [](const State& s) { return s.writers == 1; }));
-  Peer::HoldGuard(read);
-  auto release = std::async(std::launch::async, [&] {
-    read.ReleaseReaderLock();
-    ++done;
+  const CReaderWriterLockNonReentrance* const locks[] = {&plain, &read, &reentrant};
+  for (const auto* lock : locks) Peer::HoldGuard(*lock);
+  std::atomic<int> done{0};
+  const auto step = [&done](std::function<int()> f) {
+    return std::async(std::launch::async, [f, &done] {
+      const int result = f();
+      ++done;
+      return result;
+    });
+  };
+  auto upgrade = step([&] { return plain.AcquireReaderLock(0) && plain.UpgradeToWriterLock(); });
+  auto write = step([&] {
+    const int acquired = reentrant.AcquireWriterLock(0);
+    reentrant.ReleaseWriterLock();
+    return acquired;
   });
+  auto release = step([&] { return read.ReleaseReaderLock(), 1; });
   std::this_thread::sleep_for(std::chrono::milliseconds(50));
   EXPECT_EQ(done, 0);
-  Peer::ReleaseGuard(plain);
-  Peer::ReleaseGuard(reentrant);
-  Peer::ReleaseGuard(read);
-  leave.Open();
-  EXPECT_EQ(upgrade.get(), 1);
-  EXPECT_EQ(write.get(), 1);
-  release.get();
-  EXPECT_EQ(writer.get(), 1);
-  for (const State& s : {Peer::Read(plain), Peer::Read(reentrant), Peer::Read(read)}) {
-    EXPECT_TRUE(s.Quiet());
-  }
+  for (const auto* lock : locks) Peer::ReleaseGuard(*lock);
+  EXPECT_EQ(upgrade.get() + write.get() + release.get() + writer.get(), 4);
+  plain.ReleaseWriterLock();
+  for (const auto* lock : locks) EXPECT_TRUE(Peer::Read(*lock).Quiet());
 }
 
 // Zero and short time-outs fail without a trace: the counts stay, and every event a wait made is
@@ -398,29 +261,123 @@ TEST(ReaderWriterLockNonReentrance, TimedOutAcquisitionsLeaveNoTrace) {
   EXPECT_TRUE(Peer::Read(lock).Quiet());
 }
 
-TEST(ReaderWriterLockGuards, ReleaseOnceAtUnlockOrScopeEndAlsoThroughTheBase) {
-  CReaderWriterLockNonReentrance lock;
-  {
-    std::unique_ptr<CAutoLock> write =
-        std::make_unique<CAutoWriteLockT<CReaderWriterLockNonReentrance>>(lock);
-    EXPECT_EQ(CountsOf(lock), (Counts{1, 0, 0}));
-  }
-  CAutoReadLockT<CReaderWriterLockNonReentrance> read(&lock);
+// Reads and writes nest per thread, and only the thread's own releases count: releasing what it
+// does not hold changes nothing. The only reader asking to write gets it at once. Other threads
+// see the lock held as one reader or one writer. ReleaseAllLocks drops all the thread holds.
+TEST(ReaderWriterLock, NestedAcquisitionsAreCountedAndReleasedPerThread) {
+  CReaderWriterLock lock;
+  lock.ReleaseReaderLock();
+  lock.ReleaseWriterLock();
+  lock.ReleaseAllLocks();
+  EXPECT_TRUE(Peer::Read(lock).Quiet());
+  ASSERT_EQ(lock.AcquireReaderLock(), 1);
+  ASSERT_EQ(lock.AcquireReaderLock(0), 1);
+  std::async(std::launch::async, [&] {
+    lock.ReleaseReaderLock();
+    lock.ReleaseAllLocks();
+  }).get();
+  lock.ReleaseWriterLock();
+  EXPECT_EQ(lock.GetCurrentThreadStatus(), 2u);
   EXPECT_EQ(CountsOf(lock), (Counts{0, 1, 0}));
-  read.Unlock();
-  read.Unlock();
+
+  lock.ReleaseReaderLock();
+  ASSERT_EQ(lock.AcquireWriterLock(0), 1);
+  ASSERT_EQ(lock.AcquireWriterLock(0), 1);
+  EXPECT_EQ(lock.GetCurrentThreadStatus(), 0x20001u);
+  DWORD reads = 99, writes = 99;
+  lock.GetCurrentThreadStatus(&reads, &writes);
+  EXPECT_EQ(reads + 10 * writes, 21u);
+  lock.GetCurrentThreadStatus(nullptr, &writes);
+  lock.GetCurrentThreadStatus(&reads, nullptr);
+  EXPECT_EQ(CountsOf(lock), (Counts{1, 0, 0}));
+  EXPECT_EQ(std::async(std::launch::async, [&] { return lock.GetCurrentThreadStatus(); }).get(),
+            0u);
+  EXPECT_EQ(Visit(lock, false, nullptr, 0).get() + Visit(lock, true, nullptr, 0).get(), 0);
+  EXPECT_FALSE(Peer::Read(lock).writerSignal);
+
+  auto writer = Visit(lock, true);
+  ASSERT_TRUE(Eventually(lock, [](const State& s) { return s.writers == 2; }));
+  lock.ReleaseAllLocks();
+  EXPECT_EQ(lock.GetCurrentThreadStatus(), 0u);
+  EXPECT_EQ(writer.get(), 1);
   EXPECT_TRUE(Peer::Read(lock).Quiet());
 }
 
-TEST(GlobalLock, OneLockPerTypeForTheWholeProcessAlsoWhenThreadsAskAtOnce) {
+TEST(ReaderWriterLock, ReaderAmongOthersUpgradesAfterThemOrKeepsItsReads) {
+  CReaderWriterLock lock;
+  ASSERT_EQ(lock.AcquireReaderLock(), 1);
+  ASSERT_EQ(lock.AcquireReaderLock(), 1);
+  Gate otherMayLeave;
+  auto other = Visit(lock, false, &otherMayLeave);
+  ASSERT_TRUE(Eventually(lock, [](const State& s) { return s.readersIn == 2; }));
+  EXPECT_EQ(lock.AcquireWriterLock(0), 0);
+  EXPECT_EQ(lock.AcquireWriterLock(5), 0);
+  EXPECT_EQ(lock.GetCurrentThreadStatus(), 2u);
+  EXPECT_EQ(Peer::Read(lock).readersIn, 2u);
+
+  std::thread release([&] {
+    EXPECT_TRUE(Eventually(lock, [](const State& s) { return s.writers == 1; }));
+    otherMayLeave.Open();
+  });
+  EXPECT_EQ(lock.AcquireWriterLock(), 1);
+  release.join();
+  EXPECT_EQ(other.get(), 1);
+  EXPECT_EQ(lock.GetCurrentThreadStatus(), 0x10002u);
+  lock.ReleaseWriterLock();
+  lock.ReleaseReaderLock();
+  lock.ReleaseReaderLock();
+  EXPECT_TRUE(Peer::Read(lock).Quiet());
+}
+
+// More locks than a thread usually holds, taken in one order and released in another; a lock
+// destroyed while held leaves nothing for a new lock in its place.
+TEST(ReaderWriterLock, EachLockKeepsItsOwnStateForTheThreadUntilDestroyed) {
+  std::vector<CReaderWriterLock> locks(12);
+  for (DWORD i = 0; i < locks.size(); ++i) {
+    for (DWORD reads = 0; reads <= i % 3; ++reads) ASSERT_EQ(locks[i].AcquireReaderLock(0), 1);
+    if (i % 2 == 1) {
+      ASSERT_EQ(locks[i].AcquireWriterLock(0), 1);
+    }
+  }
+  for (DWORD i = 0; i < locks.size(); i += 2) locks[i].ReleaseAllLocks();
+  for (DWORD i = 1; i < locks.size(); i += 2) {
+    EXPECT_EQ(locks[i].GetCurrentThreadStatus(), 0x10000u + i % 3 + 1) << i;
+    locks[i].ReleaseWriterLock();
+    EXPECT_EQ(CountsOf(locks[i]), (Counts{0, 1, 0})) << i;
+    locks[i].ReleaseAllLocks();
+  }
+  for (const CReaderWriterLock& lock : locks) EXPECT_TRUE(Peer::Read(lock).Quiet());
+
+  alignas(CReaderWriterLock) unsigned char storage[sizeof(CReaderWriterLock)];
+  auto* first = new (storage) CReaderWriterLock;
+  ASSERT_EQ(first->AcquireWriterLock(), 1);
+  ASSERT_EQ(first->AcquireWriterLock(0), 1);
+  first->~CReaderWriterLock();
+  auto* second = new (storage) CReaderWriterLock;
+  EXPECT_EQ(second->GetCurrentThreadStatus(), 0u);
+  EXPECT_EQ(Visit(*second, true, nullptr, 0).get(), 1);
+  second->~CReaderWriterLock();
+}
+
+// One lock per type for the whole process, also when threads ask for a new type at once; the
+// locks are independent. The scoped guards hold a lock until they end or Unlock, which releases
+// once.
+TEST(GlobalLock, OneIndependentLockPerTypeHeldThroughGuards) {
   CReaderWriterLock& octree = CGlobalLockMgr::__GetGlobalLock(GLOBAL_LOCK_OCTREE);
   EXPECT_EQ(&CGlobalLockMgr::__GetGlobalLock(GLOBAL_LOCK_OCTREE), &octree);
   CReaderWriterLock& other = CGlobalLockMgr::__GetGlobalLock(static_cast<GlobalLockType>(7));
-  EXPECT_NE(&other, &octree);
-  // The locks are independent: holding one does not block the other.
-  ASSERT_EQ(octree.AcquireWriterLock(0), 1);
-  EXPECT_EQ(Visit(other, true, nullptr, 0).get(), 1);
-  octree.ReleaseWriterLock();
+  {
+    std::unique_ptr<CAutoLock> write = std::make_unique<CAutoWriteLockT<CReaderWriterLock>>(octree);
+    EXPECT_EQ(Visit(octree, false, nullptr, 0).get(), 0);
+    EXPECT_EQ(Visit(other, true, nullptr, 0).get(), 1);
+  }
+  EXPECT_EQ(Visit(octree, true, nullptr, 0).get(), 1);
+  CReaderWriterLockNonReentrance plain;
+  CAutoReadLockT<CReaderWriterLockNonReentrance> read(&plain);
+  EXPECT_EQ(CountsOf(plain), (Counts{0, 1, 0}));
+  read.Unlock();
+  read.Unlock();
+  EXPECT_TRUE(Peer::Read(plain).Quiet());
 
   Gate start;
   std::vector<std::future<CReaderWriterLock*>> asked;

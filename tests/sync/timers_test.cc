@@ -24,7 +24,7 @@ class TimersTest : public testing::Test {
   CTimeoutTimer& timers_ = CTimeoutTimer::instance();
 };
 
-TEST_F(TimersTest, StopwatchesRoundToNearestMillisecond) {
+TEST_F(TimersTest, StopwatchesRoundToNearestMillisecondAndMapToCalendarSeconds) {
   const CWinTimer timer;
   EXPECT_EQ(timer.get_time_ms(), 0u);
   clock_.clock().Advance(std::chrono::microseconds(1400));
@@ -35,13 +35,8 @@ TEST_F(TimersTest, StopwatchesRoundToNearestMillisecond) {
   clock_.AdvanceMs(10);
   EXPECT_EQ(later.get_time_ms(), 10u);
   EXPECT_EQ(timer.get_time_ms(), 12u);
-  const unsigned int start = CWinTimer::__get_cur_time_ms();
-  clock_.AdvanceMs(2500);
-  EXPECT_EQ(CWinTimer::__get_cur_time_ms() - start, 2500u);
-}
 
-TEST_F(TimersTest, MomentsMapToCalendarSeconds) {
-  clock_.clock().Advance(std::chrono::milliseconds(7300));
+  clock_.AdvanceMs(7300);
   const CTime now = CTime::GetCurrentTime();
   const unsigned int ms = CWinTimer::__get_cur_time_ms();
   EXPECT_EQ(CWinTimer::__ms_to_local_time(ms), now);
@@ -50,24 +45,34 @@ TEST_F(TimersTest, MomentsMapToCalendarSeconds) {
   // A moment ahead of now counts as 2^32 ms behind it.
   EXPECT_EQ(CWinTimer::__ms_to_local_time(ms + 1000).GetTime(),
             now.GetTime() - (0x1'0000'0000LL - 1000) / 1000);
+  clock_.AdvanceMs(2500);
+  EXPECT_EQ(CWinTimer::__get_cur_time_ms() - ms, 2500u);
 }
 
+// Nested traces indent and number in order and start on the process clock; only the form with a
+// file and line keeps the name.
 TEST_F(TimersTest, NestedTracesIndentAndNumberInOrder) {
   ASSERT_STREQ(CTimerTrace::s_strIndent.GetString(), "");
+  const unsigned int before = CWinTimer::__get_cur_time_ms();
+  clock_.AdvanceMs(7);
   {
     const CTimerTrace outer("outer");
     EXPECT_STREQ(outer.m_strIndent.GetString(), "");
     EXPECT_EQ(outer.m_nSeq, CTimerTrace::s_nSeq);
+    EXPECT_EQ(outer.m_dwStartMs, before + 7);
     {
-      const CTimerTrace inner("inner", 12);
+      const CTimerTrace inner("inner", 12), named("named", "file.cc", 7);
       EXPECT_STREQ(inner.m_strIndent.GetString(), "\t");
       EXPECT_EQ(inner.m_nSeq, outer.m_nSeq + 1);
-      EXPECT_STREQ(CTimerTrace::s_strIndent.GetString(), "\t\t");
+      EXPECT_STREQ(CTimerTrace::s_strIndent.GetString(), "\t\t\t");
+      EXPECT_STREQ(outer.m_strName.GetString(), "");
+      EXPECT_STREQ(inner.m_strName.GetString(), "");
+      EXPECT_STREQ(named.m_strName.GetString(), "named");
     }
     EXPECT_STREQ(CTimerTrace::s_strIndent.GetString(), "\t");
     const CTimerTrace sibling("sibling");
     EXPECT_STREQ(sibling.m_strIndent.GetString(), "\t");
-    EXPECT_EQ(sibling.m_nSeq, outer.m_nSeq + 2);
+    EXPECT_EQ(sibling.m_nSeq, outer.m_nSeq + 3);
     { const CTimerTrace copy = sibling; }  // the copy ends too, taking a TAB
     EXPECT_STREQ(CTimerTrace::s_strIndent.GetString(), "\t");
   }
@@ -78,16 +83,8 @@ TEST_F(TimersTest, NestedTracesIndentAndNumberInOrder) {
   CTimerTrace::s_strIndent = "";
 }
 
-TEST_F(TimersTest, TracesKeepTheNameOfTheFileAndLineFormOnlyAndStartOnTheProcessClock) {
-  const unsigned int before = CWinTimer::__get_cur_time_ms();
-  clock_.AdvanceMs(7);
-  const CTimerTrace byName("a"), byLine("b", 7), byFile("c", "file.cc", 7);
-  EXPECT_STREQ(byName.m_strName.GetString(), "");
-  EXPECT_STREQ(byLine.m_strName.GetString(), "");
-  EXPECT_STREQ(byFile.m_strName.GetString(), "c");
-  EXPECT_EQ(byFile.m_dwStartMs, before + 7);
-}
-
+// Callbacks run once, in due order after their delays; a callback may set a timer with itself,
+// and an empty one throws at its expiry.
 TEST_F(TimersTest, CallbacksRunOnceInDueOrderAfterTheirDelays) {
   std::vector<int> order;
   const std::set<unsigned int> ids = {
@@ -106,9 +103,7 @@ TEST_F(TimersTest, CallbacksRunOnceInDueOrderAfterTheirDelays) {
   EXPECT_EQ(order, (std::vector<int>{0, 10, 30}));
   clock_.AdvanceMs(1000);
   EXPECT_EQ(DispatchWaitingMessages(), 0);
-}
 
-TEST_F(TimersTest, CallbackMaySetTimerWithItselfAndAnEmptyOneThrowsAtExpiry) {
   int runs = 0;
   std::function<void()> again = [&] {
     if (++runs < 3) timers_.set_timer(10, again);
@@ -119,7 +114,6 @@ TEST_F(TimersTest, CallbackMaySetTimerWithItselfAndAnEmptyOneThrowsAtExpiry) {
     DispatchWaitingMessages();
   }
   EXPECT_EQ(runs, 3);
-
   timers_.set_timer(10, std::function<void()>());
   clock_.AdvanceMs(10);
   EXPECT_THROW(DispatchWaitingMessages(), std::bad_function_call);
