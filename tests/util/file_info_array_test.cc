@@ -22,12 +22,6 @@ namespace {
 using lumo_test::Raises;
 using lumo_test::ScratchDir;
 
-// Exposes the insertion of ready-made entries.
-class TestArray : public CFileInfoArray {
- public:
-  using CFileInfoArray::AddFileInfo;
-};
-
 std::set<std::string> Paths(const CFileInfoArray& array, const std::string& base) {
   std::set<std::string> paths;
   for (INT_PTR i = 0; i < array.GetSize(); ++i) {
@@ -62,7 +56,6 @@ TEST(FileInfoArray, ListsByMaskRecursionAndDirectoriesUntilAborted) {
   EXPECT_EQ(Paths(array, tree.base),
             (Names{"top.txt", "top.dat", "a/one.txt", "a/b/two.txt", "a/b/skip.dat"}));
   EXPECT_EQ(5u, progress);
-  for (INT_PTR i = 0; i < array.GetSize(); ++i) EXPECT_EQ(array[i].GetUserValue(), 0);
 
   // The mask filters files only; directories are listed on request.
   CFileInfoArray masked;
@@ -86,6 +79,17 @@ TEST(FileInfoArray, ListsByMaskRecursionAndDirectoriesUntilAborted) {
   const int abort = 1;
   EXPECT_EQ(0, none.AddDir(tree.base.c_str(), "*", TRUE, 0, FALSE, &abort));
   EXPECT_EQ(0, none.GetSize());
+
+  // AddFile of nothing adds the default entry; serialising is refused.
+  EXPECT_EQ(0, none.AddFile((tree.base + "top.dat").c_str(), 0));
+  EXPECT_EQ(1, none.AddFile((tree.base + "nothing").c_str(), 0));
+  EXPECT_EQ(2u, none[0].GetLength());
+  EXPECT_EQ(CString(""), none[1].GetFilePath());
+  EXPECT_EQ(0xFFFFFFFFu, none[1].GetAttributes());
+  CMemFile file;
+  CArchive ar(&file, CArchive::store);
+  EXPECT_EQ(CArchiveException::genericException,
+            lumo_test::ErrorCause<CArchiveException>([&] { none.Serialize(ar); }));
 }
 
 // Links to directories are entered like directories, except one leading back to a directory the
@@ -102,13 +106,13 @@ TEST(FileInfoArray, LinkedDirectoriesAreEnteredAndCyclesWalkedOnce) {
                    "a/b/skip.dat", "c", "c/to_b", "c/to_b/two.txt", "c/to_b/skip.dat", "c/self"}));
 }
 
-// Stops the walk through the abort flag once it holds stopAt entries.
+// Stops the walk through the abort flag once it holds stopAt entries. Being derived, it takes
+// each entry through AddFileInfo, which it exposes.
 class StoppingArray : public CFileInfoArray {
  public:
-  explicit StoppingArray(INT_PTR stopAt) : m_stopAt(stopAt) {}
+  explicit StoppingArray(INT_PTR stopAt = 1000) : m_stopAt(stopAt) {}
   int abort = 0;
 
- protected:
   INT_PTR AddFileInfo(CFileInfo& fi, long order) override {
     const INT_PTR at = CFileInfoArray::AddFileInfo(fi, order);
     if (GetSize() >= m_stopAt) abort = 1;
@@ -186,7 +190,7 @@ TEST(FileInfoArray, SortingWalksPlaceEntriesAsScansInsertingEachInTurn) {
   };
   const auto walk = [&](long order, long fillOrder, BOOL withDirs, INT_PTR atLeast) {
     CFileInfoArray plain;
-    StoppingArray scanned(1000);
+    StoppingArray scanned;
     fill(plain, fillOrder);
     fill(scanned, fillOrder);
     const auto add = [&](CFileInfoArray& array) {
@@ -213,18 +217,6 @@ TEST(FileInfoArray, SortingWalksPlaceEntriesAsScansInsertingEachInTurn) {
   walk(CFileInfoArray::kBySizeDescending, CFileInfoArray::kBySizeDescending, FALSE, 3 + 29);
 }
 
-TEST(FileInfoArray, AddFileOfNothingAddsTheDefaultEntry) {
-  Tree tree;
-  CFileInfoArray array;
-  EXPECT_EQ(0, array.AddFile((tree.base + "top.dat").c_str(), 0));
-  EXPECT_EQ(0, array[0].GetUserValue());
-  EXPECT_EQ(1, array.AddFile((tree.base + "nothing").c_str(), 0));
-  EXPECT_EQ(CString(""), array[1].GetFilePath());
-  EXPECT_EQ(0xFFFFFFFFu, array[1].GetAttributes());
-  EXPECT_EQ(2u, array[0].GetLength());
-  EXPECT_EQ(50, array.GetGrowBy());
-}
-
 // Equal entries go before the ones already there; sizes compare in 64 bits.
 TEST(FileInfoArray, OrderingCodesPlaceEachEntry) {
   const struct {
@@ -237,7 +229,7 @@ TEST(FileInfoArray, OrderingCodesPlaceEachEntry) {
                                                        {5, {2, 0, 3, 1}},
                                                        {7, {0, 1, 2, 3}}};
   for (const auto& [order, users] : orders) {
-    TestArray array;
+    StoppingArray array;
     for (long user = 0; user < 4; ++user) {
       WIN32_FIND_DATAA fd{};
       fd.nFileSizeHigh = static_cast<DWORD>(entries[user].size >> 32);
@@ -251,20 +243,6 @@ TEST(FileInfoArray, OrderingCodesPlaceEachEntry) {
     for (INT_PTR i = 0; i < array.GetSize(); ++i) placed.push_back(array[i].GetUserValue());
     EXPECT_EQ(placed, users) << order;
   }
-}
-
-TEST(FileInfoArray, SerialisingIsRefused) {
-  CFileInfoArray array;
-  CMemFile file;
-  CArchive ar(&file, CArchive::store);
-  int cause = -1;
-  try {
-    array.Serialize(ar);
-  } catch (CArchiveException* e) {
-    cause = e->m_cause;
-    e->Delete();
-  }
-  EXPECT_EQ(CArchiveException::genericException, cause);
 }
 
 }  // namespace

@@ -12,34 +12,27 @@ using LogPP::LogItem;
 using LogPP::LogMgr;
 
 // An entry with a name that counts its destructions.
-class NamedItem : public LogItem {
- public:
-  explicit NamedItem(std::string name, int* destroyed = nullptr)
-      : name_(std::move(name)), destroyed_(destroyed) {}
+struct NamedItem : LogItem {
+  explicit NamedItem(std::string n, int* d = nullptr) : name(std::move(n)), destroyed(d) {}
   ~NamedItem() override {
-    if (destroyed_) ++*destroyed_;
+    if (destroyed) ++*destroyed;
   }
-  const std::string name_;
-
- private:
-  int* destroyed_;
+  const std::string name;
+  int* const destroyed;
 };
 
 // Matches the entries whose name is not excluded.
-class NameFinder : public LogFinder {
- public:
-  explicit NameFinder(std::string excluded = "") : excluded_(std::move(excluded)) {}
+struct NameFinder : LogFinder {
+  explicit NameFinder(std::string e = "") : excluded(std::move(e)) {}
   bool IsMatch(LogItem* item) const override {
-    return static_cast<NamedItem*>(item)->name_ != excluded_;
+    return static_cast<NamedItem*>(item)->name != excluded;
   }
-
- private:
-  std::string excluded_;
+  const std::string excluded;
 };
 
 std::vector<std::string> Names(const std::vector<LogItem*>& items) {
   std::vector<std::string> names;
-  for (LogItem* item : items) names.push_back(static_cast<NamedItem*>(item)->name_);
+  for (LogItem* item : items) names.push_back(static_cast<NamedItem*>(item)->name);
   return names;
 }
 
@@ -66,7 +59,7 @@ TEST(LogMgr, FindsChildrenBeforeTheirParentAndClearingDestroysOnlyRoots) {
   mgr.ClearAllItems();
   EXPECT_EQ(rootsDestroyed, 2);
   EXPECT_TRUE(mgr.GetAllRootItems().empty());
-  EXPECT_EQ(s.name_, "S");  // children are still alive
+  EXPECT_EQ(s.name, "S");  // children are still alive
 }
 
 }  // namespace
