@@ -33,19 +33,25 @@ CString Call(CExFunTable& table, const std::string& name, const CString& a1 = ""
   return table.Execute(name, a1, a2, a3, "", "");
 }
 
-TEST(ExFunTable, NamesIgnoreCase) {
+TEST(ExFunTable, NamesIgnoreCaseAndArgumentsFollowTheNumericTextRule) {
   CExFunTable table;
   EXPECT_EQ(table.GetFunctor("SIN"), table.GetFunctor("sin"));
   EXPECT_NE(table.GetFunctor("Sin"), nullptr);
   EXPECT_EQ(table.GetFunctor("sinx"), nullptr);
   EXPECT_EQ(table.GetFunctor(""), nullptr);
   EXPECT_EQ(Call(table, "sinx", "1").str(), "");
-
   const str_compare_nocase less;
   EXPECT_FALSE(less("ABC", "abc"));
   EXPECT_TRUE(less("abc", "ABD"));
   // Folding is to lower case: '_' (0x5F) orders before every letter, either case.
   EXPECT_TRUE(less("_", "A"));
+
+  EXPECT_EQ(Call(table, "sin").str(), "0");
+  EXPECT_EQ(Call(table, "round", "\t-2.5\n").str(), "-3");
+  EXPECT_EQ(Call(table, "abs", "-.5").str(), "0.5");
+  EXPECT_EQ(Call(table, "max", "1e5", "-1").str(), "0");
+  // Surplus arguments are not looked at.
+  EXPECT_EQ(table.Execute("sqrt", "9", "x", "y", "z", "w").str(), "3");
 }
 
 TEST(ExFunTable, RegistrationReplacesAndClearDestroys) {
@@ -70,16 +76,6 @@ TEST(ExFunTable, RegistrationReplacesAndClearDestroys) {
     table._RegistFun("three", new CountingFunctor(&destroyed, "3"));
   }
   EXPECT_EQ(destroyed, 3);
-}
-
-TEST(ExFunTable, ArgumentsFollowTheNumericTextRule) {
-  CExFunTable table;
-  EXPECT_EQ(Call(table, "sin").str(), "0");
-  EXPECT_EQ(Call(table, "round", "\t-2.5\n").str(), "-3");
-  EXPECT_EQ(Call(table, "abs", "-.5").str(), "0.5");
-  EXPECT_EQ(Call(table, "max", "1e5", "-1").str(), "0");
-  // Surplus arguments are not looked at.
-  EXPECT_EQ(table.Execute("sqrt", "9", "x", "y", "z", "w").str(), "3");
 }
 
 }  // namespace

@@ -41,7 +41,8 @@ uint64_t Bits(double value) {
   return bits;
 }
 
-TEST(NumberText, NumericTextRule) {
+// Digit texts at large go against atof in the stress test below; these are the rule's edges.
+TEST(NumberText, NumericTextRuleAndConversions) {
   for (const char* text : {"-.5", "5.", "007", "-0", " 2.5 ", "\t3\n", "\v\f7\r"}) {
     EXPECT_TRUE(IsNumericText(text)) << '"' << text << '"';
   }
@@ -50,17 +51,8 @@ TEST(NumberText, NumericTextRule) {
     EXPECT_FALSE(IsNumericText(text)) << '"' << text << '"';
   }
   EXPECT_FALSE(IsNumericText(CString("5\0", 2)));
-}
-
-TEST(NumberText, ConvertsTextsToNumbers) {
-  EXPECT_EQ(NumericTextToDouble("-.5"), -0.5);
-  EXPECT_EQ(NumericTextToDouble("007"), 7.0);
   EXPECT_EQ(NumericTextToDouble(" 2.5 "), 2.5);
-  EXPECT_EQ(NumericTextToDouble("0.1"), 0.1);
-  EXPECT_TRUE(std::signbit(NumericTextToDouble("-0")));
   EXPECT_EQ(NumericTextToDouble("1e5"), 0.0);
-
-  EXPECT_EQ(NumericTextToInt("3.7"), 3);
   EXPECT_EQ(NumericTextToInt("-2.9"), -2);
   EXPECT_EQ(NumericTextToInt("-99999999999"), INT_MIN);
   EXPECT_EQ(NumericTextToInt("1e5"), 0);
@@ -71,26 +63,15 @@ TEST(NumberText, FormatsDocumentedExamples) {
     double value;
     const char* text;
   } kCases[] = {
-      {2.0, "2"},
-      {0.1, "0.1"},
-      {1.23456, "1.235"},
-      {-1.5, "-1.5"},
-      {0.0, "0"},
-      {0.0005, "0.001"},
-      {0.00049, "0"},
-      {1234.9999, "1235"},
-      {100.0, "100"},
-      {-0.0006, "-0.001"},
-      {-0.0004, "-0"},
-      {-0.0, "0"},
-      {0.9995, "1"},
-      {-0.9996, "-1"},
-      {123456789.125, "123456789.125"},
-      {1e20, "100000000000000000000"},
+      // clang-format off
+      {2.0, "2"}, {0.1, "0.1"}, {1.23456, "1.235"}, {-1.5, "-1.5"}, {0.0, "0"}, {-0.0, "0"},
+      // Half a thousandth rounds away from zero; a negative value that rounds to 0 keeps its sign.
+      {0.0005, "0.001"}, {0.00049, "0"}, {-0.0006, "-0.001"}, {-0.0004, "-0"},
+      {1234.9999, "1235"}, {100.0, "100"}, {0.9995, "1"}, {-0.9996, "-1"},
+      {123456789.125, "123456789.125"}, {1e20, "100000000000000000000"},
       {-18446744073709551616.0, "-18446744073709551616"},
-      {kInf, "inf"},
-      {-kInf, "-inf"},
-      {std::nan(""), "nan"},
+      {kInf, "inf"}, {-kInf, "-inf"}, {std::nan(""), "nan"},
+      // clang-format on
   };
   for (const auto& c : kCases) EXPECT_EQ(FormatNumberText(c.value).str(), c.text) << c.value;
 }
@@ -100,7 +81,7 @@ TEST(NumberText, FormatsDocumentedExamples) {
 // millionth, and exact binary fractions, ties at the sixth decimal among them.
 void MatchesTheLibraryRoutes(unsigned seed) {
   std::mt19937_64 random(seed);
-  for (int i = 0; i < 6000; ++i) {
+  for (int i = 0; i < 1500; ++i) {
     std::string text = random() % 2 ? "-" : "";
     const int digits = 1 + static_cast<int>(random() % 30);
     const int point = static_cast<int>(random() % static_cast<uint64_t>(digits + 1));
@@ -134,13 +115,11 @@ TEST(NumberTextStress, MatchesAtofAndPrintfOnRandomValues) {
   lumo_test::RunStressRounds(7, MatchesTheLibraryRoutes);
 }
 
-TEST(NumberText, IntegerRoundingAndTruncation) {
-  EXPECT_EQ(RoundHalfAwayFromZero(2.5), 3);
-  EXPECT_EQ(RoundHalfAwayFromZero(-2.5), -3);
+// The common cases go through the round and floor functions of the formula table.
+TEST(NumberText, IntegerRoundingAndTruncationAtTheLimits) {
   EXPECT_EQ(RoundHalfAwayFromZero(-0.49999), 0);
   EXPECT_EQ(RoundHalfAwayFromZero(2147483646.6), 2147483647);
   EXPECT_EQ(RoundHalfAwayFromZero(2147483647.5), INT_MIN);
-  EXPECT_EQ(TruncateToInt32(-2.9), -2);
   EXPECT_EQ(TruncateToInt32(2147483647.9), 2147483647);
   EXPECT_EQ(TruncateToInt32(-2147483648.9), INT_MIN);
   EXPECT_EQ(TruncateToInt32(2147483648.0), INT_MIN);
