@@ -1,4 +1,4 @@
-#include "lumotools/color/visual_color_item.h"
+#include "lumotools/color.h"
 
 #include <gtest/gtest.h>
 
@@ -18,6 +18,14 @@ const VisualColorKind kAllKinds[] = {VCK_LINE, VCK_FACE, VCK_EDGE, VCK_TEXT};
 
 const std::string kZeroColour = " = (r=0.0 g=0.0 b=0.0)";
 const std::string kZeroTrans = " = (transmission = (r=0.0 g=0.0 b=0.0))";
+const SpecialColorKind kSelected = static_cast<SpecialColorKind>(2);
+const SpecialColorKind kHidden = static_cast<SpecialColorKind>(5);
+
+CVisualColorItem Colored(DWORD lineColor) {
+  CVisualColorItem item;
+  item.SetColor(VCK_LINE, lineColor);
+  return item;
+}
 
 // The name and channels a segment reads as, "name r g b".
 std::string ReadSegment(const CString& segment) {
@@ -30,8 +38,7 @@ std::string ReadSegment(const CString& segment) {
 TEST(VisualColorItem, StoresWordsPerPartAndComparesEveryWord) {
   CVisualColorItem item;
   for (VisualColorKind kind : kAllKinds) {
-    EXPECT_TRUE(item.SetColor(kind, 0x100u + kind));
-    EXPECT_TRUE(item.SetTransparency(kind, 0x200u + kind));
+    EXPECT_TRUE(item.SetColor(kind, 0x100u + kind) && item.SetTransparency(kind, 0x200u + kind));
   }
   const CVisualColorItem before = item;
   for (VisualColorKind kind : {VCK_END, static_cast<VisualColorKind>(-1)}) {
@@ -91,6 +98,79 @@ TEST(VisualColorItem, ReadsColourSegments) {
   EXPECT_EQ(ReadSegment("a.5 = (r=0.255 g=1)"), "a.5 |63 255 127");
   // The letters themselves are searched, so the "r" of "transmission" is taken for red.
   EXPECT_EQ(ReadSegment("line = (transmission = (r=1.0 g=1.0 b=0.2))"), "line |0 255 51");
+}
+
+TEST(ColorDataText, MarksZeroAndSixtySixBytesAndReadsShortTextsAsZeroBytes) {
+  const CString defaultText = CDbVisualColorItem::EncodeColorData(CVisualColorItem());
+  EXPECT_EQ(defaultText, CString('T', 32) + CString('z', 32));
+
+  CVisualColorItem item = Colored(0x27FF6601);
+  item.SetTransparency(VCK_TEXT, 0x80746600);
+  const CString mixed = CDbVisualColorItem::EncodeColorData(item);
+  EXPECT_EQ(mixed.GetLength(), 64);
+  EXPECT_EQ(mixed.Left(4), CString("\x01T\xFF'"));
+  EXPECT_EQ(mixed.Mid(32, 4), "cxcc");
+  EXPECT_EQ(mixed.Mid(28, 4), "TTt\x80");
+  EXPECT_EQ(mixed.Mid(60, 4), "zxcc");
+  EXPECT_TRUE(CDbVisualColorItem::DecodeColorData(mixed) == item);
+
+  EXPECT_TRUE(CDbVisualColorItem::DecodeColorData("") == CVisualColorItem());
+  // Without markers the stored characters are taken as they stand.
+  const CVisualColorItem bare = CDbVisualColorItem::DecodeColorData("ABCD");
+  EXPECT_EQ(bare.GetColor(VCK_LINE), 0x44434241u);
+  EXPECT_EQ(bare.GetTransparency(VCK_LINE), 0u);
+}
+
+// Add keeps the first colours of a key and Set needs an entry. A figure without colours of its own
+// takes those of the smallest id; a special kind has no such fallback.
+TEST(ColorManager, AddSetAndLookUp) {
+  CDbVisualColorMrg mrg;
+  EXPECT_EQ(mrg.GetColorByFigId(1), nullptr);
+  EXPECT_EQ(mrg.GetColorStrByFigId(1), "");
+  EXPECT_FALSE(mrg.SetFigColor(3, Colored(1)));
+  EXPECT_TRUE(mrg.AddFigColor(7, Colored(7)));
+  EXPECT_TRUE(mrg.AddFigColor(3, Colored(0xFF)));
+  EXPECT_FALSE(mrg.AddFigColor(3, Colored(2)));
+  EXPECT_EQ(mrg.GetColorByFigId(9)->GetColor(VCK_LINE), 0xFFu);
+  EXPECT_EQ(mrg.GetColorStrByFigId(9).Left(29), "line = (r=1.0 g=0.0 b=0.0),fa");
+  EXPECT_TRUE(mrg.SetFigColor(7, Colored(4)));
+  EXPECT_EQ(mrg.GetColorByFigId(7)->GetColor(VCK_LINE), 4u);
+  EXPECT_EQ(mrg.GetGJColorMap().at(7).m_nRelateID, 7);
+  EXPECT_EQ(mrg.GetGJColorMap().at(7).m_nIsSpecialColor, 0);
+
+  EXPECT_EQ(mrg.GetColorBySpecialId(kHidden), nullptr);
+  EXPECT_EQ(mrg.GetColorStrBySpecialId(kHidden), "");
+  EXPECT_FALSE(mrg.SetSpecialColor(kSelected, Colored(1)));
+  EXPECT_TRUE(mrg.AddSpecialColor(kSelected, Colored(9)));
+  EXPECT_FALSE(mrg.AddSpecialColor(kSelected, Colored(8)));
+  EXPECT_EQ(mrg.GetSpecialColorMap().at(2).m_nIsSpecialColor, 1);
+  EXPECT_EQ(mrg.GetColorBySpecialId(kSelected)->GetColor(VCK_LINE), 9u);
+  EXPECT_TRUE(mrg.SetSpecialColor(kSelected, Colored(0)));
+  EXPECT_EQ(mrg.GetColorStrBySpecialId(kSelected), CVisualColorItem().GetColorStr());
+}
+
+TEST(ColorManager, TrimValueTakesTheReferenceKeysAndKeepsOwnColours) {
+  CDbVisualColorMrg mrg, reference;
+  mrg.AddFigColor(2, Colored(22));
+  mrg.AddFigColor(3, Colored(33));
+  mrg.AddSpecialColor(kHidden, Colored(55));
+  reference.AddFigColor(1, Colored(11));
+  reference.AddFigColor(2, Colored(99));
+  reference.AddSpecialColor(kSelected, Colored(2));
+  mrg.TrimValue(reference);
+  ASSERT_EQ(mrg.GetGJColorMap().size(), 2u);
+  EXPECT_EQ(mrg.GetColorByFigId(1)->GetColor(VCK_LINE), 11u);
+  EXPECT_EQ(mrg.GetColorByFigId(2)->GetColor(VCK_LINE), 22u);
+  ASSERT_EQ(mrg.GetSpecialColorMap().size(), 1u);
+  EXPECT_EQ(mrg.GetColorBySpecialId(kSelected)->GetColor(VCK_LINE), 2u);
+}
+
+TEST(ColorManager, ConfigurationPathsLieUnderTheCurrentDirectory) {
+  const CString dir = CDbVisualColorMrg::GetCurDir();
+  EXPECT_FALSE(dir.IsEmpty());
+  EXPECT_NE(dir.Right(1), "/");
+  EXPECT_EQ(CDbVisualColorMrg::GetDBPath(), dir + "\\system\\sys_config.mdb");
+  EXPECT_EQ(CDbVisualColorMrg::GetDefaultDBPath(), dir + "\\system\\sys_config_default.mdb");
 }
 
 }  // namespace
