@@ -183,10 +183,10 @@ CRect WindowRectOf(HWND hWnd) {
   return CRect(r);
 }
 
-LONG FontHeightOf(CWnd* control) {
+LOGFONT FontOf(CWnd* control) {
   LOGFONT lf{};
   EXPECT_NE(GetObject(control->GetFontHandle(), sizeof lf, &lf), 0);
-  return lf.lfHeight;
+  return lf;
 }
 
 // A shown view with a passer listening to it through a 2D translator.
@@ -405,8 +405,9 @@ TEST_F(PasserTest, KeysWalkTheTreeAndWrap) {
   }
   EXPECT_EQ(listener.calls.front(), "open 65 by 2");
   // The passer takes Tab and Enter (the view still sees the modifier keys).
-  for (const std::string& note : view.notes)
+  for (const std::string& note : view.notes) {
     EXPECT_TRUE(note != "view key 9" && note != "view key 13");
+  }
   // A key the passer takes is answered as processed.
   EXPECT_EQ(::SendMessage(view.m_hWnd, WM_KEYDOWN, VK_TAB, 0), 0);
 }
@@ -417,12 +418,9 @@ TEST_F(PasserTest, EditorSitsOverTheLabelWithAFontOfItsHeight) {
   Press(VK_TAB);
   ASSERT_NE(a.edit, nullptr);
   EXPECT_EQ(WindowRectOf(a.edit->m_hWnd), CRect(60, 40, 140, 60));
-  EXPECT_EQ(FontHeightOf(a.edit), -PointSizeToPixels(141));
-  LOGFONT lf{};
-  GetObject(a.edit->GetFontHandle(), sizeof lf, &lf);
-  EXPECT_STREQ(lf.lfFaceName, "\xCB\xCE\xCC\xE5");
-  int start = -1;
-  int end = -1;
+  EXPECT_EQ(FontOf(a.edit).lfHeight, -PointSizeToPixels(141));
+  EXPECT_STREQ(FontOf(a.edit).lfFaceName, "\xCB\xCE\xCC\xE5");
+  int start = -1, end = -1;
   a.edit->GetSel(start, end);
   EXPECT_EQ(end - start, 1) << "the label's text starts selected";
   a.edit->SetTextValue("0123456789abcdefghij");
@@ -454,7 +452,7 @@ TEST_F(PasserTest, EditorSitsOverTheLabelWithAFontOfItsHeight) {
   Press(VK_TAB);
   Press(VK_TAB);
   ASSERT_NE(tall.edit, nullptr);
-  EXPECT_EQ(FontHeightOf(tall.edit), -22);
+  EXPECT_EQ(FontOf(tall.edit).lfHeight, -22);
 }
 
 // Tab, Shift+Tab, Enter and losing the focus (the view is told where it went) close the editor
