@@ -92,7 +92,7 @@ TEST_P(ColorDbTest, SaveThenLoadGivesBackEveryByteAndReplacesTheTable) {
   factory.CloseDB(path_.c_str());
 }
 
-TEST_P(ColorDbTest, LoadSortsRowsByTheirFlagAndTheFirstOfAKeyWins) {
+TEST_P(ColorDbTest, LoadSortsRowsByTheirFlagTheFirstOfAKeyWinsAndErrorsReachTheCaller) {
   const std::string red = "\xFF" + std::string(31, 'T') + "c" + std::string(31, 'z');
   conn_->ExecuteSQL(("INSERT INTO ColorDef VALUES (5, 2, '" + red + "')").c_str());
   conn_->ExecuteSQL(("INSERT INTO ColorDef VALUES (5, 0, '" + red + "')").c_str());
@@ -114,16 +114,13 @@ TEST_P(ColorDbTest, LoadSortsRowsByTheirFlagAndTheFirstOfAKeyWins) {
     EXPECT_EQ(mrg->GetColorByFigId(5)->GetColor(VCK_LINE), 0xFFu);
     EXPECT_EQ(mrg->GetColorByFigId(5)->GetTransparency(VCK_TEXT), 0u);
   }
-}
 
-TEST_P(ColorDbTest, DatabaseErrorsReachTheCaller) {
+  // Database errors reach the caller; a failed load has emptied the maps.
   conn_->ExecuteSQL("DROP TABLE ColorDef");
-  CDbVisualColorMrg mrg;
-  mrg.AddFigColor(1, CVisualColorItem());
-  EXPECT_NE(DbErrorOf([&] { mrg.LoadFromDB(path_.c_str()); }), "");
-  EXPECT_TRUE(mrg.GetGJColorMap().empty());  // emptied before the failure
-  EXPECT_NE(DbErrorOf([&] { mrg.SaveToDB(path_.c_str()); }), "");
-  EXPECT_THAT(DbErrorOf([&] { mrg.LoadFromDB(dir_.File("none.mdb").c_str()); }),
+  EXPECT_NE(DbErrorOf([&] { reloaded.LoadFromDB(path_.c_str()); }), "");
+  EXPECT_TRUE(reloaded.GetGJColorMap().empty() && reloaded.GetSpecialColorMap().empty());
+  EXPECT_NE(DbErrorOf([&] { fresh.SaveToDB(path_.c_str()); }), "");
+  EXPECT_THAT(DbErrorOf([&] { fresh.LoadFromDB(dir_.File("none.mdb").c_str()); }),
               ::testing::HasSubstr("none.mdb"));
 }
 
@@ -140,10 +137,8 @@ TEST(ColorManagerInstance, LoadsTheConfigurationDatabaseOfTheCurrentDirectory) {
     CDatabase db;
     db.OpenEx(lumo_test::SqliteConnectText(file).c_str());
     db.ExecuteSQL(kCreateTable);
+    db.ExecuteSQL("INSERT INTO ColorDef VALUES (8, 0, '')");
   }
-  CDbVisualColorMrg saved;
-  saved.AddFigColor(8, CVisualColorItem());
-  saved.SaveToDB(file.c_str());
   std::string deep;
   while (deep.size() <= 520) deep += std::string(100, 'd') + "/";
   const std::string deepFile = dir.WriteFile(deep + "system/sys_config.mdb", "# link\n");
