@@ -450,8 +450,8 @@ TEST_F(PasserTest, EditorSitsOverTheLabelWithAFontOfItsHeight) {
   EXPECT_EQ(FontOf(tall.edit).lfHeight, -22);
 }
 
-// Tab, Shift+Tab, Enter and losing the focus (the view is told where it went) close the editor
-// saving, Escape without.
+// Every key that moves on, and losing the focus (the view is told where it went), closes the editor
+// saving; Escape closes it without.
 TEST_F(PasserTest, MovingOnAndLosingTheFocusSaveTheTypedValueAndEscapeDiscardsIt) {
   Press(VK_TAB);
   Type("xy");
@@ -473,14 +473,24 @@ TEST_F(PasserTest, MovingOnAndLosingTheFocusSaveTheTypedValueAndEscapeDiscardsIt
 
   view.SetFocus();
   Press(VK_TAB);
-  Type("q");
-  Press(VK_RETURN);
-  EXPECT_STREQ(a.GetValue(), "q");
-  Type("w");
+  const struct {
+    int vk, modifier;
+    const char* typed;
+    QuadLabel* left;
+  } moves[] = {{VK_TAB, 0, "2", &a},
+               {VK_RETURN, VK_CONTROL, "3", &b},
+               {VK_RETURN, 0, "4", &c},
+               {VK_RETURN, VK_SHIFT, "5", &d}};
+  for (const auto& move : moves) {
+    Type(move.typed);
+    Press(move.vk, move.modifier);
+    EXPECT_STREQ(move.left->GetValue(), move.typed);
+  }
+  Type("6");
   view.SetFocus();
   Pump();
   EXPECT_EQ(OpenName(), "none");
-  EXPECT_STREQ(b.GetValue(), "w");
+  EXPECT_STREQ(a.GetValue(), "6");
   EXPECT_EQ(view.killFocusTarget, &view);
 }
 
