@@ -4,6 +4,7 @@
 
 #include <cstring>
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -86,9 +87,12 @@ TEST(CString, SpansAndTokenizes) {
   EXPECT_EQ(s.SpanExcluding("-"), "2024");
 
   const CString text(" ,a,,bc; d");  // the last token runs to the end
-  int pos = 0;
-  for (const char* token : {"a", "bc", "d", ""}) EXPECT_EQ(text.Tokenize(" ,;", pos), token);
-  EXPECT_EQ(pos, -1);
+  int pos = 0;                       // after a token, just past the delimiter that ends it
+  const std::pair<const char*, int> steps[] = {{"a", 4}, {"bc", 8}, {"d", 11}, {"", -1}};
+  for (const auto& [token, next] : steps) {
+    EXPECT_EQ(text.Tokenize(" ,;", pos), token);
+    EXPECT_EQ(pos, next) << token;
+  }
   pos = 0;
   EXPECT_EQ(CString(",,,").Tokenize(",", pos), "");
   EXPECT_EQ(pos, -1);

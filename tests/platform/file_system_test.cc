@@ -13,31 +13,38 @@
 #include <string>
 #include <vector>
 
-#include "lumotools/platform/exception.h"
 #include "lumotools/platform/sync.h"
 #include "lumotools/platform/time.h"
-#include "support/raises.h"
 #include "support/scratch_dir.h"
 
 namespace {
 
-using lumo_test::Raises;
 using lumo_test::ScratchDir;
 
-std::set<std::string> Found(const std::string& pattern,
-                            FINDEX_SEARCH_OPS op = FindExSearchNameMatch, DWORD flags = 0) {
-  std::set<std::string> names;
+// The entries a search finds, by name.
+std::map<std::string, WIN32_FIND_DATAA> Search(const std::string& pattern,
+                                               FINDEX_SEARCH_OPS op = FindExSearchNameMatch,
+                                               DWORD flags = 0,
+                                               FINDEX_INFO_LEVELS info = FindExInfoStandard) {
+  std::map<std::string, WIN32_FIND_DATAA> found;
   WIN32_FIND_DATAA fd;
-  HANDLE h = FindFirstFileExA(pattern.c_str(), FindExInfoStandard, &fd, op, nullptr, flags);
-  if (h == INVALID_HANDLE_VALUE) return names;
+  HANDLE h = FindFirstFileExA(pattern.c_str(), info, &fd, op, nullptr, flags);
+  if (h == INVALID_HANDLE_VALUE) return found;
   do {
-    names.insert(fd.cFileName);
+    found[fd.cFileName] = fd;
   } while (FindNextFileA(h, &fd));
   EXPECT_TRUE(FindClose(h));
-  return names;
+  return found;
 }
 
 using Names = std::set<std::string>;
+
+Names Found(const std::string& pattern, FINDEX_SEARCH_OPS op = FindExSearchNameMatch,
+            DWORD flags = 0) {
+  Names names;
+  for (const auto& entry : Search(pattern, op, flags)) names.insert(entry.first);
+  return names;
+}
 
 // The entry a search for path finds first, filled over garbage.
 WIN32_FIND_DATAA Entry(const std::string& path) {
@@ -94,36 +101,23 @@ TEST(FileSearch, DescribesEntriesAndLinksAsTheirOwnLookupsDo) {
   // Links: to a directory, which counts as one when searching for directories, and dangling.
   ASSERT_EQ(0, ::symlink((dir.path() + "/sub").c_str(), (dir.path() + "/link").c_str()));
   ASSERT_EQ(0, ::symlink((dir.path() + "/gone").c_str(), (dir.path() + "/dangling").c_str()));
+  dir.WriteFile(".hid/f", "1");
   EXPECT_EQ(Found(dir.path() + "/*", FindExSearchLimitToDirectories),
-            (Names{".", "..", "sub", "link"}));
+            (Names{".", "..", "sub", "link", ".hid"}));
   EXPECT_EQ(Found(dir.path() + "/link", FindExSearchLimitToDirectories), Names{"link"});
   EXPECT_TRUE(Found(dir.path() + "/plain", FindExSearchLimitToDirectories).empty());
   EXPECT_EQ(FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT,
             Entry(dir.path() + "/link").dwFileAttributes);
   EXPECT_EQ(FILE_ATTRIBUTE_REPARSE_POINT, Entry(dir.path() + "/dangling").dwFileAttributes);
-}
 
-TEST(FileSearch, DirectoryNamesOnlySparesTheStatusOfPlainDirectories) {
-  ScratchDir dir;
-  dir.WriteFile("sub/f", "1");
-  dir.WriteFile(".hid/f", "1");
-  dir.WriteFile("plain", "12");
-  ASSERT_EQ(0, ::symlink((dir.path() + "/sub").c_str(), (dir.path() + "/link").c_str()));
-  std::map<std::string, WIN32_FIND_DATAA> found;
-  WIN32_FIND_DATAA fd;
-  HANDLE h =
-      FindFirstFileExA((dir.path() + "/*").c_str(), FindExInfoBasic, &fd, FindExSearchNameMatch,
-                       nullptr, LUMO_FIND_NO_DOT_ENTRIES | LUMO_FIND_DIRECTORY_NAMES_ONLY);
-  ASSERT_NE(INVALID_HANDLE_VALUE, h);
-  do {
-    found[fd.cFileName] = fd;
-  } while (FindNextFileA(h, &fd));
-  EXPECT_TRUE(FindClose(h));
-  ASSERT_EQ(4u, found.size());
+  // Asked for directory names only, a search spares the status of plain directories; a link and
+  // a file are described as without the flag.
+  auto found = Search(dir.path() + "/*", FindExSearchNameMatch,
+                      LUMO_FIND_NO_DOT_ENTRIES | LUMO_FIND_DIRECTORY_NAMES_ONLY, FindExInfoBasic);
+  ASSERT_EQ(5u, found.size());
   EXPECT_EQ(FILE_ATTRIBUTE_DIRECTORY, found["sub"].dwFileAttributes);
   EXPECT_EQ(0u, found["sub"].ftLastWriteTime.dwHighDateTime);
   EXPECT_EQ(FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN, found[".hid"].dwFileAttributes);
-  // A link and a file are described as without the flag.
   EXPECT_EQ(FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT,
             found["link"].dwFileAttributes);
   EXPECT_NE(0u, found["link"].ftLastWriteTime.dwHighDateTime);
@@ -177,11 +171,17 @@ TEST(FileSearch, LargeDirectoriesAreReadWholeBySearchesOpenTogether) {
   EXPECT_EQ(written[1], found[1]);
 }
 
-TEST(FileSearch, BadHandlesAreRefused) {
+// Also the handle of another kind, or none, that each call is given.
+TEST(Handles, WrongOrMissingHandlesAreRefused) {
   WIN32_FIND_DATAA fd;
   EXPECT_FALSE(FindNextFileA(INVALID_HANDLE_VALUE, &fd));
   EXPECT_FALSE(FindClose(INVALID_HANDLE_VALUE));
   EXPECT_FALSE(FindClose(nullptr));
+  EXPECT_EQ(CreateEvent(nullptr, TRUE, FALSE, "Global\\named"), nullptr);
+  EXPECT_FALSE(SetEvent(nullptr));
+  EXPECT_FALSE(ResetEvent(nullptr));
+  EXPECT_EQ(WaitForSingleObject(nullptr, 0), WAIT_FAILED);
+  EXPECT_FALSE(CloseHandle(nullptr));
   HANDLE event = CreateEvent(nullptr, TRUE, FALSE, nullptr);
   EXPECT_FALSE(FindClose(event));
   EXPECT_FALSE(ReadFile(event, &fd, 1, &fd.dwReserved0, nullptr));
@@ -291,22 +291,6 @@ TEST(SplitPath, SplitsLikeTheRuntime) {
   EXPECT_STREQ("b", fname);
   EXPECT_EQ(22, _splitpath_s(nullptr, nullptr, 0, nullptr, 0, fname, sizeof fname, nullptr, 0));
   EXPECT_EQ(22, _splitpath_s("/a", nullptr, 5, nullptr, 0, nullptr, 0, nullptr, 0));
-}
-
-FILETIME FileTimeOf(long long unixSeconds) {
-  const unsigned long long intervals =
-      static_cast<unsigned long long>(unixSeconds + 11644473600LL) * 10000000ULL + 9999999ULL;
-  return FILETIME{static_cast<DWORD>(intervals), static_cast<DWORD>(intervals >> 32)};
-}
-
-TEST(FileTime, ConvertsToCTimeWithTheFrameworkLimits) {
-  EXPECT_EQ(1700000000, CTime(FileTimeOf(1700000000)).GetTime());
-  EXPECT_EQ(0, CTime(FileTimeOf(0)).GetTime());
-  EXPECT_EQ(0, CTime(FILETIME{0, 0}).GetTime());             // 1601: before 1900
-  EXPECT_EQ(0, CTime(FileTimeOf(-2300000000LL)).GetTime());  // 1897
-  for (long long bad : {-1LL, -86400LL * 365 * 30, 32535216000LL}) {
-    EXPECT_TRUE(Raises<CInvalidArgException>([&] { CTime{FileTimeOf(bad)}; })) << bad;
-  }
 }
 
 }  // namespace

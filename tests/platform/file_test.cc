@@ -107,4 +107,24 @@ TEST(File, InterruptedWritesGoOnWhereTheyStopped) {
   EXPECT_TRUE(received == sent) << received.size();
 }
 
+// A read that a pipe fills in pieces goes on for the rest, and takes no more than asked.
+TEST(File, ReadsFromAPipeGoOnUntilTheCountIsMet) {
+  ScratchDir dir;
+  const std::string fifo = dir.File("pipe");
+  ASSERT_EQ(0, ::mkfifo(fifo.c_str(), 0600));
+  std::thread writer([&] {
+    const int fd = ::open(fifo.c_str(), O_WRONLY);
+    EXPECT_EQ(::write(fd, "abc", 3), 3);
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));  // the reader takes "abc" alone
+    EXPECT_EQ(::write(fd, "defghijkl", 9), 9);
+    ::close(fd);
+  });
+  CFile file(fifo.c_str(), CFile::modeRead);
+  char buf[16] = {};
+  EXPECT_EQ(file.Read(buf, 6), 6u);
+  EXPECT_EQ(file.Read(buf + 6, 9), 6u);
+  writer.join();
+  EXPECT_STREQ(buf, "abcdefghijkl");
+}
+
 }  // namespace

@@ -64,33 +64,31 @@ TEST(MessageQueue, PostedMessagesComeFirstInFirstOutThroughFiltersAndQuitComesLa
   EXPECT_FALSE(PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE));
 }
 
-TEST(MessageQueue, QuitPostedBeforeAnyOtherUseIsKept) {
-  std::thread([] {
-    PostQuitMessage(5);
-    MSG msg;
-    ASSERT_TRUE(PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE));
-    EXPECT_EQ(msg.message, static_cast<UINT>(WM_QUIT));
-    EXPECT_EQ(msg.wParam, 5u);
-  }).join();
-}
-
+// A quit request posted before any other use is kept, and messages posted after it come first.
 TEST(MessageQueue, QueueExistsFromFirstUseUntilItsThreadEnds) {
   std::promise<DWORD> idBeforeUse;
   std::promise<void> checked;
   std::promise<DWORD> idAfterUse;
+  std::promise<void> posted;
   std::thread worker([&] {
     idBeforeUse.set_value(GetCurrentThreadId());
     checked.get_future().wait();
-    MSG msg;
-    PeekMessage(&msg, nullptr, 0, 0, PM_NOREMOVE);
+    PostQuitMessage(5);
     idAfterUse.set_value(GetCurrentThreadId());
-    GetMessage(&msg, nullptr, 0, 0);
+    posted.get_future().wait();
+    MSG msg;
+    EXPECT_EQ(GetMessage(&msg, nullptr, 0, 0), 1);
+    EXPECT_EQ(msg.message, static_cast<UINT>(WM_USER));
+    EXPECT_EQ(GetMessage(&msg, nullptr, 0, 0), 0);
+    EXPECT_EQ(msg.wParam, 5u);
   });
   const DWORD id = idBeforeUse.get_future().get();
+  EXPECT_NE(id, GetCurrentThreadId());
   EXPECT_FALSE(PostThreadMessage(id, WM_USER, 0, 0));
   checked.set_value();
   EXPECT_EQ(idAfterUse.get_future().get(), id);
   EXPECT_TRUE(PostThreadMessage(id, WM_USER, 0, 0));
+  posted.set_value();
   worker.join();
   EXPECT_FALSE(PostThreadMessage(id, WM_USER, 0, 0));
 }
@@ -221,15 +219,6 @@ TEST_F(MessageQueueTimerTest, KillAndResetDropThePendingMessage) {
   EXPECT_NE(other, kept);
 }
 
-TEST_F(MessageQueueTimerTest, TimerWithPeriodZeroIsDueAtEveryLook) {
-  const UINT_PTR id = Set(0);
-  MSG msg;
-  for (int look = 0; look < 3; ++look) {
-    ASSERT_TRUE(PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE));
-    EXPECT_EQ(msg.wParam, id);
-  }
-}
-
 TEST_F(MessageQueueTimerTest, DispatchCallsTimerProcedureWithIdAndTick) {
   static std::vector<DWORD> calls;  // message, identifier, time
   const UINT_PTR id = Set(25, [](HWND, UINT msg, UINT_PTR id, DWORD time) {
@@ -241,26 +230,6 @@ TEST_F(MessageQueueTimerTest, DispatchCallsTimerProcedureWithIdAndTick) {
   clock_.AdvanceMs(5);
   EXPECT_EQ(DispatchMessage(&msg), 0);
   EXPECT_EQ(calls, (std::vector<DWORD>{WM_TIMER, static_cast<DWORD>(id), 1030u}));
-}
-
-TEST_F(MessageQueueTimerTest, TimersBelongToTheSettingThread) {
-  std::promise<UINT_PTR> workerTimer;
-  std::promise<void> advanced;
-  std::promise<UINT_PTR> workerFired;
-  std::thread worker([&] {
-    workerTimer.set_value(SetTimer(nullptr, 0, 10, IgnoreTimer));
-    advanced.get_future().wait();
-    MSG msg;
-    GetMessage(&msg, nullptr, 0, 0);
-    workerFired.set_value(msg.wParam);
-  });
-  const UINT_PTR id = workerTimer.get_future().get();
-  EXPECT_FALSE(KillTimer(nullptr, id));
-  clock_.AdvanceMs(10);
-  EXPECT_TRUE(TakeWaitingMessages().empty());
-  advanced.set_value();
-  EXPECT_EQ(workerFired.get_future().get(), id);
-  worker.join();
 }
 
 // A thread asleep in GetMessage wakes when the clock reaches its timer, by moving on or by being
@@ -280,6 +249,7 @@ TEST_F(MessageQueueTimerTest, GetMessageWakesWhenClockReachesTimer) {
       woken.set_value(msg);
     });
     const auto [threadId, id] = timerSet.get_future().get();
+    EXPECT_FALSE(KillTimer(nullptr, id));                        // another thread's timer
     std::this_thread::sleep_for(std::chrono::milliseconds(10));  // lets it fall asleep
     std::unique_ptr<lumo_test::ManualClockScope> later;
     if (replace) {
@@ -294,6 +264,7 @@ TEST_F(MessageQueueTimerTest, GetMessageWakesWhenClockReachesTimer) {
     }
     const MSG msg = wake.get();
     sleeper.join();
+    EXPECT_TRUE(TakeWaitingMessages().empty()) << "the timer came to this thread too";
     EXPECT_EQ(msg.message, WM_TIMER);
     EXPECT_EQ(msg.wParam, id);
   }
@@ -310,17 +281,20 @@ class CountingClock : public LumoManualClock {
   std::atomic<int> readings{0};
 };
 
-// A timer of period 0 stays due. While the filter excludes it, GetMessage looks at the clock
-// about once a millisecond rather than spinning.
+// A timer of period 0 is due at every look. While the filter excludes it, GetMessage looks at the
+// clock about once a millisecond rather than spinning.
 TEST(MessageQueue, GetMessageSleepsBetweenLooksAtAnExcludedTimer) {
   auto clock = std::make_shared<CountingClock>(1000);
-  const std::shared_ptr<LumoClock> previous = LumoSetClock(clock);
+  EXPECT_EQ(LumoSetClock(clock), nullptr);  // returns the clock it replaces: the system's
   const auto start = std::chrono::steady_clock::now();
   std::promise<DWORD> waiting;
   std::thread waiter([&] {
     const UINT_PTR id = SetTimer(nullptr, 0, 0, IgnoreTimer);
-    waiting.set_value(GetCurrentThreadId());
     MSG msg;
+    for (int look = 0; look < 2; ++look) {
+      EXPECT_TRUE(PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE) && msg.wParam == id);
+    }
+    waiting.set_value(GetCurrentThreadId());
     GetMessage(&msg, nullptr, WM_USER, WM_USER);
     KillTimer(nullptr, id);
   });
@@ -331,7 +305,7 @@ TEST(MessageQueue, GetMessageSleepsBetweenLooksAtAnExcludedTimer) {
   const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
                       std::chrono::steady_clock::now() - start)
                       .count();
-  LumoSetClock(previous);
+  EXPECT_EQ(LumoSetClock(nullptr), clock);
   EXPECT_LT(clock->readings.load(), 3 * ms + 10);  // two readings a look, a look a millisecond
 }
 

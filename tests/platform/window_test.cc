@@ -218,11 +218,17 @@ TEST(KeyState, DownKeysHaveTheirHighByteSetAndPressesToggle) {
   LumoKeyDown(VK_SHIFT);
   LumoKeyDown(255);  // the last key there is
   EXPECT_EQ(GetKeyState(VK_SHIFT), before) << "the state follows the messages taken";
+  MSG msg;  // a repeat count of 1
+  ASSERT_TRUE(PeekMessage(&msg, nullptr, WM_KEYDOWN, WM_KEYDOWN, PM_REMOVE));
+  EXPECT_EQ(msg.lParam, 1);
   LumoPumpPendingMessages();
   EXPECT_EQ(GetKeyState(VK_SHIFT) & 0xFF00, 0xFF00);
   EXPECT_EQ(GetKeyState(255) & 0xFF00, 0xFF00);
   LumoKeyUp(VK_SHIFT);
   LumoKeyUp(255);
+  // A key going up also has the previous-state and transition bits.
+  ASSERT_TRUE(PeekMessage(&msg, nullptr, WM_KEYUP, WM_KEYUP, PM_REMOVE));
+  EXPECT_EQ(msg.lParam, static_cast<LPARAM>(0xC0000001u));
   LumoPumpPendingMessages();
   EXPECT_EQ(GetKeyState(VK_SHIFT) & 0xFF00, 0);
   EXPECT_NE(GetKeyState(VK_SHIFT) & 1, before & 1);
@@ -231,21 +237,6 @@ TEST(KeyState, DownKeysHaveTheirHighByteSetAndPressesToggle) {
   LumoPressKey(VK_SHIFT);  // down and up again
   LumoPumpPendingMessages();
   EXPECT_EQ(GetKeyState(VK_SHIFT), before);
-}
-
-TEST(Font, PointFontsAreSizedAtNinetySixDotsPerInch) {
-  CFont font;
-  const char face[] = "\xCB\xCE\xCC\xE5";
-  ASSERT_TRUE(font.CreatePointFont(141, face));
-  EXPECT_FALSE(font.CreatePointFont(120, ""));
-  LOGFONT lf{};
-  ASSERT_EQ(font.GetLogFont(&lf), static_cast<int>(sizeof lf));
-  EXPECT_EQ(lf.lfHeight, -19);  // 141 * 96 / 720 = 18.8
-  EXPECT_STREQ(lf.lfFaceName, face);
-  HFONT handle = font;
-  font.DeleteObject();
-  EXPECT_EQ(GetObject(handle, sizeof lf, &lf), 0);
-  EXPECT_FALSE(DeleteObject(handle));
 }
 
 // A parent that records its children's notifications and the messages offered to it first.
@@ -376,12 +367,12 @@ TEST(Wnd, EditBoxTypingSelectionAndClipboard) {
   ASSERT_TRUE(edit.Create(WS_CHILD | WS_VISIBLE | ES_AUTOHSCROLL, CRect(0, 0, 40, 20), &frame, 3));
   EXPECT_EQ(::SendMessage(edit.m_hWnd, EM_GETSEL, 0, 0), MAKELPARAM(0, 0));
   edit.SetFocus();
-  LumoTypeText("Ab1 x");
+  LumoTypeText("Az1 x");
   LumoPressKey(VK_BACK);
   LumoPumpPendingMessages();
   CString text;
   edit.GetWindowText(text);
-  EXPECT_STREQ(text, "Ab1 ");
+  EXPECT_STREQ(text, "Az1 ");
 
   edit.SetSel(0, -1);
   edit.GetSel(start, end);
@@ -407,7 +398,7 @@ TEST(Wnd, EditBoxTypingSelectionAndClipboard) {
   LumoPressKeyWith(VK_CONTROL, 'C');
   LumoPumpPendingMessages();
   LumoGetClipboardText(clip, sizeof clip);
-  EXPECT_STREQ(clip, "Ab1 ");
+  EXPECT_STREQ(clip, "Az1 ");
   EXPECT_EQ(LumoGetClipboardText(clip, 1), 4);  // a one-character buffer holds the end only
   EXPECT_STREQ(clip, "");
 
@@ -419,7 +410,7 @@ TEST(Wnd, EditBoxTypingSelectionAndClipboard) {
   LumoPressKeyWith(VK_CONTROL, 'A');
   LumoPumpPendingMessages();
   edit.GetWindowText(text);
-  EXPECT_STREQ(text, "A b1");
+  EXPECT_STREQ(text, "A z1");
   EXPECT_EQ(::SendMessage(edit.m_hWnd, EM_GETSEL, 0, 0), MAKELPARAM(0, 4));
   // Delete takes the selection, or else the character after the caret.
   edit.SetSel(1, 3);
@@ -437,12 +428,28 @@ TEST(Wnd, EditBoxTypingSelectionAndClipboard) {
   edit.SetSel(16, 16);
   EXPECT_EQ(edit.GetFirstVisibleLine(), 11);
   CFont font;
-  ASSERT_TRUE(font.CreatePointFont(141, "x"));  // 19 pixels high
+  const char face[] = "\xCB\xCE\xCC\xE5";
+  ASSERT_TRUE(font.CreatePointFont(141, face));
+  EXPECT_FALSE(font.CreatePointFont(120, ""));  // once made, a font stays as it is
+  LOGFONT lf{};
+  ASSERT_EQ(font.GetLogFont(&lf), static_cast<int>(sizeof lf));
+  EXPECT_EQ(lf.lfHeight, -19);  // at 96 dots per inch, 141 * 96 / 720 = 18.8
+  EXPECT_STREQ(lf.lfFaceName, face);
   edit.SetFont(&font);
   edit.SetSel(0, 0);
   edit.SetSel(16, 16);
   EXPECT_EQ(edit.GetFirstVisibleLine(), 12);
+  CFont tiny;  // one pixel high: a character still takes a pixel
+  ASSERT_TRUE(tiny.CreatePointFont(10, "x"));
+  edit.SetFont(&tiny);
+  edit.SetSel(0, 0);
+  edit.SetSel(16, 16);
+  EXPECT_EQ(edit.GetFirstVisibleLine(), 0);
   frame.DestroyWindow();
+  HFONT handle = font;
+  font.DeleteObject();
+  EXPECT_EQ(GetObject(handle, sizeof lf, &lf), 0);
+  EXPECT_FALSE(DeleteObject(handle));
 }
 
 TEST(ListBox, KeepsItemsAndSelection) {
