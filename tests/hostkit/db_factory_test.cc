@@ -1,9 +1,9 @@
 #include "hostkit/db_factory.h"
 
 #include <filesystem>
-#include <fstream>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <gmock/gmock.h>
@@ -14,19 +14,15 @@
 
 namespace {
 
-using Factory = CDbFactoryT<CDatabase>;
 using lumo_test::DbErrorOf;
 using ::testing::HasSubstr;
 
 class DbFactoryTest : public ::testing::Test {
  protected:
   DbFactoryTest() { lumo_test::RegisterOdbcDrivers(); }
-  void WriteFile(const std::string& path, const std::string& text) {
-    std::ofstream(path, std::ios::binary) << text;
-  }
 
   lumo_test::ScratchDir dir_;
-  Factory& factory_ = Factory::instance();
+  CDbFactoryT<CDatabase>& factory_ = CDbFactoryT<CDatabase>::instance();
 };
 
 TEST_F(DbFactoryTest, OneConnectionPerPathWhileAnyHoldLasts) {
@@ -55,7 +51,7 @@ TEST_F(DbFactoryTest, OneConnectionPerPathWhileAnyHoldLasts) {
   // With the last hold gone the connection is closed: a new file at the path is the one opened,
   // and an empty file is an empty database.
   std::filesystem::remove(path);
-  WriteFile(path, "");
+  dir_.WriteFile("config.db", "");
   db = factory_.GetDB(path.c_str());
   EXPECT_NE(DbErrorOf([&] { db->ExecuteSQL("INSERT INTO T VALUES (2)"); }), "");
   db->ExecuteSQL("CREATE TABLE T (a INTEGER)");
@@ -72,9 +68,8 @@ TEST_F(DbFactoryTest, APathOpensExactlyTheFileItNames) {
   const auto previous = std::filesystem::current_path();
   std::filesystem::current_path(dir_.path());
   for (size_t i = 0; i < names.size(); ++i) {
-    const std::filesystem::path relative = names[i];
     const std::string path = i % 2 == 0 ? dir_.File(names[i]) : names[i];
-    if (relative.has_parent_path()) std::filesystem::create_directories(relative.parent_path());
+    std::filesystem::create_directories(std::filesystem::path(dir_.File(names[i])).parent_path());
     EXPECT_THAT(DbErrorOf([&] { factory_.GetDB(path.c_str()); }), HasSubstr(names[i]));
     ASSERT_TRUE(factory_.CreateDB(path.c_str())) << path;
     factory_.GetDB(path.c_str());  // opens the file just made, not another
@@ -91,9 +86,9 @@ TEST_F(DbFactoryTest, APathOpensExactlyTheFileItNames) {
 
 TEST_F(DbFactoryTest, ALinkFilePointsAPathAtAServerDatabase) {
   lumo_test::TestDatabase server(lumo_test::DbEngine::kPostgres);
-  const std::string link = dir_.File("sys_config.mdb");
-  WriteFile(link,
-            "# configuration on the server\r\n \t\r\n  ODBC;" + server.connectText() + "\r\n");
+  const std::string link =
+      dir_.WriteFile("sys_config.mdb", "# configuration on the server\r\n \t\r\n  ODBC;" +
+                                           server.connectText() + "\r\n");
   CDatabase* db = factory_.GetDB(link.c_str());
   EXPECT_EQ(db->GetEngineName(), "PostgreSQL");
   db->ExecuteSQL("CREATE TABLE T (a INTEGER)");
@@ -112,13 +107,12 @@ TEST_F(DbFactoryTest, ALinkFilePointsAPathAtAServerDatabase) {
 
 // The connect text is the first line that is neither blank nor a comment, within the first 64.
 TEST_F(DbFactoryTest, AFileThatIsNeitherDatabaseNorLinkIsRefused) {
-  const std::string path = dir_.File("notes.txt");
   const std::string connect = "ODBC;Driver=NoSuchDriver;\n";
   const std::pair<std::string, bool> cases[] = {{"#\nDriver=SQLite3\n" + connect, false},
                                                 {std::string(63, '\n') + connect, true},
                                                 {std::string(64, '\n') + connect, false}};
   for (const auto& [text, link] : cases) {
-    WriteFile(path, text);
+    const std::string path = dir_.WriteFile("notes.txt", text);
     const std::string error = DbErrorOf([&] { factory_.GetDB(path.c_str()); });
     EXPECT_EQ(error.find("link file") == std::string::npos, link) << error;
   }
