@@ -46,11 +46,12 @@ TEST_F(DbFactoryTest, OneConnectionPerPathWhileAnyHoldLasts) {
   db->ExecuteSQL("INSERT INTO Scratch VALUES (1)");
   factory_.CloseDB(windowsStyle.c_str());
   factory_.CloseDB(path.c_str());
+  // With the last hold gone the connection is closed, and its temporary table with it.
+  db = factory_.GetDB(path.c_str());
+  EXPECT_NE(DbErrorOf([&] { db->ExecuteSQL("INSERT INTO Scratch VALUES (2)"); }), "");
+  factory_.CloseDB(path.c_str());
   factory_.CloseDB(path.c_str());  // no hold left: does nothing
-
-  // With the last hold gone the connection is closed: a new file at the path is the one opened,
-  // and an empty file is an empty database.
-  std::filesystem::remove(path);
+  // A new file at the path is the one opened next; an empty file is an empty database.
   dir_.WriteFile("config.db", "");
   db = factory_.GetDB(path.c_str());
   EXPECT_NE(DbErrorOf([&] { db->ExecuteSQL("INSERT INTO T VALUES (2)"); }), "");
