@@ -36,6 +36,12 @@ TEST(Time, TickCountCounterAndCalendarFollowTheManualClock) {
   EXPECT_EQ(GetTickCount64(), kWrap + 9);
   scope.AdvanceMs(2985);
   EXPECT_EQ(CTime::GetCurrentTime().GetTime(), start.GetTime() + 2);
+  // Setting a clock returns the one it replaces.
+  const auto other = std::make_shared<LumoManualClock>(200);
+  const std::shared_ptr<LumoClock> replaced = LumoSetClock(other);
+  EXPECT_EQ(replaced.get(), &scope.clock());
+  EXPECT_EQ(GetTickCount(), 200u);
+  EXPECT_EQ(LumoSetClock(replaced), other);
 }
 
 // Without a manual clock the tick count and the counter read the system's monotonic clock.
@@ -53,6 +59,7 @@ TEST(Time, SystemClockIsTheMonotonicClock) {
   QueryPerformanceCounter(&counter);
   const long long counterMs = counter.QuadPart / (frequency.QuadPart / 1000);
   const long long after = steadyMs();
+  EXPECT_EQ(LumoSetClock(nullptr), nullptr);  // no clock was set
   EXPECT_TRUE(before <= tick && tick <= after) << tick;
   EXPECT_TRUE(before <= counterMs && counterMs <= after) << counterMs;
 }
