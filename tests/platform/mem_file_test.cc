@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -38,6 +39,10 @@ TEST(MemFile, GrowsSeeksAndZeroFillsGaps) {
   file.SetLength(8);
   EXPECT_EQ(Content(file), std::string("\0\1\0\0\0z\0\0", 8));
   EXPECT_EQ(file.Seek(-1, CFile::end), 7u);
+  // The last position there is; one more would overflow.
+  EXPECT_EQ(file.Seek(LLONG_MAX, CFile::begin), static_cast<ULONGLONG>(LLONG_MAX));
+  EXPECT_EQ(lumo_test::ErrorCause<CFileException>([&] { file.Seek(1, CFile::current); }),
+            CFileException::badSeek);
   EXPECT_EQ(file.Seek(0, CFile::begin), 0u);
   EXPECT_EQ(lumo_test::ErrorCause<CFileException>([&] { file.Seek(-9, CFile::end); }),
             CFileException::badSeek);
