@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <future>
 #include <memory>
@@ -273,6 +274,42 @@ TEST_F(MessageQueueTimerTest, GetMessageWakesWhenClockReachesTimer) {
     EXPECT_EQ(msg.message, WM_TIMER);
     EXPECT_EQ(msg.wParam, id);
   }
+}
+
+// A manual clock that counts the readings of its tick count.
+class CountingClock : public LumoManualClock {
+ public:
+  using LumoManualClock::LumoManualClock;
+  ULONGLONG TickCount64() override {
+    ++readings;
+    return LumoManualClock::TickCount64();
+  }
+  std::atomic<int> readings{0};
+};
+
+// A timer of period 0 stays due. While the filter excludes it, GetMessage looks at the clock
+// about once a millisecond rather than spinning.
+TEST(MessageQueue, GetMessageSleepsBetweenLooksAtAnExcludedTimer) {
+  auto clock = std::make_shared<CountingClock>(1000);
+  const std::shared_ptr<LumoClock> previous = LumoSetClock(clock);
+  const auto start = std::chrono::steady_clock::now();
+  std::promise<DWORD> waiting;
+  std::thread waiter([&] {
+    const UINT_PTR id = SetTimer(nullptr, 0, 0, IgnoreTimer);
+    waiting.set_value(GetCurrentThreadId());
+    MSG msg;
+    GetMessage(&msg, nullptr, WM_USER, WM_USER);
+    KillTimer(nullptr, id);
+  });
+  const DWORD id = waiting.get_future().get();
+  std::this_thread::sleep_for(std::chrono::milliseconds(30));
+  PostThreadMessage(id, WM_USER, 0, 0);
+  waiter.join();
+  const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
+                      std::chrono::steady_clock::now() - start)
+                      .count();
+  LumoSetClock(previous);
+  EXPECT_LT(clock->readings.load(), 3 * ms + 10);  // two readings a look, a look a millisecond
 }
 
 // With the system clock, GetMessage sleeps until the timer is due, never returning early.
