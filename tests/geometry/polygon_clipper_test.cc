@@ -80,8 +80,6 @@ void CompareWithInputs(const Contours& a, const Contours& b, double lo, double h
                        std::mt19937_64& rng, const std::string& label) {
   const double scale = hi - lo;
   GpcPolygon pa(a), pb(b);
-  Contours edges = a;
-  edges.insert(edges.end(), b.begin(), b.end());
   std::uniform_real_distribution<double> coord(lo, hi);
   double area[4];
   for (gpc_op op : {GPC_DIFF, GPC_INT, GPC_XOR, GPC_UNION}) {
@@ -92,7 +90,7 @@ void CompareWithInputs(const Contours& a, const Contours& b, double lo, double h
     area[op] = Area(*r) / (scale * scale);
     for (int i = 0; i < 40; ++i) {
       const double x = coord(rng), y = coord(rng);
-      if (DistanceToEdges(edges, x, y) < 1e-7 * scale) continue;
+      if (std::min(DistanceToEdges(a, x, y), DistanceToEdges(b, x, y)) < 1e-7 * scale) continue;
       const bool inA = InsideEvenOdd(*pa, x, y), inB = InsideEvenOdd(*pb, x, y);
       const bool expected[] = {inA && !inB, inA && inB, inA != inB, inA || inB};
       ASSERT_EQ(InsideEvenOdd(*r, x, y), expected[op]) << "point " << x << " " << y;
@@ -322,21 +320,16 @@ TEST(PolygonClipper, KnownAreasAndContourCounts) {
 // base + k * ulp, all exact, so the areas are known exactly in ulp squared.
 TEST(PolygonClipper, VerticesOneUnitInTheLastPlaceApartStayApart) {
   const Contour down{{0, 0}, {2000, 0}, {1000, 1000}}, up{{1000, 1001}, {0, 2000}, {2000, 2000}};
-  const double shifted = 999.0 * 999;
+  const Contour square = Rect(0, 0, 1000, 1000);
+  const double in = 999.0 * 999, out = 1e6 - in;  // the shifted squares' overlap, and the rest
   const struct {
     const char* name;
     Contour a, b;     // in units in the last place from the base
     double areas[4];  // by operation: difference, intersection, exclusive or, union
   } cases[] = {
-      {"one unit gap", Rect(0, 0, 1000, 1000), Rect(1001, 0, 2001, 1000), {1e6, 0, 2e6, 2e6}},
-      {"shifted one unit",
-       Rect(0, 0, 1000, 1000),
-       Rect(1, 1, 1001, 1001),
-       {1e6 - shifted, shifted, 2 * (1e6 - shifted), 2e6 - shifted}},
-      {"one unit overlap",
-       Rect(0, 0, 1000, 1000),
-       Rect(999, 0, 1999, 1000),
-       {999e3, 1e3, 1998e3, 1999e3}},
+      {"one unit gap", square, Rect(1001, 0, 2001, 1000), {1e6, 0, 2e6, 2e6}},
+      {"shifted one unit", square, Rect(1, 1, 1001, 1001), {out, in, 2 * out, 2e6 - in}},
+      {"one unit overlap", square, Rect(999, 0, 1999, 1000), {999e3, 1e3, 1998e3, 1999e3}},
       {"corner one unit off", down, up, {1e6, 0, 1999e3, 1999e3}},
   };
   for (const double base : {1e-9, 1e9}) {

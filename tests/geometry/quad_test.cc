@@ -69,8 +69,7 @@ TEST(Quad, PointInQuadIncludesEdgesAndFollowsTilt) {
 
 TEST(Quad3D, RayCrossesAQuadOfNoParallelSides) {
   const CQuad3D quad(P3(0, 0, 0), P3(4, 0, 0), P3(4, 2, 0), P3(0, 4, 0));
-  EXPECT_TRUE(quad.RayCrossQuad(Vertical(1, 1), 1e-9));
-  EXPECT_TRUE(quad.RayCrossQuad(Vertical(3, 2), 1e-9));
+  EXPECT_TRUE(quad.RayCrossQuad(Vertical(1, 1), 1e-9) && quad.RayCrossQuad(Vertical(3, 2), 1e-9));
   EXPECT_FALSE(quad.RayCrossQuad(Vertical(3, 3), 1e-9));
 }
 
