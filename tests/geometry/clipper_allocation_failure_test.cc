@@ -22,11 +22,10 @@ using lumo_test::Rect;
 long CountAllocations(gpc_op op, gpc_polygon* a, gpc_polygon* b) {
   constexpr long kPlenty = 1000000;
   lumo_gpc::FailAllocationAfter(kPlenty);
-  gpc_polygon r;
-  gpc_polygon_clip(op, a, b, &r);
+  GpcPolygon r;
+  gpc_polygon_clip(op, a, b, r.get());
   const long used = kPlenty - lumo_gpc::AllocationsBeforeFailure();
   lumo_gpc::FailAllocationAfter(-1);
-  gpc_free_polygon(&r);
   return used;
 }
 
@@ -79,12 +78,11 @@ TEST(ClipperAllocationFailure, SmallClipsAllocateOnlyTheirResult) {
   for (const auto& c : cases) {
     GpcPolygon a(c.first), b(c.second);
     for (gpc_op op : {GPC_DIFF, GPC_INT, GPC_XOR, GPC_UNION}) {
-      gpc_polygon r;
-      gpc_polygon_clip(op, a.get(), b.get(), &r);
-      ASSERT_GT(r.num_contours, 0);
-      EXPECT_EQ(CountAllocations(op, a.get(), b.get()), 2 + r.num_contours)
+      GpcPolygon r;
+      gpc_polygon_clip(op, a.get(), b.get(), r.get());
+      ASSERT_GT(r->num_contours, 0);
+      EXPECT_EQ(CountAllocations(op, a.get(), b.get()), 2 + r->num_contours)
           << "op " << op << ", " << c.first.size() << " and " << c.second.size() << " contours";
-      gpc_free_polygon(&r);
     }
   }
 }

@@ -12,20 +12,25 @@
 
 namespace {
 
+using lumo_test::Contour;
 using lumo_test::GpcPolygon;
+using lumo_test::RandomStar;
+
+// Abscissas computed by op on a and b, whose result is not empty.
+long Work(gpc_op op, const Contour& a, const Contour& b) {
+  GpcPolygon pa({a}), pb({b}), r;
+  lumo_gpc::abscissas_computed = 0;
+  gpc_polygon_clip(op, pa.get(), pb.get(), r.get());
+  EXPECT_GT(r->num_contours, 0);
+  return lumo_gpc::abscissas_computed;
+}
 
 // Abscissas computed per input vertex by op on two stars of n vertices each, radii from 0.5 to
 // 1, the second centred dy above the first.
 double WorkPerVertex(gpc_op op, int n, double dy) {
   std::mt19937_64 rng(static_cast<uint64_t>(n));
-  GpcPolygon a({lumo_test::RandomStar(rng, n, 0, 0, 0.5, 1)});
-  GpcPolygon b({lumo_test::RandomStar(rng, n, 0, dy, 0.5, 1)});
-  lumo_gpc::abscissas_computed = 0;
-  gpc_polygon r;
-  gpc_polygon_clip(op, a.get(), b.get(), &r);
-  EXPECT_GT(r.num_contours, 0);
-  gpc_free_polygon(&r);
-  return static_cast<double>(lumo_gpc::abscissas_computed) / (2.0 * n);
+  const Contour a = RandomStar(rng, n, 0, 0, 0.5, 1);
+  return static_cast<double>(Work(op, a, RandomStar(rng, n, 0, dy, 0.5, 1))) / (2.0 * n);
 }
 
 TEST(ClipperGrowth, WorkPerVertexGrowsSlowlyWithFewCrossings) {
@@ -45,27 +50,17 @@ TEST(ClipperGrowth, WorkPerVertexGrowsSlowlyWithFewCrossings) {
   }
 }
 
-// Abscissas computed by op on a star of radii 0.5 to 1 and one of 20,000 vertices around it,
-// drawn 1,000 times as tall: almost all of the tall star lies above or below the small one.
-long WorkBesideATallStar(gpc_op op) {
-  std::mt19937_64 rng(7);
-  GpcPolygon a({lumo_test::RandomStar(rng, 16, 0, 0, 0.5, 1)});
-  lumo_test::Contour tall = lumo_test::RandomStar(rng, 20000, 0, 0, 0.5, 1);
-  for (gpc_vertex& v : tall) v.y *= 1000;
-  GpcPolygon b({tall});
-  lumo_gpc::abscissas_computed = 0;
-  gpc_polygon r;
-  gpc_polygon_clip(op, a.get(), b.get(), &r);
-  EXPECT_GT(r.num_contours, 0);
-  gpc_free_polygon(&r);
-  return lumo_gpc::abscissas_computed;
-}
-
-// Neither an intersection nor a difference has any of its result above or below the small star.
+// A star of radii 0.5 to 1 and one of 20,000 vertices around it, drawn 1,000 times as tall:
+// almost all of the tall star lies above or below the small one, and neither an intersection nor
+// a difference has any of its result there.
 TEST(ClipperGrowth, WorkOutsideTheHeightsOfTheResultIsSkipped) {
-  const long all = WorkBesideATallStar(GPC_UNION);
-  EXPECT_LT(WorkBesideATallStar(GPC_INT), all / 100);
-  EXPECT_LT(WorkBesideATallStar(GPC_DIFF), all / 100);
+  std::mt19937_64 rng(7);
+  const Contour small = RandomStar(rng, 16, 0, 0, 0.5, 1);
+  Contour tall = RandomStar(rng, 20000, 0, 0, 0.5, 1);
+  for (gpc_vertex& v : tall) v.y *= 1000;
+  const long all = Work(GPC_UNION, small, tall);
+  EXPECT_LT(Work(GPC_INT, small, tall), all / 100);
+  EXPECT_LT(Work(GPC_DIFF, small, tall), all / 100);
 }
 
 }  // namespace

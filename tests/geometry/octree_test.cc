@@ -253,8 +253,7 @@ TEST(Octree, CrowdedLeavesAtTheDeepestLevelAnswerAsAScanDoes) {
   for (const auto& [id, box] : live) {
     // Touching within the tolerance from above and from below, on each axis in turn.
     if (id % 10 != 1) continue;
-    const P3& lo = box.min_corner();
-    const P3& hi = box.max_corner();
+    const P3 &lo = box.min_corner(), &hi = box.max_corner();
     check(Box(hi.x + tol * 0.5, lo.y, lo.z, hi.x + 1, hi.y, hi.z));
     check(Box(lo.x, lo.y - 1, lo.z, hi.x, lo.y - tol * 0.5, hi.z));
     check(Box(lo.x, lo.y, hi.z + tol * 0.5, hi.x, hi.y, hi.z + 1));
@@ -280,8 +279,7 @@ TEST(OctIdMap, MatchesAnOrderedMap) {
   for (int step = 0; step < 40000; ++step) {
     // Mostly inserts at first, mostly erases near the end, so that the map grows and empties.
     const DWORD id = static_cast<DWORD>(random.Index(kIds)) + 1;
-    const bool insert = random.Chance(step < 20000 ? 0.7 : 0.3);
-    if (insert) {
+    if (random.Chance(step < 20000 ? 0.7 : 0.3)) {
       ASSERT_EQ(map.Insert(id, &objects[id]), expected.emplace(id, &objects[id]).second);
     } else {
       const bool erased = random.Chance(0.5) ? map.Erase(id) : map.Erase(id, &objects[id]);

@@ -26,8 +26,8 @@ std::vector<CPoint> Corners(const CQuad& q) {
 tagLine3D Vertical(double x, double y) { return tagLine3D(P3(x, y, 10.0), P3(x, y, -10.0)); }
 
 // Corners sorted by window position; the centre where the diagonals cross, truncated toward zero,
-// or none when they are parallel.
-TEST(Quad, SortedCornersCentreAndEquality) {
+// or none when they are parallel; equality and the points inside.
+TEST(Quad, SortedCornersCentreEqualityAndInside) {
   // Equal x: the top pair (0,0), (0,5) is not less, so the second becomes the top-left; the
   // bottom pair (0,7), (0,9) is not greater, so the sorted order stays.
   const struct {
@@ -54,23 +54,20 @@ TEST(Quad, SortedCornersCentreAndEquality) {
   other = diamond;
   other.TopRight().x = 1;
   EXPECT_NE(other, diamond);
-}
 
-TEST(Quad, PointInQuadIncludesEdgesAndFollowsTilt) {
-  const CQuad square(CPoint(0, 0), CPoint(10, 0), CPoint(0, 10), CPoint(10, 10));
+  // Points on the edges are inside, and the tilt of the diamond counts.
+  const CQuad& square = cases[0].quad;
   for (CPoint in : {CPoint(5, 5), CPoint(0, 0), CPoint(10, 5), CPoint(5, 10)})
     EXPECT_TRUE(square.PtInQuad(in)) << in.x << " " << in.y;
   for (CPoint out : {CPoint(11, 5), CPoint(5, -1), CPoint(-1, 5)})
     EXPECT_FALSE(square.PtInQuad(out)) << out.x << " " << out.y;
-  const CQuad diamond(CPoint(5, 0), CPoint(10, 5), CPoint(5, 10), CPoint(0, 5));
   EXPECT_TRUE(diamond.PtInQuad(CPoint(2, 3)));  // on the edge (0,5)-(5,0)
   EXPECT_FALSE(diamond.PtInQuad(CPoint(1, 1)) || diamond.PtInQuad(CPoint(9, 9)));
 }
 
 TEST(Quad3D, RayCrossesAQuadOfNoParallelSides) {
   const CQuad3D quad(P3(0, 0, 0), P3(4, 0, 0), P3(4, 2, 0), P3(0, 4, 0));
-  EXPECT_TRUE(quad.RayCrossQuad(Vertical(1, 1), 1e-9));
-  EXPECT_TRUE(quad.RayCrossQuad(Vertical(3, 2), 1e-9));
+  EXPECT_TRUE(quad.RayCrossQuad(Vertical(1, 1), 1e-9) && quad.RayCrossQuad(Vertical(3, 2), 1e-9));
   EXPECT_FALSE(quad.RayCrossQuad(Vertical(3, 3), 1e-9));
 }
 

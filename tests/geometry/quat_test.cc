@@ -36,7 +36,6 @@ TEST(Quat, RandomRotationsAgreeWithRodriguesFormula) {
     const Vec3 axisA = vector(), axisB = vector(), axisC = vector(), v = vector();
     const double a = angle(rng), b = angle(rng), c = angle(rng);
     const Quat qa(a, axisA), qb(b, axisB), qc(c, axisC);
-    EXPECT_NEAR(qa.length(), 1.0, 1e-12);
     Mat4 m;
     qa.get(m);
     ExpectNear(qa * v, Rotated(v, a, axisA));
@@ -45,8 +44,7 @@ TEST(Quat, RandomRotationsAgreeWithRodriguesFormula) {
     ExpectNear((qa * qb) * v, Rotated(Rotated(v, a, axisA), b, axisB));
     ExpectNear(Quat(a, axisA, b, axisB, c, axisC) * v, qc * (qb * (qa * v)));
     Quat accumulated = qa;
-    accumulated *= qb;
-    ExpectNear(accumulated, qa * qb);
+    ExpectNear(accumulated *= qb, qa * qb);
     ExpectNear((qa / qb) * qb, qa);
 
     double gotAngle;
@@ -73,12 +71,10 @@ TEST(Quat, AlgebraMembers) {
   EXPECT_EQ(q / 4.0, Quat(0.25, 0.5, 0.75, 1));
   ExpectNear(q * q.inverse(), Quat());
   EXPECT_EQ(q.asVec3(), Vec3(1, 2, 3));
-  EXPECT_TRUE(Quat().zeroRotation());
-  EXPECT_FALSE(Quat(0, 0, 0, -1).zeroRotation());
-  EXPECT_TRUE(Quat(1, 2, 3, 4) < Quat(1, 2, 3, 5));
-  EXPECT_TRUE(Quat(1, 2, 3, 9) < Quat(1, 2, 4, 0));
-  EXPECT_FALSE(Quat(1, 2, 3, 4) < Quat(1, 2, 3, 4));
-  EXPECT_FALSE(Quat(2, 0, 0, 0) < Quat(1, 9, 9, 9));
+  EXPECT_TRUE(Quat().zeroRotation() && !Quat(0, 0, 0, -1).zeroRotation());
+  // Ordered component by component.
+  EXPECT_TRUE(Quat(1, 2, 3, 4) < Quat(1, 2, 3, 5) && Quat(1, 2, 3, 9) < Quat(1, 2, 4, 0));
+  EXPECT_FALSE(Quat(1, 2, 3, 4) < Quat(1, 2, 3, 4) || Quat(2, 0, 0, 0) < Quat(1, 9, 9, 9));
 }
 
 // Axes too short to give a direction, directions taken as unit length, the identity and its
@@ -99,8 +95,7 @@ TEST(Quat, DegenerateRotations) {
   double angle = -1, x, y, z;
   Vec3 axis;
   Quat().getRotate(angle, axis);
-  EXPECT_EQ(angle, 0.0);
-  EXPECT_EQ(axis, Vec3(0, 0, 1));
+  EXPECT_TRUE(angle == 0.0 && axis == Vec3(0, 0, 1));
   Quat(0, 0, 0, -1).getRotate(angle, x, y, z);
   EXPECT_NEAR(angle, 2 * kPi, 1e-12);
   EXPECT_EQ(Vec3(x, y, z), Vec3(0, 0, 1));

@@ -25,12 +25,10 @@ tagPolyLine Rect(double x0, double y0, double x1, double y1, bool ccw = true) {
 
 TEST(Math2D, OnRightIsStrict) {
   const Pt a(0, 0), b(10, 0);
-  EXPECT_TRUE(CLumoMath2D::IsOnRight(a, b, Pt(5, -1)));
-  EXPECT_FALSE(CLumoMath2D::IsOnRight(a, b, Pt(5, 1)));
-  EXPECT_FALSE(CLumoMath2D::IsOnRight(a, b, Pt(5, 0)));   // on the line
-  EXPECT_FALSE(CLumoMath2D::IsOnRight(a, b, Pt(20, 0)));  // on it beyond b
-  EXPECT_FALSE(CLumoMath2D::IsOnRight(a, a, Pt(3, -3)));  // no direction
-  EXPECT_TRUE(CLumoMath2D::IsOnRight(b, a, Pt(5, 1)));
+  EXPECT_TRUE(CLumoMath2D::IsOnRight(a, b, Pt(5, -1)) && CLumoMath2D::IsOnRight(b, a, Pt(5, 1)));
+  // Left of the line, on it, on it beyond b, and right of a line of no direction.
+  EXPECT_FALSE(CLumoMath2D::IsOnRight(a, b, Pt(5, 1)) || CLumoMath2D::IsOnRight(a, b, Pt(5, 0)) ||
+               CLumoMath2D::IsOnRight(a, b, Pt(20, 0)) || CLumoMath2D::IsOnRight(a, a, Pt(3, -3)));
 }
 
 TEST(Math2D, CrossingOfLines) {
