@@ -215,11 +215,10 @@ TEST(FileInfoArray, OrderingCodesPlaceEachEntry) {
     const char* name;
     ULONGLONG size;
   } entries[] = {{"b", 2}, {"a", 1}, {"c", 2}, {"a", (1ULL << 32) + 1}};
-  const std::pair<long, std::vector<long>> orders[] = {{2, {1, 2, 0, 3}},
-                                                       {3, {3, 2, 0, 1}},
-                                                       {4, {3, 1, 0, 2}},
-                                                       {5, {2, 0, 3, 1}},
-                                                       {7, {0, 1, 2, 3}}};
+  // clang-format off
+  const std::pair<long, std::vector<long>> orders[] = {
+      {2, {1, 2, 0, 3}}, {3, {3, 2, 0, 1}}, {4, {3, 1, 0, 2}}, {5, {2, 0, 3, 1}}, {7, {0, 1, 2, 3}}};
+  // clang-format on
   for (const auto& [order, users] : orders) {
     StoppingArray array;
     for (long user = 0; user < 4; ++user) {
