@@ -3,17 +3,15 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <utility>
 
 namespace {
 
 CHookData Make(int num1, int sub1, int num2, int sub2, bool single = false) {
   CHookData d;
-  d.m_nNum1 = num1;
-  d.m_nSub1 = sub1;
-  d.m_nNum2 = num2;
-  d.m_nSub2 = sub2;
-  d.m_bSingle = single;
+  std::tie(d.m_nNum1, d.m_nSub1, d.m_nNum2, d.m_nSub2, d.m_bSingle) =
+      std::make_tuple(num1, sub1, num2, sub2, single);
   return d;
 }
 
@@ -59,16 +57,14 @@ TEST(HookData, ParsesTwoPairsOrOneInSingleMode) {
       // Only trailing spaces are removed: leading blanks stay, and a tab is text.
       {" (5)", "0 5 3 4 single"}, {"\t", "0 0 3 4 single"}};
   // clang-format on
-  CHookData d = Make(1, 2, 3, 4);
-  for (const auto& [text, fields] : pairs) {
-    d.SetHookDataByStr(text);
-    EXPECT_EQ(Fields(d), fields) << '"' << text << '"';
-  }
-  d = Make(1, 2, 3, 4, true);
-  for (const auto& [text, fields] : singles) {
-    d.SetHookDataByStr(text);
-    EXPECT_EQ(Fields(d), fields) << '"' << text << '"';
-  }
+  const auto parseInTurn = [](CHookData d, const auto& cases) {
+    for (const auto& [text, fields] : cases) {
+      d.SetHookDataByStr(text);
+      EXPECT_EQ(Fields(d), fields) << '"' << text << '"';
+    }
+  };
+  parseInTurn(Make(1, 2, 3, 4), pairs);
+  parseInTurn(Make(1, 2, 3, 4, true), singles);
 }
 
 TEST(HookData, EqualityComparesAllFields) {

@@ -4,6 +4,8 @@
 #ifndef LUMOTOOLS_TESTS_SYNC_READER_WRITER_LOCK_TEST_PEER_H_
 #define LUMOTOOLS_TESTS_SYNC_READER_WRITER_LOCK_TEST_PEER_H_
 
+#include <type_traits>
+
 #include "lumotools/sync/reader_writer_lock.h"
 
 class ReaderWriterLockTestPeer {
@@ -23,17 +25,15 @@ class ReaderWriterLockTestPeer {
     }
   };
 
-  static State Read(const CReaderWriterLockNonReentrance& lock) {
+  // Lock is CReaderWriterLockNonReentrance or CReaderWriterLock.
+  template <typename Lock>
+  static State Read(const Lock& lock) {
     lock.EnterCS();
-    State state = Counts(lock);
-    lock.LeaveCS();
-    return state;
-  }
-
-  static State Read(const CReaderWriterLock& lock) {
-    lock.EnterCS();
-    State state = Counts(lock);
-    state.callerState = lock.GetCurrentThreadStatus();
+    State state{lock.Writers(), lock.ReadersIn(), lock.m_nReadersWaiting,
+                lock.m_hWriterSignal != nullptr, lock.m_hReaderSignal != nullptr};
+    if constexpr (std::is_same_v<Lock, CReaderWriterLock>) {
+      state.callerState = lock.GetCurrentThreadStatus();
+    }
     lock.LeaveCS();
     return state;
   }
@@ -49,17 +49,6 @@ class ReaderWriterLockTestPeer {
   }
   static HANDLE WriterSignal(const CReaderWriterLockNonReentrance& lock) {
     return lock.m_hWriterSignal;
-  }
-
- private:
-  static State Counts(const CReaderWriterLockNonReentrance& lock) {
-    State state;
-    state.writers = lock.Writers();
-    state.readersIn = lock.ReadersIn();
-    state.readersWaiting = lock.m_nReadersWaiting;
-    state.writerSignal = lock.m_hWriterSignal != nullptr;
-    state.readerSignal = lock.m_hReaderSignal != nullptr;
-    return state;
   }
 };
 

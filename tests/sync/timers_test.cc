@@ -45,8 +45,6 @@ TEST_F(TimersTest, StopwatchesRoundToNearestMillisecondAndMapToCalendarSeconds) 
   // A moment ahead of now counts as 2^32 ms behind it.
   EXPECT_EQ(CWinTimer::__ms_to_local_time(ms + 1000).GetTime(),
             now.GetTime() - (0x1'0000'0000LL - 1000) / 1000);
-  clock_.AdvanceMs(2500);
-  EXPECT_EQ(CWinTimer::__get_cur_time_ms() - ms, 2500u);
 }
 
 // Nested traces indent and number in order and start on the process clock; only the form with a
@@ -77,10 +75,6 @@ TEST_F(TimersTest, NestedTracesIndentAndNumberInOrder) {
     EXPECT_STREQ(CTimerTrace::s_strIndent.GetString(), "\t");
   }
   EXPECT_STREQ(CTimerTrace::s_strIndent.GetString(), "") << "never below empty";
-  CTimerTrace::s_strIndent = ">>";
-  { const CTimerTrace trace("t"); }
-  EXPECT_STREQ(CTimerTrace::s_strIndent.GetString(), ">>");
-  CTimerTrace::s_strIndent = "";
 }
 
 // Callbacks run once, in due order after their delays; a callback may set a timer with itself,
