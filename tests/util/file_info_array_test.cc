@@ -5,7 +5,9 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
+#include <iterator>
 #include <set>
 #include <string>
 #include <vector>
@@ -119,6 +121,25 @@ void ExpectedWalk(const std::string& dir, std::vector<std::string>* paths) {
     ExpectedWalk(dir + sub.path().filename().string() + "/", paths);
   }
   for (const auto& file : files) paths->push_back(dir + file.path().filename().string());
+}
+
+// The walk runs on the calling thread alone and leaves no thread behind. It runs in a fresh
+// process, so that no thread an earlier test started can come or go meanwhile.
+TEST(FileInfoArray, WalkLeavesNoThreadBehind) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  const auto threads = [] {
+    return std::distance(std::filesystem::directory_iterator("/proc/self/task"),
+                         std::filesystem::directory_iterator());
+  };
+  Tree tree;
+  EXPECT_EXIT(
+      {
+        const auto before = threads();
+        CFileInfoArray array;
+        const bool listed = array.AddDir(tree.base.c_str(), "*", TRUE, 0, FALSE) == 5;
+        std::exit(listed && threads() == before ? 0 : 1);
+      },
+      ::testing::ExitedWithCode(0), "");
 }
 
 // Through a plain or a derived array, with every name or a mask: the walk lists the tree in the
