@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <ctime>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "lumotools/platform/exception.h"
@@ -68,8 +69,7 @@ TEST(Time, SystemClockIsTheMonotonicClock) {
 class ZoneScope {
  public:
   explicit ZoneScope(const char* zone) {
-    const char* was = std::getenv("TZ");
-    if (was != nullptr) saved_ = std::make_unique<std::string>(was);
+    if (const char* was = std::getenv("TZ")) saved_ = was;
     setenv("TZ", zone, 1);
     tzset();
   }
@@ -79,7 +79,7 @@ class ZoneScope {
   }
 
  private:
-  std::unique_ptr<std::string> saved_;
+  std::optional<std::string> saved_;
 };
 
 constexpr LONGLONG kLeapDayUtc = 1'709'214'330;  // 2024-02-29 13:45:30 UTC, a Thursday
