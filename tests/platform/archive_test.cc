@@ -54,7 +54,7 @@ TEST(Archive, FixedWidthsAreLittleEndianAndReadBack) {
   EXPECT_EQ(max, std::numeric_limits<ULONGLONG>::max());
 }
 
-TEST(Archive, StringLengthPrefixes) {
+TEST(Archive, StringLengthPrefixesCoverEveryWidth) {
   EXPECT_EQ(ToHex(Store([](CArchive& ar) { ar << CString("abc"); })), "03 61 62 63");
   EXPECT_EQ(ToHex(Store([](CArchive& ar) { ar << CString(); })), "00");
   EXPECT_EQ(ToHex(Store([](CArchive& ar) { ar << "abc"; })), "03 61 62 63");
@@ -69,9 +69,8 @@ TEST(Archive, StringLengthPrefixes) {
   EXPECT_EQ(prefix(0xFFFD), "FF FD FF");
   EXPECT_EQ(prefix(0xFFFE), "FF FF FF FE FF 00 00");
   EXPECT_EQ(prefix(0x10000), "FF FF FF 00 00 01 00");
-}
 
-TEST(Archive, LengthHelpersCoverEveryWidth) {
+  // The helpers, in every width.
   const Bytes bytes = Store([](CArchive& ar) {
     AfxWriteStringLength(ar, 0xFFFFFFFFull, FALSE);
     AfxWriteStringLength(ar, 0x123456789ull, TRUE);

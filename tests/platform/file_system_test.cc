@@ -39,8 +39,8 @@ std::map<std::string, WIN32_FIND_DATAA> Search(const std::string& pattern,
 
 using Names = std::set<std::string>;
 
-Names Found(const std::string& pattern, FINDEX_SEARCH_OPS op = FindExSearchNameMatch,
-            DWORD flags = 0) {
+Names Found(const std::string& pattern, DWORD flags = 0,
+            FINDEX_SEARCH_OPS op = FindExSearchNameMatch) {
   Names names;
   for (const auto& entry : Search(pattern, op, flags)) names.insert(entry.first);
   return names;
@@ -63,15 +63,15 @@ TEST(FileSearch, MasksMatchWithoutRegardToCase) {
   const std::string base = dir.path() + "/";
   EXPECT_EQ(Found(base + "*.txt"), (Names{"a.TXT", "b.txt", "B.txt"}));
   EXPECT_EQ(Found(base + "x?.dat"), (Names{"x1.dat"}));
-  EXPECT_EQ(Found(base + "*.*", FindExSearchNameMatch, LUMO_FIND_NO_DOT_ENTRIES), all);
+  EXPECT_EQ(Found(base + "*.*", LUMO_FIND_NO_DOT_ENTRIES), all);
   EXPECT_EQ(Found(base + "*").size(), 10u);
-  EXPECT_TRUE(Found(base + "..", FindExSearchNameMatch, LUMO_FIND_NO_DOT_ENTRIES).empty());
+  EXPECT_TRUE(Found(base + "..", LUMO_FIND_NO_DOT_ENTRIES).empty());
   EXPECT_EQ(Found(base + "readme.*"), (Names{"README"}));
   EXPECT_TRUE(Found(base + "*.none").empty());
   // A name without wildcards is that entry, or else one spelling of it in other cases; `\`
   // reads as a separator.
   for (const char* name : {"b.txt", "B.txt"}) {
-    EXPECT_EQ(Found(base + name, FindExSearchNameMatch, LUMO_FIND_NO_DOT_ENTRIES), Names{name});
+    EXPECT_EQ(Found(base + name, LUMO_FIND_NO_DOT_ENTRIES), Names{name});
   }
   EXPECT_EQ(Found(dir.path() + "\\B.TXT").size(), 1u);
   EXPECT_EQ(Found(dir.path() + "\\A.txt"), (Names{"a.TXT"}));
@@ -102,10 +102,10 @@ TEST(FileSearch, DescribesEntriesAndLinksAsTheirOwnLookupsDo) {
   ASSERT_EQ(0, ::symlink((dir.path() + "/sub").c_str(), (dir.path() + "/link").c_str()));
   ASSERT_EQ(0, ::symlink((dir.path() + "/gone").c_str(), (dir.path() + "/dangling").c_str()));
   dir.WriteFile(".hid/f", "1");
-  EXPECT_EQ(Found(dir.path() + "/*", FindExSearchLimitToDirectories),
+  EXPECT_EQ(Found(dir.path() + "/*", 0, FindExSearchLimitToDirectories),
             (Names{".", "..", "sub", "link", ".hid"}));
-  EXPECT_EQ(Found(dir.path() + "/link", FindExSearchLimitToDirectories), Names{"link"});
-  EXPECT_TRUE(Found(dir.path() + "/plain", FindExSearchLimitToDirectories).empty());
+  EXPECT_EQ(Found(dir.path() + "/link", 0, FindExSearchLimitToDirectories), Names{"link"});
+  EXPECT_TRUE(Found(dir.path() + "/plain", 0, FindExSearchLimitToDirectories).empty());
   EXPECT_EQ(FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT,
             Entry(dir.path() + "/link").dwFileAttributes);
   EXPECT_EQ(FILE_ATTRIBUTE_REPARSE_POINT, Entry(dir.path() + "/dangling").dwFileAttributes);
@@ -151,7 +151,7 @@ TEST(FileSearch, LargeDirectoriesAreReadWholeBySearchesOpenTogether) {
   }
   // A search closed leaves its storage to the next one; two open at once keep their own.
   EXPECT_EQ(Names(written[1].begin(), written[1].end()),
-            Found(dirs[1].path() + "/*", FindExSearchNameMatch, LUMO_FIND_NO_DOT_ENTRIES));
+            Found(dirs[1].path() + "/*", LUMO_FIND_NO_DOT_ENTRIES));
   WIN32_FIND_DATAA fd[2];
   HANDLE h[2];
   for (int d = 0; d < 2; ++d) {
@@ -188,11 +188,16 @@ TEST(Handles, WrongOrMissingHandlesAreRefused) {
   CloseHandle(event);
 }
 
+// Opens path for reading with CreateFileA.
+HANDLE Open(const std::string& path, DWORD flags = FILE_FLAG_SEQUENTIAL_SCAN,
+            DWORD access = GENERIC_READ) {
+  return CreateFileA(path.c_str(), access, FILE_SHARE_READ, nullptr, OPEN_EXISTING, flags, nullptr);
+}
+
 TEST(FileReading, ReadsSeeksAndRefusesWhatItCannotRead) {
   ScratchDir dir;
   const std::string path = dir.WriteFile("data", "0123456789");
-  HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                         FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+  HANDLE h = Open(path);
   ASSERT_NE(INVALID_HANDLE_VALUE, h);
   char buf[16] = {};
   DWORD got = 0;
@@ -209,16 +214,12 @@ TEST(FileReading, ReadsSeeksAndRefusesWhatItCannotRead) {
   EXPECT_EQ(0, high);
   EXPECT_TRUE(CloseHandle(h));
 
-  for (const std::string& bad : {dir.path(), dir.File("missing")}) {
-    EXPECT_EQ(INVALID_HANDLE_VALUE,
-              CreateFileA(bad.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr))
-        << bad;
-  }
+  // A directory, a missing file, a pipe, and a request to write are refused.
   ASSERT_EQ(0, ::mkfifo(dir.File("pipe").c_str(), 0600));
-  EXPECT_EQ(INVALID_HANDLE_VALUE, CreateFileA(dir.File("pipe").c_str(), GENERIC_READ, 0, nullptr,
-                                              OPEN_EXISTING, 0, nullptr));
-  EXPECT_EQ(INVALID_HANDLE_VALUE, CreateFileA(path.c_str(), GENERIC_READ | 0x40000000, 0, nullptr,
-                                              OPEN_EXISTING, 0, nullptr));
+  for (const std::string& bad : {dir.path(), dir.File("missing"), dir.File("pipe")}) {
+    EXPECT_EQ(INVALID_HANDLE_VALUE, Open(bad, 0)) << bad;
+  }
+  EXPECT_EQ(INVALID_HANDLE_VALUE, Open(path, 0, GENERIC_READ | 0x40000000));
 }
 
 TEST(FileReading, SequentialScanReadsAheadAndSeeksExactly) {
@@ -226,8 +227,7 @@ TEST(FileReading, SequentialScanReadsAheadAndSeeksExactly) {
   std::string content(300000, '\0');
   for (size_t i = 0; i < content.size(); ++i) content[i] = static_cast<char>(i * 7 + i / 251);
   const std::string path = dir.WriteFile("big", content);
-  HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                         FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+  HANDLE h = Open(path);
   ASSERT_NE(INVALID_HANDLE_VALUE, h);
   std::string buf(400000, '\0');
   DWORD got = 0;
@@ -251,8 +251,7 @@ TEST(FileReading, SequentialScanReadsAheadAndSeeksExactly) {
   content += content + content + content + content;
   const std::string longer = dir.WriteFile("longer", content);
   for (DWORD flags : {FILE_FLAG_SEQUENTIAL_SCAN, DWORD{0}}) {
-    h = CreateFileA(longer.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, flags,
-                    nullptr);
+    h = Open(longer, flags);
     ASSERT_NE(INVALID_HANDLE_VALUE, h);
     std::string seen;
     const BYTE* data = nullptr;

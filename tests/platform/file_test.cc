@@ -78,8 +78,9 @@ TEST(File, FailuresReportTheSystemError) {
   EXPECT_FALSE(e.GetErrorMessage(text, 0));
 }
 
-// A write that a signal interrupts part way through goes on from where it stopped.
-TEST(File, InterruptedWritesGoOnWhereTheyStopped) {
+// A write that a signal interrupts part way through goes on from where it stopped; a read that a
+// pipe fills in pieces goes on for the rest, and takes no more than asked.
+TEST(File, PipeWritesAndReadsGoOnUntilTheCountIsMet) {
   ScratchDir dir;
   const std::string fifo = dir.File("pipe");
   ASSERT_EQ(0, ::mkfifo(fifo.c_str(), 0600));
@@ -105,14 +106,8 @@ TEST(File, InterruptedWritesGoOnWhereTheyStopped) {
   }
   reader.join();
   EXPECT_TRUE(received == sent) << received.size();
-}
 
-// A read that a pipe fills in pieces goes on for the rest, and takes no more than asked.
-TEST(File, ReadsFromAPipeGoOnUntilTheCountIsMet) {
-  ScratchDir dir;
-  const std::string fifo = dir.File("pipe");
-  ASSERT_EQ(0, ::mkfifo(fifo.c_str(), 0600));
-  std::thread writer([&] {
+  std::thread piecewise([&] {
     const int fd = ::open(fifo.c_str(), O_WRONLY);
     EXPECT_EQ(::write(fd, "abc", 3), 3);
     std::this_thread::sleep_for(std::chrono::milliseconds(20));  // the reader takes "abc" alone
@@ -123,7 +118,7 @@ TEST(File, ReadsFromAPipeGoOnUntilTheCountIsMet) {
   char buf[16] = {};
   EXPECT_EQ(file.Read(buf, 6), 6u);
   EXPECT_EQ(file.Read(buf + 6, 9), 6u);
-  writer.join();
+  piecewise.join();
   EXPECT_STREQ(buf, "abcdefghijkl");
 }
 

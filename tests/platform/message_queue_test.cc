@@ -177,9 +177,14 @@ TEST_F(MessageQueueTimerTest, DueTimersComeInDueOrderAtMostOncePending) {
   EXPECT_EQ(DueTimers(), std::vector<UINT_PTR>{id});
 }
 
-TEST_F(MessageQueueTimerTest, PostedMessagesAndQuitComeBeforeTimers) {
-  const UINT_PTR id = Set(10);
-  clock_.AdvanceMs(10);
+// Dispatching the timer's message calls its procedure with the tick count the message was taken
+// at, not the due time nor the time of the dispatch.
+TEST_F(MessageQueueTimerTest, PostedMessagesAndQuitComeBeforeTimersThatDispatchToTheirProcedure) {
+  static std::vector<DWORD> calls;  // message, identifier, time
+  const UINT_PTR id = Set(10, [](HWND, UINT msg, UINT_PTR id, DWORD time) {
+    calls = {msg, static_cast<DWORD>(id), time};
+  });
+  clock_.AdvanceMs(12);
   PostMessage(nullptr, WM_USER, 0, 0);
   PostQuitMessage(3);
   MSG msg;
@@ -187,8 +192,9 @@ TEST_F(MessageQueueTimerTest, PostedMessagesAndQuitComeBeforeTimers) {
   EXPECT_EQ(msg.message, WM_USER);
   ASSERT_EQ(GetMessage(&msg, nullptr, 0, 0), 0);
   ASSERT_EQ(GetMessage(&msg, nullptr, 0, 0), 1);
-  EXPECT_EQ(msg.message, WM_TIMER);
-  EXPECT_EQ(msg.wParam, id);
+  clock_.AdvanceMs(5);
+  EXPECT_EQ(DispatchMessage(&msg), 0);
+  EXPECT_EQ(calls, (std::vector<DWORD>{WM_TIMER, static_cast<DWORD>(id), 1012u}));
   // A filter that excludes WM_TIMER leaves the timer pending.
   clock_.AdvanceMs(10);
   EXPECT_FALSE(PeekMessage(&msg, nullptr, WM_USER, WM_USER, PM_REMOVE));
@@ -223,19 +229,6 @@ TEST_F(MessageQueueTimerTest, KillAndResetDropThePendingMessage) {
   EXPECT_NE(other, 0u);
   EXPECT_NE(other, killed);
   EXPECT_NE(other, kept);
-}
-
-TEST_F(MessageQueueTimerTest, DispatchCallsTimerProcedureWithIdAndTick) {
-  static std::vector<DWORD> calls;  // message, identifier, time
-  const UINT_PTR id = Set(25, [](HWND, UINT msg, UINT_PTR id, DWORD time) {
-    calls = {msg, static_cast<DWORD>(id), time};
-  });
-  clock_.AdvanceMs(30);
-  MSG msg;
-  ASSERT_EQ(GetMessage(&msg, nullptr, 0, 0), 1);
-  clock_.AdvanceMs(5);
-  EXPECT_EQ(DispatchMessage(&msg), 0);
-  EXPECT_EQ(calls, (std::vector<DWORD>{WM_TIMER, static_cast<DWORD>(id), 1030u}));
 }
 
 // A thread asleep in GetMessage wakes when the clock reaches its timer, by moving on or by being

@@ -46,16 +46,12 @@ TEST(Sync, ManualResetEventStaysSignalledAndReleasesEveryWaiter) {
   HANDLE event = CreateEvent(nullptr, TRUE, FALSE, nullptr);
   ASSERT_NE(event, nullptr);
   EXPECT_EQ(WaitForSingleObject(event, 0), WAIT_TIMEOUT);
-  std::atomic<int> released{0};
-  std::vector<std::thread> waiters;
+  std::vector<std::future<DWORD>> waiters;
   for (int i = 0; i < 3; ++i) {
-    waiters.emplace_back([&] {
-      if (WaitForSingleObject(event, kPatienceMs) == WAIT_OBJECT_0) ++released;
-    });
+    waiters.push_back(std::async(std::launch::async, WaitForSingleObject, event, kPatienceMs));
   }
   EXPECT_EQ(SetEvent(event), TRUE);
-  for (std::thread& t : waiters) t.join();
-  EXPECT_EQ(released, 3);
+  for (auto& waiter : waiters) EXPECT_EQ(waiter.get(), WAIT_OBJECT_0);
   EXPECT_EQ(WaitForSingleObject(event, 0), WAIT_OBJECT_0);
   EXPECT_EQ(ResetEvent(event), TRUE);
   EXPECT_EQ(WaitForSingleObject(event, 0), WAIT_TIMEOUT);

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <ctime>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "lumotools/platform/exception.h"
@@ -23,9 +24,7 @@ TEST(Time, TickCountCounterAndCalendarFollowTheManualClock) {
   EXPECT_EQ(GetTickCount(), 0xFFFFFFFBu);
   scope.AdvanceMs(4);
   EXPECT_EQ(GetTickCount(), 0xFFFFFFFFu);
-  LARGE_INTEGER frequency{};
-  LARGE_INTEGER before{};
-  LARGE_INTEGER after{};
+  LARGE_INTEGER frequency{}, before{}, after{};
   EXPECT_TRUE(QueryPerformanceFrequency(&frequency));
   EXPECT_EQ(frequency.QuadPart, LumoManualClock::kFrequency);
   EXPECT_TRUE(QueryPerformanceCounter(&before));
@@ -46,13 +45,11 @@ TEST(Time, TickCountCounterAndCalendarFollowTheManualClock) {
 
 // Without a manual clock the tick count and the counter read the system's monotonic clock.
 TEST(Time, SystemClockIsTheMonotonicClock) {
+  using std::chrono::milliseconds, std::chrono::steady_clock;
   const auto steadyMs = [] {
-    return std::chrono::duration_cast<std::chrono::milliseconds>(
-               std::chrono::steady_clock::now().time_since_epoch())
-        .count();
+    return std::chrono::duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
   };
-  LARGE_INTEGER frequency{};
-  LARGE_INTEGER counter{};
+  LARGE_INTEGER frequency{}, counter{};
   QueryPerformanceFrequency(&frequency);
   const long long before = steadyMs();
   const long long tick = static_cast<long long>(GetTickCount64());
@@ -68,8 +65,7 @@ TEST(Time, SystemClockIsTheMonotonicClock) {
 class ZoneScope {
  public:
   explicit ZoneScope(const char* zone) {
-    const char* was = std::getenv("TZ");
-    if (was != nullptr) saved_ = std::make_unique<std::string>(was);
+    if (const char* was = std::getenv("TZ")) saved_ = was;
     setenv("TZ", zone, 1);
     tzset();
   }
@@ -79,7 +75,7 @@ class ZoneScope {
   }
 
  private:
-  std::unique_ptr<std::string> saved_;
+  std::optional<std::string> saved_;
 };
 
 constexpr LONGLONG kLeapDayUtc = 1'709'214'330;  // 2024-02-29 13:45:30 UTC, a Thursday

@@ -360,8 +360,7 @@ TEST(Wnd, MessageMapsReflectionAndSelfDeletion) {
 TEST(Wnd, EditBoxTypingSelectionAndClipboard) {
   RecordingFrame frame;
   CEdit edit;
-  int start = -1;
-  int end = -1;
+  int start = -1, end = -1;
   edit.GetSel(start, end);  // no box yet: an empty selection
   EXPECT_EQ(std::make_pair(start, end), std::make_pair(0, 0));
   ASSERT_TRUE(edit.Create(WS_CHILD | WS_VISIBLE | ES_AUTOHSCROLL, CRect(0, 0, 40, 20), &frame, 3));
