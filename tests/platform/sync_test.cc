@@ -37,6 +37,9 @@ TEST(Sync, CriticalSectionHolderReentersAndOthersWaitUntilItLeavesAsOften) {
     LeaveCriticalSection(&section);
     EXPECT_FALSE(TryEnterOnOtherThread(&section)) << spin;
     LeaveCriticalSection(&section);
+    EnterCriticalSection(&section);  // having left, the thread is no longer the owner
+    EXPECT_FALSE(TryEnterOnOtherThread(&section)) << spin;
+    LeaveCriticalSection(&section);
     EXPECT_TRUE(TryEnterOnOtherThread(&section)) << spin;
     DeleteCriticalSection(&section);
   }
