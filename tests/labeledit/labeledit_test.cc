@@ -443,8 +443,6 @@ TEST_F(PasserTest, MovingOnAndLosingTheFocusSaveTheTypedValueAndEscapeDiscardsIt
   Press(VK_TAB, VK_SHIFT);
   EXPECT_STREQ(a.GetValue(), "xy");
   EXPECT_EQ(listener.edited, Notes{"xy"});
-  EXPECT_EQ(listener.calls.back(), "open 66 by 2");
-  EXPECT_EQ(listener.calls.end()[-2], "changed 65");
   EXPECT_EQ(view.notes, (Notes{"killfocus", "destroyed", "valuechanged", "created"}));
 
   Type("zz");
@@ -453,7 +451,6 @@ TEST_F(PasserTest, MovingOnAndLosingTheFocusSaveTheTypedValueAndEscapeDiscardsIt
   EXPECT_STREQ(b.GetValue(), "B");
   EXPECT_EQ(OpenName(), "none");
   EXPECT_EQ(view.notes, (Notes{"killfocus", "destroyed"}));
-  EXPECT_EQ(listener.edited.size(), 1u);
 
   view.SetFocus();
   Press(VK_TAB);
