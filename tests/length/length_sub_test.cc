@@ -21,31 +21,24 @@ void ExpectSameItems(const Items& expected, const Items& actual) {
   }
 }
 
-void ExpectRange(const CLengthItem& r, double lo, double hi) {
-  EXPECT_EQ(lo, r.ItemMin());
-  EXPECT_EQ(hi, r.ItemMax());
-}
-
 CLengthSub MakeSet(double lo, double hi, const Items& subs) {
   CLengthSub set(lo, hi);
   for (const CLengthItem& sub : subs) set.SubLen(sub.ItemMin(), sub.ItemMax());
   return set;
 }
 
-TEST(LengthItem, OrdersEndsMeasuresAndGrowsWhenTouchingWithinTolerance) {
+TEST(LengthItem, OrdersEndsAndGrowsWhenTouchingWithinTolerance) {
   CLengthItem item(7.0, -3.0);
-  ExpectRange(item, -3.0, 7.0);
-  EXPECT_EQ(2.0, item.ItemMid());
-  EXPECT_EQ(10.0, item.ItemLength());
+  ExpectSameItems({{-3.0, 7.0}}, {item});
   EXPECT_TRUE(item.ItemIsInRange(-3.0) && item.ItemIsInRange(7.0));
   EXPECT_FALSE(item.ItemIsInRange(7.0000001));
 
   EXPECT_TRUE(item.ItemAddLen(20, 7 + 5e-7));
   EXPECT_FALSE(item.ItemAddLen(20 + 2e-6, 30));
-  ExpectRange(item, -3.0, 20.0);
+  ExpectSameItems({{-3.0, 20.0}}, {item});
   CLengthItem left(-5, 0);  // a gap of exactly the tolerance still touches
   EXPECT_TRUE(left.ItemAddLen(1e-6, 3));
-  ExpectRange(left, -5.0, 3.0);
+  ExpectSameItems({{-5.0, 3.0}}, {left});
 }
 
 // Pieces of [0, 10] less the sub-items.
@@ -119,13 +112,13 @@ TEST(LengthSub, AddLenGivesTheStretchBack) {
 
   CLengthSub grown(0, 10);
   grown.AddLen(20, 10 + 5e-7);
-  ExpectRange(grown, 0, 20);
+  ExpectSameItems({{0, 20}}, {grown});
   // AddLenExtend needs exact contact.
   CLengthSub extended = MakeSet(0, 10, {{8, 12}});
   EXPECT_FALSE(extended.AddLenExtend(10 + 5e-7, 20));
-  ExpectRange(extended, 0, 10);
+  ExpectSameItems({{0, 10}}, {extended});
   EXPECT_TRUE(extended.AddLenExtend(10, 20));
-  ExpectRange(extended, 0, 20);
+  ExpectSameItems({{0, 20}}, {extended});
   ExpectSameItems({{8, 10}}, extended.GetSubItems());
 }
 
@@ -155,16 +148,16 @@ TEST(LengthSub, MeasuresLocatesSwitchesMergesAndFindsCutRanges) {
   CLengthSub cut = MakeSet(0, 10, {{2, 4}, {0, 2}});
   CLengthItem r;
   EXPECT_TRUE(cut.GetMinCutRange(r));
-  ExpectRange(r, 0, 4);
+  ExpectSameItems({{0, 4}}, {r});
   EXPECT_FALSE(cut.GetMaxCutRange(r));
-  ExpectRange(r, 10, 10);
+  ExpectSameItems({{10, 10}}, {r});
   cut.SubLen(9, 10.5);
   cut.SubLen(8, 9);
   EXPECT_TRUE(cut.GetMaxCutRange(r));
-  ExpectRange(r, 8, 10.5);
+  ExpectSameItems({{8, 10.5}}, {r});
   CLengthSub uncut = MakeSet(0, 10, {{4, 5}});
   EXPECT_FALSE(uncut.GetMinCutRange(r));
-  ExpectRange(r, 0, 0);
+  ExpectSameItems({{0, 0}}, {r});
 }
 
 TEST(LengthSub, SubRangeTestsCopiesAndAssignment) {
@@ -180,7 +173,7 @@ TEST(LengthSub, SubRangeTestsCopiesAndAssignment) {
   assigned = assigned;
   set.SubLen(7, 8);
   ExpectSameItems({{2, 4}, {3, 5}}, assigned.GetSubItems());
-  ExpectRange(assigned, 0, 10);
+  ExpectSameItems({{0, 10}}, {assigned});
 }
 
 }  // namespace
