@@ -290,6 +290,33 @@ TEST_F(LabelEditTest, MessageObjectsOpenCloseReportAndDetach) {
   child.reset();
 }
 
+// Before an editor opens, drops the listener after it and adds another.
+struct ReshufflingListener : RecordingListener {
+  CMsgObject* object = nullptr;
+  RecordingListener added;
+  void PreMsgObjCreate(DWORD dwUserData, PASSER_EVENT_TRIGGER trigger) override {
+    RecordingListener::PreMsgObjCreate(dwUserData, trigger);
+    object->SetListener({this, &added});
+  }
+};
+
+// Listeners changed from inside the call take effect after it: the one dropped is not told, the
+// one added is told from the next call on.
+TEST(MessageObject, ListenersChangedBeforeAnEditorOpensTakeEffectAfterTheCall) {
+  BareObject object;
+  object.SetUserData(9);
+  ReshufflingListener reshuffling;
+  reshuffling.object = &object;
+  RecordingListener dropped;
+  object.SetListener({&reshuffling, &dropped});
+  object.PreMsgObjCreate(PET_TAB);
+  EXPECT_EQ(reshuffling.calls, Notes{"open 9 by 2"});
+  EXPECT_TRUE(dropped.calls.empty());
+  EXPECT_TRUE(reshuffling.added.calls.empty());
+  object.PreMsgObjCreate(PET_TAB);
+  EXPECT_EQ(reshuffling.added.calls, Notes{"open 9 by 2"});
+}
+
 // The combo edit: its button keeps the editor open, leaving it saves, and the reflected close
 // notification closes the editor and destroys the control.
 TEST_F(LabelEditTest, ComboEditButtonAndCloseNotification) {
